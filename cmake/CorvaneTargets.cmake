@@ -1,0 +1,44 @@
+# The one place that says how a folder of Corvane sources becomes a target.
+#
+# corvane_apply_settings(<target>)
+#   C++20, warnings (errors under CORVANE_WERROR), strict IEEE arithmetic and the
+#   include root `src/`, so that every target compiles the same way.
+#
+# corvane_add_folder_library(<folder> [LINKS <targets>...])
+#   An object library `corvane_<folder>` from every .cpp of src/<folder>/.
+#   Sources are globbed so that a new file needs no edit here.
+#
+# corvane_add_test_folder(<folder> [LINKS <targets>...])
+#   One GoogleTest executable `test_<folder>` from tests/<folder>/*.cpp, linked
+#   with the shared test harness and registered with CTest.
+
+function(corvane_apply_settings target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -ffp-contract=off
+                         $<$<BOOL:${CORVANE_WERROR}>:-Werror>)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+function(corvane_add_folder_library folder)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(target corvane_${folder})
+  add_library(${target} OBJECT ${sources})
+  corvane_apply_settings(${target})
+  if(ARG_LINKS)
+    target_link_libraries(${target} PUBLIC ${ARG_LINKS})
+  endif()
+endfunction()
+
+function(corvane_add_test_folder folder)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(target test_${folder})
+  add_executable(${target} ${sources})
+  corvane_apply_settings(${target})
+  target_link_libraries(${target} PRIVATE corvane_test_support ${ARG_LINKS})
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${CORVANE_TEST_ENVIRONMENT}")
+endfunction()

@@ -1,0 +1,32 @@
+// The program directory: the executable's own folder, or the folder a test chose.
+#include "platform/program_directory.h"
+
+#include "support/test_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+TEST(ProgramDirectory, IsTheTestsFolderThenTheExecutablesOwn)
+{
+    EXPECT_EQ(ProgramDirectory(), corvane_test::ProgramDir());
+
+    SetProgramDirectoryForTesting("");
+    std::string dir = ProgramDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+    EXPECT_EQ(access((dir + "test_platform").c_str(), X_OK), 0) << dir;
+    SetProgramDirectoryForTesting(corvane_test::ProgramDir());
+}
+
+TEST(ProgramDirectory, CutsAfterTheLastSeparator)
+{
+    EXPECT_EQ(DirectoryWithSeparator("/usr/bin/corvane"), "/usr/bin/");
+    EXPECT_EQ(DirectoryWithSeparator("/corvane"), "/");
+    std::string deep = "/" + std::string(3000, 'd') + "/exe";
+    EXPECT_EQ(DirectoryWithSeparator(deep).size(), 3002u);
+}
+
+}  // namespace
