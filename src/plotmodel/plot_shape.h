@@ -1,0 +1,192 @@
+// PlotShape: one plotted object, its polylines of float points, its attributes and bounds.
+//
+// The sub-polylines of a shape are stored back to back in one buffer of (x, y) float pairs
+// in plotter units (40 per mm); a second array holds each sub-polyline's point count. Buffers
+// grow by fixed steps (10 sub-polylines, 64 points) so that readers can append point by
+// point. The integer bounds are cached: only CalArea and the operations that say so
+// recompute them. A shape is not copyable by construction; operator= and NewCopy are the
+// deep copies.
+#pragma once
+
+#include "geometry/float_point.h"
+#include "geometry/ol_box.h"
+#include "geometry/ol_list.h"
+#include "platform/cstring.h"
+
+#include <cstdint>
+#include <vector>
+
+class HpglExplainer;
+class HpglStreamExplainer;
+class PlotChar;
+
+// MauIndex values: the cut mode of a shape.
+namespace CutModeIndex {
+constexpr unsigned char kCut = 2;
+constexpr unsigned char kCutAlt = 4;
+constexpr unsigned char kHalfCut = 5;
+constexpr unsigned char kNoCompensation = 8;
+constexpr unsigned char kRaiseToolFirst = 99;
+constexpr unsigned char kRaiseToolLast = 102;
+constexpr unsigned char kKnifeOrientation = 126;
+constexpr unsigned char kDefault = 127;
+constexpr unsigned char kFourthDepth = 130;
+// True for the cut curves (2, 4 and 5); every other value marks a draw curve.
+constexpr bool IsCutCurve(unsigned char mau) { return mau == kCut || mau == kCutAlt || mau == kHalfCut; }
+}  // namespace CutModeIndex
+
+// Negative PenIndex values that mark file boundaries in the HPGL stream buffer.
+namespace PenIndexFileMarkers {
+constexpr short kStartOfFile = -1;
+constexpr short kEndOfFile = -2;
+}  // namespace PenIndexFileMarkers
+
+class PlotShape : public OL_Object {
+public:
+    // Initial values of the attributes.
+    static constexpr unsigned char kDefaultRecIndex = 127;
+    static constexpr unsigned char kDefaultMauIndex = 127;
+    // Growth steps of the buffers.
+    static constexpr int32_t kPlGrowth = 10;
+    static constexpr int32_t kPtGrowth = 64;
+
+    PlotShape();
+    // As the default constructor, then line type, pen and float value from the interpreter's
+    // current state (nothing more for a null pointer). Defined with the interpreters.
+    explicit PlotShape(HpglExplainer* source);
+    // The same, plus the pattern index of the stream interpreter. Defined with the interpreters.
+    explicit PlotShape(HpglStreamExplainer* source);
+    ~PlotShape() override;
+
+    // Deep copy: attributes, bounds and all polylines; list membership is not copied.
+    PlotShape& operator=(const PlotShape& other);
+    // A new free deep copy; the caller owns it.
+    virtual PlotShape* NewCopy() const;
+    // The shape's name; no shape has one.
+    virtual const char16_t* GetShapeName() { return nullptr; }
+
+    // Copies LineType, PenIndex, RecIndex, MauIndex and PatternIndex; the float value becomes
+    // the source's PenIndex. No geometry, no bounds.
+    void CopyAttrib(const PlotShape& source);
+    // Frees the buffers and resets counts and attributes; PatternIndex and bounds stay.
+    void Destroy();
+
+    short GetLineType() const { return lineType_; }
+    void SetLineType(short t) { lineType_ = t; }
+    short GetPenIndex() const { return penIndex_; }
+    void SetPenIndex(int pen) { penIndex_ = static_cast<short>(pen); }
+    unsigned char GetRecIndex() const { return recIndex_; }
+    void SetRecIndex(unsigned char r) { recIndex_ = r; }
+    unsigned char GetMauIndex() const { return mauIndex_; }
+    void SetMauIndex(unsigned char m) { mauIndex_ = m; }
+    unsigned GetPatternIndex() const { return patternIndex_; }
+    void SetPatternIndex(unsigned p) { patternIndex_ = p; }
+    // The float attribute carried with the shape; nothing in the library interprets it.
+    float GetFloatValue() const { return floatValue_; }
+    void SetFloatValue(float v) { floatValue_ = v; }
+
+    // The library-wide joining tolerance in plotter units (5.0 at load); SetError stores |e|.
+    static float GetError();
+    static void SetError(float e);
+
+    // Makes room for n more sub-polylines / points: 0 when n <= 0 or allocation fails, else 1.
+    int CheckPlBuf(int n);
+    int CheckPtBuf(int n);
+    // Appends a point to the last sub-polyline, starting the first one when there is none.
+    void AddPointAtLastPl(float x, float y);
+    // Starts a new, empty sub-polyline first when newPolyline is non-zero.
+    void AddPoint(float x, float y, int newPolyline);
+    // Appends the other shape's sub-polylines; bounds are not updated.
+    void Append(const PlotShape* other);
+    // Appends a glyph's sub-polylines, then CalArea. Defined with the fonts.
+    void Append(const PlotChar& glyph);
+    // Appends s (one sub-polyline) without its first point to the last sub-polyline; the
+    // bounds are merged. 0 when s has not exactly one sub-polyline or this shape has none.
+    int AddAtLast(PlotShape& s);
+    // Puts s (one sub-polyline) without its last point in front of the first sub-polyline.
+    int AddAtStart(PlotShape& s);
+    // Joins s at an end within the shared tolerance; 1 when joined. s stays the caller's.
+    int Connect(PlotShape& s);
+    // Shrinks both buffers to their used size.
+    void FreeUsedSpace();
+    // Replaces the depth array by zeroed entries, one per sub-polyline (at least one).
+    void AllocZLen();
+    // The depth array of the print traversal: one entry per sub-polyline, null before AllocZLen.
+    int32_t* GetZLen() { return zLen_.empty() ? nullptr : zLen_.data(); }
+    const int32_t* GetZLen() const { return zLen_.empty() ? nullptr : zLen_.data(); }
+
+    int GetPlNum() const { return plNum_; }
+    int GetTolPtNum() const { return ptNum_; }
+    // Sub-polyline n: its first (x, y) pair and its point count; null and 0 out of range.
+    float* GetPl(int n, int32_t& count);
+    const float* GetPl(int n, int32_t& count) const;
+    // Point i over all sub-polylines; (0, 0) when i is out of range.
+    CFloatPoint Point(int i) const;
+    CFloatPoint Start() const { return Point(0); }
+    CFloatPoint End() const { return Point(ptNum_ - 1); }
+    // Point i truncated toward zero; (0, 0) when out of range.
+    CPoint ToCPoint(int i) const;
+    // 1 and the first / last point, or 0 when the shape is empty.
+    int GetStartPt(CFloatPoint& p) const;
+    int GetLastPt(CFloatPoint& p) const;
+    // 0 when p is exactly the first point, 1 when the last, else -1 (also when empty).
+    int IsEndPt(const CFloatPoint& p) const;
+    // As IsEndPt, within the shared tolerance in x and y.
+    int IsEndPoint(const CFloatPoint& p) const;
+    // 1 for more than 2 points whose ends lie within the shared tolerance in x and y.
+    int IsClose() const;
+    // Recomputes the bounds from the points truncated toward zero; no points: the invalid box.
+    CArea CalArea();
+    const CArea& GetArea() const { return area_; }
+    // Sum of the segment lengths of every sub-polyline.
+    float CalLength() const;
+    // 1 when the points form an axis-parallel rectangle (four alternating runs).
+    int IsRect() const;
+    // 1 when a segment of the shape meets the box.
+    int IsIntersectWithBox(const OL_Box& b) const;
+    // Lowest crossing y of the vertical line at x; the passing direction (0 towards larger x,
+    // 1 towards smaller x), or -1 when there is none.
+    int CalInterset_Lowest(float x, float& y) const;
+
+    // Moves every point; the bounds move by the offsets truncated to integers.
+    void Move(float dx, float dy);
+    void Scale(float sx, float sy);
+    // Rotates about (cx, cy) by the direction (dx, dy), then CalArea.
+    void Rotate(float cx, float cy, float dx, float dy);
+    // Quarter turns (1, 2, 3) within the box (its xmax / ymax, 0 for a null box).
+    void Rotate(int32_t quarter, const CArea* box);
+    // y becomes box.ymax - y (-y for a null box).
+    void Mirror(const CArea* box);
+    void MirrorByX(int32_t x0);
+    // x += k y / y += k x.
+    void Stretchx(float k);
+    void Stretchy(float k);
+    // Reverses the order of all points and of the sub-polyline counts.
+    void Reverse();
+
+    // Appends the shape as HPGL text: "PUx,y;PDx,y,...;" per sub-polyline, integers / floats.
+    void ToPltString(CStringA& out) const;
+    void ToPltStringFloat(CStringA& out) const;
+
+private:
+    // Appends n points of pts to the last sub-polyline (there must be one).
+    void AppendPointsToLastPl(const float* pts, int32_t n);
+    // Writes the sub-polylines as HPGL text with the given point format.
+    void WritePlt(CStringA& out, bool asFloat) const;
+
+    float floatValue_ = 1.0f;
+    short lineType_ = 0;
+    short penIndex_ = 0;
+    unsigned char recIndex_ = kDefaultRecIndex;
+    unsigned char mauIndex_ = kDefaultMauIndex;
+    int32_t plNum_ = 0;
+    // One point count per sub-polyline; its size is the sub-polyline capacity.
+    std::vector<int32_t> plPtNum_;
+    // One tool depth per sub-polyline, written by the print traversal.
+    std::vector<int32_t> zLen_;
+    int32_t ptNum_ = 0;
+    // (x, y) pairs in plotter units; its size is twice the point capacity.
+    std::vector<float> pts_;
+    unsigned patternIndex_ = 0;
+    CArea area_;
+};
