@@ -304,16 +304,12 @@ CArea PlotShape::CalArea()
 float PlotShape::CalLength() const
 {
     float length = 0.0f;
-    size_t start = 0;
-    for (int32_t pl = 0; pl < plNum_; ++pl) {
-        int32_t n = plPtNum_[static_cast<size_t>(pl)];
+    ForEachPl([&](const float* p, int32_t n, int32_t) {
         for (int32_t k = 1; k < n; ++k) {
-            size_t a = 2 * (start + static_cast<size_t>(k) - 1), b = a + 2;
-            float dx = pts_[b] - pts_[a], dy = pts_[b + 1] - pts_[a + 1];
+            float dx = p[2 * k] - p[2 * k - 2], dy = p[2 * k + 1] - p[2 * k - 1];
             length += std::sqrt(dx * dx + dy * dy);
         }
-        start += static_cast<size_t>(n);
-    }
+    });
     return length;
 }
 
@@ -342,16 +338,12 @@ int PlotShape::IsRect() const
 int PlotShape::IsIntersectWithBox(const OL_Box& b) const
 {
     if (!OL_Box(area_).IsIntersectWith(b)) return 0;
-    size_t start = 0;
-    for (int32_t pl = 0; pl < plNum_; ++pl) {
-        int32_t n = plPtNum_[static_cast<size_t>(pl)];
-        for (int32_t k = 1; k < n; ++k) {
-            size_t a = 2 * (start + static_cast<size_t>(k) - 1);
-            if (b.IsIntersectWith(CFloatPoint(pts_[a], pts_[a + 1]), CFloatPoint(pts_[a + 2], pts_[a + 3]))) return 1;
-        }
-        start += static_cast<size_t>(n);
-    }
-    return 0;
+    int hit = 0;
+    ForEachPl([&](const float* p, int32_t n, int32_t) {
+        for (int32_t k = 1; k < n && !hit; ++k)
+            hit = b.IsIntersectWith(CFloatPoint(p[2 * k - 2], p[2 * k - 1]), CFloatPoint(p[2 * k], p[2 * k + 1]));
+    });
+    return hit;
 }
 
 int PlotShape::CalInterset_Lowest(float x, float& y) const
@@ -359,11 +351,7 @@ int PlotShape::CalInterset_Lowest(float x, float& y) const
     if (ptNum_ <= 0 || x < area_.xmin || x > area_.xmax) return -1;
     float lowest = static_cast<float>(area_.ymax) + 1.0f;
     int direction = -1;
-    size_t start = 0;
-    for (int32_t pl = 0; pl < plNum_; ++pl) {
-        int32_t n = plPtNum_[static_cast<size_t>(pl)];
-        const float* p = pts_.data() + 2 * start;
-        start += static_cast<size_t>(n);
+    ForEachPl([&](const float* p, int32_t n, int32_t) {
         int32_t firstOff = 0;
         while (firstOff < n && p[2 * firstOff] == x) ++firstOff;
         int32_t lastOff = -1;  // the last point before k that lies off the line
@@ -388,7 +376,7 @@ int PlotShape::CalInterset_Lowest(float x, float& y) const
                 }
             }
         }
-    }
+    });
     if (direction >= 0) y = lowest;
     return direction;
 }
@@ -489,12 +477,8 @@ void PlotShape::Reverse()
 
 void PlotShape::WritePlt(CStringA& out, bool asFloat) const
 {
-    size_t start = 0;
-    for (int32_t pl = 0; pl < plNum_; ++pl) {
-        int32_t n = plPtNum_[static_cast<size_t>(pl)];
-        const float* p = pts_.data() + 2 * start;
-        start += static_cast<size_t>(n);
-        if (n <= 0) continue;
+    ForEachPl([&](const float* p, int32_t n, int32_t) {
+        if (n <= 0) return;
         if (asFloat)
             out.AppendFormat("PU%f,%f;PD", p[0], p[1]);
         else
@@ -509,7 +493,7 @@ void PlotShape::WritePlt(CStringA& out, bool asFloat) const
             out.SetAt(out.GetLength() - 1, ';');
         else
             out += ';';
-    }
+    });
 }
 
 void PlotShape::ToPltString(CStringA& out) const { WritePlt(out, false); }

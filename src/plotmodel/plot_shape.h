@@ -11,11 +11,14 @@
 #include "geometry/float_point.h"
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
+#include "plotmodel/render_context.h"
 #include "platform/cstring.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+class CPen;
 class HpglExplainer;
 class HpglStreamExplainer;
 class PlotChar;
@@ -168,7 +171,24 @@ public:
     void ToPltString(CStringA& out) const;
     void ToPltStringFloat(CStringA& out) const;
 
+    // Draws every sub-polyline on r.dc with the preview's mapping (MoveTo, then LineTo).
+    void Render(structRender& r) const;
+    // Draws into the raster DC with the band stretch; with pens, segments within 10 degrees
+    // of vertical use pens[1] and the others pens[0].
+    void RenderPrint(structRenderPrint& r, CPen* pens) const;
+
 private:
+    // Calls f(points, count, index) for every sub-polyline in order.
+    template <class F>
+    void ForEachPl(F f) const
+    {
+        const float* p = pts_.data();
+        for (int32_t pl = 0; pl < plNum_; ++pl) {
+            int32_t n = plPtNum_[static_cast<size_t>(pl)];
+            f(p, n, pl);
+            p += 2 * static_cast<ptrdiff_t>(n);
+        }
+    }
     // Appends n points of pts to the last sub-polyline (there must be one).
     void AppendPointsToLastPl(const float* pts, int32_t n);
     // Writes the sub-polylines as HPGL text with the given point format.

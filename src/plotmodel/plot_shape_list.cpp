@@ -1,6 +1,7 @@
 // PlotShapeList bounds, deep copy and whole-list transforms.
 #include "plotmodel/plot_shape_list.h"
 
+#include "platform/cdc.h"
 #include "plotmodel/plot_units.h"
 
 PlotShapeList& PlotShapeList::operator=(const PlotShapeList& other)
@@ -66,4 +67,24 @@ void PlotShapeList::Move(int32_t dx, int32_t dy)
     area_.xmax = TruncateToInt32(static_cast<double>(area_.xmax) + dx);
     area_.ymin = TruncateToInt32(static_cast<double>(area_.ymin) + dy);
     area_.ymax = TruncateToInt32(static_cast<double>(area_.ymax) + dy);
+}
+
+void PlotShapeList::Render(structRender& r) const
+{
+    if (!r.dc) return;
+    CPen solid(PS_SOLID, 1, RGB(0, 0, 0));
+    CPen dotted(PS_DOT, 1, RGB(0, 0, 0));
+    // The pens end with this call, so the DC gets its previous pen back rather than
+    // keeping a deleted one selected.
+    CPen* previous = r.dc->SelectObject(&solid);
+    CPen* current = &solid;
+    for (PlotShape* s = HeadShape(); s; s = ShapeAfter(s)) {
+        CPen* wanted = s->GetLineType() >= 2 ? &dotted : &solid;
+        if (wanted != current) {
+            r.dc->SelectObject(wanted);
+            current = wanted;
+        }
+        s->Render(r);
+    }
+    if (previous) r.dc->SelectObject(previous);
 }

@@ -38,6 +38,10 @@ public:
     void Stretchy(float k);
     void Move(int32_t dx, int32_t dy);
 
+    // Draws every shape with a black pen of width 1, solid for LineType below 2 and dotted
+    // from 2 on; the DC's previous pen is selected again at the end.
+    void Render(structRender& r) const;
+
 private:
     CArea area_;
 };

@@ -1,0 +1,129 @@
+// CDC and CPen: selection hand-back, positions, window origin, and pixels painted on images.
+#include "platform/cdc.h"
+#include "platform/cdc_painter.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+TEST(ColorRef, PacksRedInTheLowByte)
+{
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), 0x00563412u);
+    EXPECT_EQ(GetRValue(0x00563412u), 0x12);
+    EXPECT_EQ(GetGValue(0x00563412u), 0x34);
+    EXPECT_EQ(GetBValue(0x00563412u), 0x56);
+}
+
+TEST(CDCState, SelectionHandsBackThePreviousPenAndPositionsTheirPredecessors)
+{
+    CDC dc;
+    CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+    CPen* stock = dc.SelectObject(&red);
+    ASSERT_NE(stock, nullptr);
+    EXPECT_EQ(stock->GetColor(), kBlack);
+    EXPECT_EQ(stock->GetStyle(), PS_SOLID);
+    EXPECT_EQ(dc.SelectObject(stock), &red);
+
+    CPen undefined;
+    EXPECT_EQ(dc.SelectObject(&undefined), nullptr);
+    EXPECT_EQ(dc.SelectObject(static_cast<CPen*>(nullptr)), nullptr);
+    EXPECT_EQ(dc.SelectObject(&red), stock) << "refused selections change nothing";
+
+    EXPECT_EQ(dc.MoveTo(5, 6), CPoint(0, 0));
+    EXPECT_EQ(dc.LineTo(7, 8), TRUE);
+    EXPECT_EQ(dc.GetCurrentPosition(), CPoint(7, 8));
+    EXPECT_EQ(dc.MoveTo(CPoint(1, 1)), CPoint(7, 8));
+    EXPECT_EQ(dc.SetWindowOrg(3, 4), CPoint(0, 0));
+    EXPECT_EQ(dc.SetWindowOrg(0, 0), CPoint(3, 4));
+    EXPECT_EQ(dc.GetPixel(0, 0), CLR_INVALID) << "a DC without a device has no pixels";
+
+    EXPECT_EQ(red.CreatePen(PS_DOT, 1, kBlack), FALSE) << "an existing pen is not redefined";
+    EXPECT_EQ(red.DeleteObject(), TRUE);
+    EXPECT_EQ(red.DeleteObject(), FALSE);
+    EXPECT_EQ(undefined.CreatePen(9, 1, kBlack), FALSE);
+}
+
+TEST(CDCImage, LinesPaintTheirPixelsButTheEndInThePenColour)
+{
+    CImageDC dc(20, 10);
+    EXPECT_EQ(dc.GetPixel(0, 0), kWhite);
+    CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+    dc.SelectObject(&red);
+    dc.MoveTo(2, 3);
+    dc.LineTo(12, 3);
+    for (int x = 2; x < 12; ++x) EXPECT_EQ(dc.GetPixel(x, 3), RGB(255, 0, 0)) << "x " << x;
+    EXPECT_EQ(dc.GetPixel(1, 3), kWhite);
+    EXPECT_EQ(dc.GetPixel(12, 3), kWhite) << "the end pixel is left out";
+    EXPECT_EQ(dc.GetPixel(5, 4), kWhite);
+    EXPECT_EQ(dc.GetPixel(20, 0), CLR_INVALID);
+    EXPECT_EQ(dc.GetPixel(-1, 0), CLR_INVALID);
+
+    // Logical (10, 10) is put at the device's top-left.
+    dc.SetWindowOrg(10, 10);
+    dc.MoveTo(10, 15);
+    dc.LineTo(10, 19);
+    EXPECT_EQ(dc.GetPixel(10, 17), RGB(255, 0, 0));
+    EXPECT_EQ(dc.GetPixel(12, 13), RGB(255, 0, 0)) << "device (2, 3) seen through the origin";
+    EXPECT_EQ(dc.GetPixel(9, 9), CLR_INVALID);
+}
+
+TEST(CDCImage, DottedPensLeaveGapsAndNullPensPaintNothing)
+{
+    CImageDC dc(40, 4);
+    CPen dotted(PS_DOT, 1, kBlack), none(PS_NULL, 1, kBlack);
+    dc.SelectObject(&dotted);
+    dc.MoveTo(0, 1);
+    dc.LineTo(39, 1);
+    int black = 0;
+    for (int x = 0; x < 40; ++x) black += dc.GetPixel(x, 1) == kBlack;
+    EXPECT_GT(black, 5);
+    EXPECT_LT(black, 35);
+
+    dc.SelectObject(&none);
+    dc.MoveTo(0, 3);
+    dc.LineTo(39, 3);
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(dc.GetPixel(x, 3), kWhite);
+}
+
+TEST(CDCImage, APenEndingWhileSelectedIsNeverReadAgain)
+{
+    CImageDC dc(10, 10);
+    {
+        CPen shortLived(PS_SOLID, 1, RGB(0, 0, 255));
+        dc.SelectObject(&shortLived);
+    }
+    dc.MoveTo(0, 0);
+    dc.LineTo(5, 0);
+    EXPECT_EQ(dc.GetPixel(3, 0), RGB(0, 0, 255));
+
+    CImageDC empty(0, -3);
+    empty.LineTo(5, 5);
+    EXPECT_EQ(empty.GetPixel(0, 0), CLR_INVALID);
+}
+
+TEST(CPainterDC, PaintsOnTheCallersDevice)
+{
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        CPainterDC dc(&painter);
+        dc.MoveTo(1, 1);
+        dc.LineTo(8, 1);
+        EXPECT_EQ(dc.GetPixel(1, 1), CLR_INVALID) << "a widget's pixels are not read back";
+    }
+    EXPECT_EQ(image.pixel(4, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(4, 2), qRgb(255, 255, 255));
+
+    CPainterDC inactive(nullptr);
+    inactive.LineTo(3, 3);
+    EXPECT_EQ(inactive.GetCurrentPosition(), CPoint(3, 3));
+}
+
+}  // namespace
