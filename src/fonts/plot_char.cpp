@@ -1,6 +1,8 @@
 // PlotChar: glyph polylines, their buffers, box and transforms.
 #include "fonts/plot_char.h"
 
+#include "plotmodel/plot_units.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +17,7 @@ constexpr int32_t kMaxBufferItems = 1 << 26;
 // Adds a truncated offset to a box side within 32 bits.
 int32_t Shifted(int32_t side, int32_t offset)
 {
-    return TruncateFontUnit(static_cast<double>(side) + static_cast<double>(offset));
+    return TruncateToInt32(static_cast<double>(side) + static_cast<double>(offset));
 }
 
 }  // namespace
@@ -146,7 +148,7 @@ const ShxBox& PlotChar::CalArea()
 {
     box_.Initialize();
     for (int32_t i = 0; i < ptCount_; ++i)
-        box_.MergePoint(TruncateFontUnit(points_[2 * i]), TruncateFontUnit(points_[2 * i + 1]));
+        box_.MergePoint(TruncateToInt32(points_[2 * i]), TruncateToInt32(points_[2 * i + 1]));
     return box_;
 }
 
@@ -159,8 +161,8 @@ void PlotChar::Move(float dx, float dy)
     // An empty box stays empty: shifting its extreme sides would overflow and make it a
     // box of nothing that looks like a real one.
     if (!box_.IsValid()) return;
-    int32_t ix = TruncateFontUnit(dx);
-    int32_t iy = TruncateFontUnit(dy);
+    int32_t ix = TruncateToInt32(dx);
+    int32_t iy = TruncateToInt32(dy);
     box_.xmin = Shifted(box_.xmin, ix);
     box_.xmax = Shifted(box_.xmax, ix);
     box_.ymin = Shifted(box_.ymin, iy);

@@ -31,14 +31,3 @@ public:
     int64_t Width64() const { return IsValid() ? int64_t{xmax} - xmin : 0; }
     int64_t Height64() const { return IsValid() ? int64_t{ymax} - ymin : 0; }
 };
-
-// Truncates a coordinate toward zero into 32 bits; values beyond the range (from a damaged
-// font's runaway scale) are held at its ends and NaN gives 0, where a plain cast would be
-// undefined.
-inline int32_t TruncateFontUnit(double v)
-{
-    if (v != v) return 0;
-    if (v <= -2147483648.0) return INT32_MIN;
-    if (v >= 2147483647.0) return INT32_MAX;
-    return static_cast<int32_t>(v);
-}

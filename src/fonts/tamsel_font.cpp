@@ -9,6 +9,9 @@
 //            information at E+9, then N records (u16 number, u16 length, definition).
 #include "fonts/tamsel_font.h"
 
+#include "platform/cdc.h"
+#include "plotmodel/plot_units.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
@@ -294,4 +297,29 @@ int CTamselFont::GetRange(int i, uint16_t& first, uint16_t& last) const
     first = ranges_[i][0];
     last = ranges_[i][1];
     return 1;
+}
+
+void CTamselFont::Display(CDC* dc, int32_t& x, int32_t& y, float scale, const char* code, int length) const
+{
+    if (!dc || !code) return;
+    bool penDown = true;
+    dc->MoveTo(x, y);
+    for (int i = 0; i < length; ++i) {
+        switch (static_cast<unsigned char>(code[i])) {
+        case 1: penDown = true; break;
+        case 2: penDown = false; break;
+        case 8: {
+            if (i + 2 >= length) return;  // a move cut off by the end of the code
+            int dx = static_cast<signed char>(code[i + 1]);
+            int dy = static_cast<signed char>(code[i + 2]);
+            i += 2;
+            x = TruncateToInt32(x + static_cast<double>(dx * scale));
+            y = TruncateToInt32(y - static_cast<double>(dy * scale));
+            if (penDown) dc->LineTo(x, y);
+            else dc->MoveTo(x, y);
+            break;
+        }
+        default: break;
+        }
+    }
 }

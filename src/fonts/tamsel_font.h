@@ -61,6 +61,11 @@ public:
     // range holds the header's first and last shape numbers. 0 for an index out of range.
     int GetRangeCount() const { return rangeCount_; }
     int GetRange(int i, uint16_t& first, uint16_t& last) const;
+    // Draws simplified byte code on dc from (x, y), in device units with y growing downward:
+    // codes 1 and 2 put the pen down and up (down at the start), code 8 moves by
+    // (dx * scale, -dy * scale), drawing when the pen is down; other bytes are passed over.
+    // (x, y) ends at the last position.
+    void Display(CDC* dc, int32_t& x, int32_t& y, float scale, const char* code, int length) const;
     // The path given to LoadFont, or null when none is held.
     const char16_t* GetFileName() const { return hasPath_ ? path_.GetString() : nullptr; }
 

@@ -1,0 +1,15 @@
+// PlotShape::Append for glyphs: text laid out by the font tables becomes shape geometry.
+#include "fonts/plot_char.h"
+#include "plotmodel/plot_shape.h"
+
+void PlotShape::Append(const PlotChar& glyph)
+{
+    if (glyph.GetPlNum() > 0 && CheckPlBuf(glyph.GetPlNum()) && CheckPtBuf(glyph.GetTolPtNum())) {
+        for (int i = 0; i < glyph.GetPlNum(); ++i) {
+            int32_t count = 0;
+            const float* p = glyph.GetPl(i, count);
+            for (int32_t k = 0; k < count; ++k) AddPoint(p[2 * k], p[2 * k + 1], k == 0);
+        }
+    }
+    CalArea();
+}
