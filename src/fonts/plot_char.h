@@ -18,7 +18,7 @@ public:
     PlotChar();
     // The same empty glyph; the interpreter is not consulted.
     explicit PlotChar(HpglExplainer* explainer);
-    // A deep copy, code included.
+    // A deep copy, code included (a copy sharing the buffers would free them twice).
     PlotChar(const PlotChar& other);
     // Frees own buffers, appends the other's polylines and copies its box (not its code).
     PlotChar& operator=(const PlotChar& other);

@@ -21,7 +21,7 @@ public:
     static constexpr const char16_t* GlobalFontFile = u"fshz.fnt";
 
     PlotFontLib();
-    // Copies are deep: each library owns its glyphs.
+    // Copies are deep: each library owns its glyphs, so that no two tables free one glyph.
     PlotFontLib(const PlotFontLib& other);
     PlotFontLib& operator=(const PlotFontLib& other);
     virtual ~PlotFontLib();

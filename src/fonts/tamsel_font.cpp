@@ -100,7 +100,21 @@ int CTamselFont::GetFontInfo()
     case FONTYPE_UNIFONT: ReadUnifontHeader(end); break;
     case FONTYPE_UNKNOWN: break;
     }
+    BuildLookup();
     return 1;
+}
+
+void CTamselFont::BuildLookup()
+{
+    Cursor cursor = StartCursor();
+    Entry entry;
+    for (Step step; (step = NextEntry(cursor, entry)) != Step::Stop;) {
+        if (step == Step::Found) lookup_.push_back(entry);
+    }
+    // Of entries sharing a number the first in the file is the one found.
+    std::stable_sort(lookup_.begin(), lookup_.end(), [](const Entry& a, const Entry& b) { return a.number < b.number; });
+    lookup_.erase(std::unique(lookup_.begin(), lookup_.end(), [](const Entry& a, const Entry& b) { return a.number == b.number; }),
+                  lookup_.end());
 }
 
 void CTamselFont::ReadShapesHeader(int64_t end)
@@ -231,15 +245,11 @@ CTamselFont::Step CTamselFont::NextEntry(Cursor& cursor, Entry& entry) const
 const char* CTamselFont::Find(uint16_t number, int& length) const
 {
     length = 0;
-    Cursor cursor = StartCursor();
-    Entry entry;
-    for (Step step; (step = NextEntry(cursor, entry)) != Step::Stop;) {
-        if (step == Step::Found && entry.number == number) {
-            length = entry.length;
-            return reinterpret_cast<const char*>(bytes_.data()) + entry.offset;
-        }
-    }
-    return nullptr;
+    auto at = std::lower_bound(lookup_.begin(), lookup_.end(), number,
+                               [](const Entry& e, uint16_t n) { return e.number < n; });
+    if (at == lookup_.end() || at->number != number) return nullptr;
+    length = at->length;
+    return reinterpret_cast<const char*>(bytes_.data()) + at->offset;
 }
 
 const char* CTamselFont::NextShape(Cursor& cursor, int& length, uint16_t& number) const

@@ -29,7 +29,7 @@ public:
     static constexpr int64_t MaxFileBytes = int64_t{1} << 31;
 
     CTamselFont() = default;
-    // Copies are deep: each font owns its file bytes.
+    // Copies are deep: each font owns its file bytes, so that no two fonts free one buffer.
     CTamselFont(const CTamselFont&) = default;
     CTamselFont& operator=(const CTamselFont&) = default;
     virtual ~CTamselFont() = default;
@@ -101,6 +101,8 @@ private:
     // Reads the entry under the cursor and moves the cursor past it.
     Step NextEntry(Cursor& cursor, Entry& entry) const;
     Cursor StartCursor() const;
+    // Records the first usable entry of every shape number, for lookups by number.
+    void BuildLookup();
     const char* NextShape(Cursor& cursor, int& length, uint16_t& number) const;
     bool ReadU16(int64_t offset, uint16_t& value) const;
     bool ReadU32(int64_t offset, uint32_t& value) const;
@@ -120,4 +122,5 @@ private:
     uint16_t ranges_[MaxRanges][2] = {};
     int64_t shapesDataStart_ = 0;  // shapes files: first definition, after the whole index
     int32_t fontNameOffset_ = -1;  // into the file bytes, or -1
+    std::vector<Entry> lookup_;    // sorted by number, one entry a number
 };
