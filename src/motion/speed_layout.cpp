@@ -564,3 +564,38 @@ int CSpeedLayout1::FindNextLineSlope(LineInfo2& chord)
     chordEnd_ = chord.last;
     return 1;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void CSpeedLayout1::DrawPoints(int32_t first, int32_t last, structRender2& render, bool straight) const
+{
+    auto screen = [&](int32_t i) {
+        const CPoint& p = GetPoint(i);
+        return CPoint(static_cast<int32_t>(TruncateToInt32(p.x * render.scale)),
+                      static_cast<int32_t>(TruncateToInt32((double(render.originY) - p.y) * render.scale)));
+    };
+    render.dc->MoveTo(screen(first));
+    if (straight) {
+        render.dc->LineTo(screen(last));
+        return;
+    }
+    for (int32_t i = first + 1; i <= last; ++i) render.dc->LineTo(screen(i));
+}
+
+void CSpeedLayout1::DrawSection(const SpeedSection1& section, structRender2& render, CPen* pen)
+{
+    if (!render.dc || section.first < 0 || section.last >= GetCount() || section.first > section.last) return;
+    CPen* old = pen ? render.dc->SelectObject(pen) : nullptr;
+    DrawPoints(section.first, section.last, render, false);
+    if (old) render.dc->SelectObject(old);
+}
+
+void CSpeedLayout1::DrawSection(const LineInfo2& chord, structRender2& render, CPen* pen)
+{
+    if (!render.dc || chord.first < 0 || chord.last >= GetCount() || chord.first > chord.last) return;
+    CPen* old = pen ? render.dc->SelectObject(pen) : nullptr;
+    DrawPoints(chord.first, chord.last, render, true);
+    DrawPoints(chord.first, chord.last, render, false);
+    if (old) render.dc->SelectObject(old);
+}

@@ -28,6 +28,7 @@
 
 #include "motion/p_data_buf.h"
 #include "platform/carray.h"
+#include "platform/cdc.h"
 #include "platform/rect.h"
 
 #include <cstdint>
@@ -74,6 +75,13 @@ struct LineInfo2 {
     double topSpeed = 0;      // axis limits along the chord's direction
     double acceleration = 0;
     double startSpeed = 0;
+};
+
+// Where DrawSection draws: screen x = x × scale, screen y = (originY − y) × scale.
+struct structRender2 {
+    CDC* dc = nullptr;
+    double scale = 1.0;   // pixels per path unit
+    int32_t originY = 0;  // path y shown at the top edge, path units
 };
 
 // The path being planned: its points and the index where the next search starts.
@@ -175,6 +183,11 @@ public:
     // A chord finder over the runs of GetNextLineSlopeInfo; 0 at the end of the path.
     int FindNextLineSlope(LineInfo2& chord);
 
+    // Draws the section's points as a polyline, with pen when one is given.
+    void DrawSection(const SpeedSection1& section, structRender2& render, CPen* pen);
+    // Draws the straight chord, then the points it stands for.
+    void DrawSection(const LineInfo2& chord, structRender2& render, CPen* pen);
+
     SpeedConfig speedSet;
 
     // Planner constants (turns dimensionless, distances path units, speeds units per second).
@@ -202,6 +215,8 @@ private:
     int BuildSection(SpeedSection1& section, const SpeedConfig& speeds, NextChord nextChord);
     // The chord from a to b, which becomes the running direction.
     void TakeChord(int32_t a, int32_t b, LineInfo2& chord);
+    // Draws points first..last as one polyline; a straight line only when `straight`.
+    void DrawPoints(int32_t first, int32_t last, structRender2& render, bool straight) const;
     // Extends a same-slope run from point i; returns the index of its last point.
     int32_t SameSlopeEnd(int32_t i) const;
 

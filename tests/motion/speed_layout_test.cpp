@@ -355,6 +355,34 @@ TEST(SpeedLayout, ArrayLoading)
     EXPECT_EQ(base.GetCapacity(), 0);
 }
 
+TEST(SpeedLayout, DrawsSectionsAndChordsOnTheDeviceContext)
+{
+    CSpeedLayout1 planner;
+    planner.Append(Path({{0, 0}, {10, 0}, {10, 10}}), 0);
+    CImageDC dc(40, 40);
+    structRender2 render{&dc, 2.0, 15};
+    CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+    SpeedSection1 section;
+    section.first = 0;
+    section.last = 2;
+    planner.DrawSection(section, render, &red);
+    // (0,0) (10,0) (10,10) appear at (0,30) (20,30) (20,10).
+    EXPECT_EQ(dc.GetPixel(10, 30), RGB(255, 0, 0));
+    EXPECT_EQ(dc.GetPixel(20, 20), RGB(255, 0, 0));
+    EXPECT_EQ(dc.GetPixel(10, 20), RGB(255, 255, 255)) << "no chord drawn for a section";
+
+    LineInfo2 chord;
+    chord.first = 0;
+    chord.last = 2;
+    planner.DrawSection(chord, render, nullptr);
+    EXPECT_EQ(dc.GetPixel(10, 20), RGB(0, 0, 0)) << "the straight chord, in the DC's own pen";
+    EXPECT_EQ(dc.GetPixel(10, 30), RGB(0, 0, 0)) << "then the points it stands for";
+
+    section.last = 3;  // past the path: nothing is drawn
+    planner.DrawSection(section, render, &red);
+    EXPECT_EQ(dc.GetPixel(10, 30), RGB(0, 0, 0));
+}
+
 // Checks the text of every run of one path against the path itself.
 void ExpectConsistentRuns(const CSpeedLayout1& planner, const std::vector<Planned>& runs, const char* name)
 {
