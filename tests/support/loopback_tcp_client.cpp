@@ -4,6 +4,8 @@
 #include "support/event_loop.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
@@ -54,6 +56,12 @@ bool LoopbackTcpClient::Send(std::string_view bytes)
         }
     }
     return true;
+}
+
+bool LoopbackTcpClient::AllSent() const
+{
+    int unsent = 0;
+    return fd_ >= 0 && ::ioctl(fd_, SIOCOUTQ, &unsent) == 0 && unsent == 0;
 }
 
 void LoopbackTcpClient::Poll()

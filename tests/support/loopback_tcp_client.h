@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace corvane_test {
 
@@ -24,7 +25,11 @@ public:
     bool WaitForBytes(size_t count, int timeoutMs = 5000);
     // Runs the event loop until the server closed the connection.
     bool WaitForClose(int timeoutMs = 5000);
+    // True when every byte sent has reached the peer's socket.
+    bool AllSent() const;
     const std::string& Received() const { return received_; }
+    // Takes the bytes received so far, leaving none.
+    std::string TakeReceived() { return std::exchange(received_, {}); }
     bool ServerClosed() const { return serverClosed_; }
     void Close();
 
