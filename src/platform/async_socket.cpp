@@ -121,8 +121,11 @@ BOOL CAsyncSocket::Accept(CAsyncSocket& connected)
 {
     if (connected.m_hSocket != INVALID_SOCKET) return FailBool(EINVAL);
     SOCKET s = ::accept4(m_hSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    m_readArmed = true;
+    Rearm();
     if (s < 0) return FailBool(errno);
     connected.m_events = m_events;
+    connected.m_connected = true;
     connected.Attach(s, false);
     return TRUE;
 }
@@ -131,6 +134,8 @@ BOOL CAsyncSocket::AsyncSelect(int32_t events)
 {
     if (m_hSocket == INVALID_SOCKET) return FailBool(EBADF);
     m_events = events;
+    m_readArmed = true;
+    m_writeArmed = true;
     Rearm();
     return TRUE;
 }
@@ -139,7 +144,10 @@ int CAsyncSocket::Receive(void* buffer, int length, int flags)
 {
     if (length < 0) return Fail(EINVAL);
     ssize_t n = ::recv(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_DONTWAIT);
-    return n < 0 ? Fail(errno) : static_cast<int>(n);
+    int err = errno;
+    m_readArmed = true;
+    Rearm();
+    return n < 0 ? Fail(err) : static_cast<int>(n);
 }
 
 int CAsyncSocket::Send(const void* buffer, int length, int flags)
@@ -147,7 +155,13 @@ int CAsyncSocket::Send(const void* buffer, int length, int flags)
     if (length < 0) return Fail(EINVAL);
     // MSG_NOSIGNAL: a peer that has gone away gives an error here, never SIGPIPE.
     ssize_t n = ::send(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL | MSG_DONTWAIT);
-    return n < 0 ? Fail(errno) : static_cast<int>(n);
+    if (n >= 0) return static_cast<int>(n);
+    int err = errno;
+    if (err == EAGAIN || err == EWOULDBLOCK) {
+        m_writeArmed = true;  // OnSend again once the socket has room
+        Rearm();
+    }
+    return Fail(err);
 }
 
 BOOL CAsyncSocket::ShutDown(int how)
@@ -171,6 +185,7 @@ void CAsyncSocket::Close()
     m_hSocket = INVALID_SOCKET;
     m_listening = false;
     m_datagram = false;
+    m_connected = false;
     m_closeReported = false;
 }
 
@@ -198,22 +213,26 @@ void CAsyncSocket::Attach(SOCKET s, bool datagram)
     m_hSocket = s;
     m_datagram = datagram;
     m_closeReported = false;
+    m_readArmed = true;
+    m_writeArmed = true;
     m_notifiers = std::make_unique<Notifiers>(this, s);
     Rearm();
 }
 
-// Enables the notifiers that the selected events need; none once the close was reported.
+// Enables the notifiers that the selected and armed events need; none before a stream
+// socket listens or is connected, and none once the close was reported.
 void CAsyncSocket::Rearm()
 {
     if (!m_notifiers) return;
-    bool open = !m_closeReported;
+    bool open = !m_closeReported && (m_datagram || m_listening || m_connected);
     bool wantRead = m_listening ? (m_events & FD_ACCEPT) != 0 : (m_events & (FD_READ | FD_CLOSE)) != 0;
     bool wantWrite = !m_listening && (m_events & FD_WRITE) != 0;
-    m_notifiers->read.setEnabled(open && wantRead);
-    m_notifiers->write.setEnabled(open && wantWrite);
+    m_notifiers->read.setEnabled(open && wantRead && m_readArmed);
+    m_notifiers->write.setEnabled(open && wantWrite && m_writeArmed);
 }
 
-// Runs one notification callback; false when the callback destroyed this socket.
+// Runs one notification callback and re-arms the notifiers after it; false when the
+// callback destroyed this socket.
 template <class Callback>
 bool CAsyncSocket::RunCallback(Callback callback)
 {
@@ -226,27 +245,32 @@ bool CAsyncSocket::RunCallback(Callback callback)
         return false;
     }
     m_destroyed = outer;
+    Rearm();
     return true;
 }
 
 // Tells a readable socket's kind of news apart: a waiting connection, bytes, or the end.
+// The read side is disarmed first: Accept or Receive in the callback arms it again.
 void CAsyncSocket::ReadReady()
 {
-    if (m_listening) {
-        RunCallback([this] { OnAccept(0); });
-        return;
-    }
-    if (m_datagram) {
-        if (m_events & FD_READ) RunCallback([this] { OnReceive(0); });
+    if (m_listening || m_datagram) {
+        m_readArmed = false;
+        if (m_listening)
+            RunCallback([this] { OnAccept(0); });
+        else if (m_events & FD_READ)
+            RunCallback([this] { OnReceive(0); });
+        else
+            Rearm();
         return;
     }
     char probe;
     ssize_t n = ::recv(m_hSocket, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
     if (n > 0) {
+        m_readArmed = false;
         if (m_events & FD_READ)
             RunCallback([this] { OnReceive(0); });
         else
-            m_notifiers->read.setEnabled(false);  // bytes nobody asked for: wait for AsyncSelect
+            Rearm();  // bytes nobody asked for: wait for AsyncSelect
     } else if (n == 0) {
         ReportClose(0);
     } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -254,9 +278,11 @@ void CAsyncSocket::ReadReady()
     }
 }
 
-// Offers the writable socket to OnSend, unless the connection has failed or hung up.
+// Offers the writable socket to OnSend once, unless the connection has failed or hung up.
 void CAsyncSocket::WriteReady()
 {
+    m_writeArmed = false;
+    Rearm();
     pollfd p{m_hSocket, POLLOUT, 0};
     if (::poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP))) {
         int err = 0;

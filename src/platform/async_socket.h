@@ -1,12 +1,14 @@
 // CAsyncSocket: a non-blocking IPv4 socket whose readiness arrives as OnAccept/OnReceive/OnSend/OnClose.
 //
 // The notifications are driven by the Qt event loop of the thread that created the socket
-// (the GUI thread), as the framework's window messages were. AsyncSelect chooses which of
-// them are wanted, with the framework's FD_ values:
-// - FD_READ: OnReceive whenever unread bytes are waiting (again after each notification
-//   that left some unread);
-// - FD_WRITE: OnSend whenever the socket can take more bytes, until FD_WRITE is dropped;
-// - FD_ACCEPT: OnAccept on a listening socket whenever a connection is waiting;
+// (the GUI thread), as the framework's window messages were, and re-arm as they did there.
+// AsyncSelect chooses which are wanted, with the framework's FD_ values:
+// - FD_READ: OnReceive when bytes are waiting; the next one comes after the callback has
+//   called Receive (or after AsyncSelect), so a callback that reads nothing is not called
+//   again and again;
+// - FD_WRITE: OnSend once the socket can take bytes, after a connection is accepted, after
+//   each AsyncSelect that selects FD_WRITE and after each Send that found the socket full;
+// - FD_ACCEPT: OnAccept when a connection waits; the next one after Accept is called;
 // - FD_CLOSE: OnClose once, when the peer has closed or reset the connection (its error
 //   code is 0 for an orderly close) or our own side was shut down.
 // A socket made by Accept keeps the event selection of the listening socket, as on the
@@ -96,6 +98,9 @@ private:
     int32_t m_events = 0;
     bool m_datagram = false;
     bool m_listening = false;
+    bool m_connected = false;  // a stream socket made by Accept
+    bool m_readArmed = true;   // the next read-side notification may be given
+    bool m_writeArmed = true;  // the next OnSend may be given
     bool m_closeReported = false;
     bool* m_destroyed = nullptr;  // set while a callback runs, so a callback may delete us
     std::unique_ptr<Notifiers> m_notifiers;

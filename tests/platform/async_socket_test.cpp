@@ -36,11 +36,7 @@ protected:
         int n = Receive(chunk, sizeof chunk);
         if (n > 0) received.append(chunk, static_cast<size_t>(n));
     }
-    void OnSend(int) override
-    {
-        ++sendCalls;
-        AsyncSelect(FD_READ | FD_CLOSE);  // one notification is enough here
-    }
+    void OnSend(int) override { ++sendCalls; }
     void OnClose(int errorCode) override
     {
         ++closeCalls;
@@ -99,12 +95,17 @@ TEST(AsyncSocket, AcceptsReceivesOffersSendingAndReportsTheCloseOnce)
     ASSERT_TRUE(client.WaitForBytes(4));
     EXPECT_EQ(client.Received(), "pong");
 
+    // A writable socket is offered once per arming, not on every pass of the loop.
+    EXPECT_EQ(c.sendCalls, 1);
+    ASSERT_TRUE(c.AsyncSelect(FD_READ | FD_WRITE | FD_CLOSE));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return c.sendCalls == 2; }));
+
     client.Close();
     ASSERT_TRUE(RunEventLoopUntil([&] { return c.closeCalls == 1; }));
     EXPECT_EQ(c.closeError, 0);
     char byte;
     EXPECT_EQ(c.Receive(&byte, 1), 0);  // the end of the stream, and no second OnClose for it
-    EXPECT_EQ(c.sendCalls, 1);
+    EXPECT_EQ(c.sendCalls, 2);
     EXPECT_EQ(c.closeCalls, 1);
 }
 
