@@ -7,12 +7,11 @@
 
 namespace corvane_test {
 
-// Registers itself as the main window's target for its lifetime; nothing is delivered, the
-// test drains the recorded messages by hand.
+// Registers itself as the main window's target for its lifetime (a target unregisters itself
+// when destroyed); nothing is delivered, the test drains the recorded messages by hand.
 class RecordingMessageTarget : public CMessageTarget {
 public:
     RecordingMessageTarget() : CMessageTarget(Delivery::ByHand) { SetMainMessageTarget(this); }
-    ~RecordingMessageTarget() override { SetMainMessageTarget(nullptr); }
 
     // Takes every message posted since the last drain, oldest first.
     std::vector<PostedMessage> Drain() { return TakePosted(); }
