@@ -168,7 +168,7 @@ int NET_SendBuf::ResendTimeout(in_addr machine, int socketFd, int thresholdMs)
     return sent;
 }
 
-int NET_SendBuf::Resend(uint8_t, in_addr machine, int socketFd) { return ResendTimeout(machine, socketFd, kPanelResendMs); }
+int NET_SendBuf::Resend(uint8_t, in_addr machine, int socketFd) { return ResendTimeout(machine, socketFd, kReplyResendMs); }
 
 void NET_SendBuf::Retire(NET_SendPack* pack)
 {

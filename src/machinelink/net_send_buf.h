@@ -73,8 +73,13 @@ public:
     static constexpr int32_t kSpareCapacity = 300;
     // At most this many packs are in flight: an 8-bit sequence number cannot tell more apart.
     static constexpr int32_t kMostOutstanding = 255;
-    // Resend threshold of Resend.
-    static constexpr int32_t kPanelResendMs = 30;
+    // Resend thresholds of the machine link: the poll tick, an acknowledgement that frees
+    // room, a reply that asks for more data, and a reply of the panel and command channels
+    // (also the fixed threshold of Resend).
+    static constexpr int32_t kPollResendMs = 150;
+    static constexpr int32_t kRoomFreedResendMs = 200;
+    static constexpr int32_t kMoreDataResendMs = 100;
+    static constexpr int32_t kReplyResendMs = 30;
 
     // Starts with four empty spares of 350 bytes.
     NET_SendBuf();

@@ -233,10 +233,10 @@ TEST(NET_SendBuf, ResendsOnlyAfterTheThresholdAndOnlyWhatIsUnacknowledged)
     EXPECT_EQ(q.GetLastSendMs(), clock.NowMs());
 
     clock.Advance(150);
-    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), 150), 0);
+    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), NET_SendBuf::kPollResendMs), 0);
     EXPECT_TRUE(net.Take().empty()) << "not at 150 ms";
     clock.Advance(1);
-    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), 150), 3);
+    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), NET_SendBuf::kPollResendMs), 3);
     std::vector<Bytes> again = net.Take(3);
     EXPECT_EQ(again, first) << "the same datagrams, in order, at 151 ms";
 
@@ -252,13 +252,13 @@ TEST(NET_SendBuf, ResendsOnlyAfterTheThresholdAndOnlyWhatIsUnacknowledged)
 
     q.DeleteDataToId(2);
     clock.Advance(10000);
-    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), 150), 0);
+    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), NET_SendBuf::kPollResendMs), 0);
     EXPECT_TRUE(net.Take().empty()) << "nothing is resent once everything is acknowledged";
 
     q.SendPack(q.CreatePack(net.Port(), 20, 0), Loopback::Address(), net.Sender());
     q.DeleteAll();
     clock.Advance(10000);
-    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), 150), 0);
+    EXPECT_EQ(q.ResendTimeout(Loopback::Address(), net.Sender(), NET_SendBuf::kPollResendMs), 0);
     EXPECT_EQ(net.Take().size(), 1u) << "only the first send of the dropped pack";
     EXPECT_EQ(q.GetNextSequence(), 3) << "dropping packs does not reset the numbering";
     EXPECT_EQ(q.SendCmd(net.Sender(), 0), 1);
