@@ -187,22 +187,23 @@ int PlotShape::AddAtStart(PlotShape& s)
     return 1;
 }
 
-int PlotShape::Connect(PlotShape& s)
+int PlotShape::Connect(PlotShape& s) { return ConnectWithin(s, GetError()); }
+
+int PlotShape::ConnectWithin(PlotShape& s, double tol)
 {
     // Only a join that can be made counts: both shapes need points, and s one sub-polyline.
-    if (plNum_ <= 0 || ptNum_ <= 0 || s.plNum_ != 1 || s.ptNum_ <= 0) return 0;
-    double e = GetError();
+    if (plNum_ <= 0 || ptNum_ <= 0 || s.plNum_ != 1 || s.ptNum_ <= 0 || &s == this) return 0;
     CFloatPoint first = Start(), last = End(), sFirst = s.Start(), sLast = s.End();
-    if (WithinBoth(last.x, last.y, sFirst.x, sFirst.y, e)) return AddAtLast(s);
-    if (WithinBoth(last.x, last.y, sLast.x, sLast.y, e)) {
+    if (WithinBoth(last.x, last.y, sFirst.x, sFirst.y, tol)) return AddAtLast(s);
+    if (WithinBoth(last.x, last.y, sLast.x, sLast.y, tol)) {
         s.Reverse();
         return AddAtLast(s);
     }
-    if (WithinBoth(first.x, first.y, sFirst.x, sFirst.y, e)) {
+    if (WithinBoth(first.x, first.y, sFirst.x, sFirst.y, tol)) {
         s.Reverse();
         return AddAtStart(s);
     }
-    if (WithinBoth(first.x, first.y, sLast.x, sLast.y, e)) return AddAtStart(s);
+    if (WithinBoth(first.x, first.y, sLast.x, sLast.y, tol)) return AddAtStart(s);
     return 0;
 }
 

@@ -11,7 +11,9 @@
 #include "geometry/float_point.h"
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
+#include "plotmodel/dash_style.h"
 #include "plotmodel/render_context.h"
+#include "platform/carray.h"
 #include "platform/cstring.h"
 
 #include <cstddef>
@@ -22,6 +24,7 @@ class CPen;
 class HpglExplainer;
 class HpglStreamExplainer;
 class PlotChar;
+class PlotShapeList;
 
 // MauIndex values: the cut mode of a shape.
 namespace CutModeIndex {
@@ -177,7 +180,96 @@ public:
     // of vertical use pens[1] and the others pens[0].
     void RenderPrint(structRenderPrint& r, CPen* pens) const;
 
+    // ---- geometry operations ----
+
+    // Appends n points (x, y pairs) to the last sub-polyline, or as a new one when newPl is
+    // set or there is none.
+    void Append(int n, const float* pts, int newPl);
+    // Appends n points as a new sub-polyline, then CalArea; nothing for null or n <= 0.
+    void Append(const float* pts, int n);
+    // As Append(n, pts, newPl), from separate x and y arrays.
+    void Append(int n, const float* xs, const float* ys, int newPl);
+    // Overwrites point i when 0 <= i < total points.
+    void ReplaceVertex(int i, float x, float y);
+    // The box of all points as doubles; the zero box for a shape without points.
+    void CalBox(OL_Box& box) const;
+    // Length of segment i -> i + 1 of a point array.
+    static float LineLength(const float* pts, int i);
+    // Joins the single-sub-polyline shape p at an end within tol in x and y; 1 when joined.
+    int Connect(PlotShape* p, float tol);
+    // Drops empty sub-polylines and points within 0.001 (both axes) of the point kept before.
+    void DeleteRepeatPoint();
+    // 1 for more than 3 points whose ends lie within tol in x and y.
+    int IsClose(float tol) const;
+    // 1 when both have as many points and each pair lies within tol in x and y.
+    int IsCoincide(const PlotShape* other, float tol) const;
+    // out := this closed line started at vertex k (P0 = Pn-1 assumed).
+    void StartAtVertex(int k, PlotShape* out) const;
+    // out := this closed line started in the middle of the segment after vertex k.
+    void StartAtMidVertex(int k, PlotShape* out) const;
+    // Appends a circle of radius r millimetres about the origin, chords of about 0.4 units
+    // sagitta, to the last sub-polyline; then CalArea.
+    void CreateCircle(float r);
+    // 1 when the shape is one closed ring of more than 8 points at a constant distance
+    // (within tol) from its box centre; the distance goes to *radius.
+    int IsCircle(float* radius, float tol) const;
+    // End index of the smooth run of pts that begins at vertex start.
+    static int GetNextCurve(int n, const float* pts, int start, float tanTol);
+    // Splits a point array at its sharp vertices into new shapes appended to out.
+    static void BreakAtVertex(const float* pts, int n, OL_List& out, float tanTol);
+    // BreakAtVertex of every sub-polyline.
+    void BreakAtVertex(OL_List& out, float tanTol) const;
+    // As BreakAtVertex, each piece with this shape's attributes and its bounds.
+    void BreakAt(PlotShapeList& out, float tanTol) const;
+    // Index of the first sharp vertex of a closed shape whose closing vertex is smooth, else 0.
+    int FindVertexAngle(float tanTol);
+
+    // Splits at the vertical line x: pieces left of it to left, the others to right (a null
+    // list drops its pieces); a shape wholly on one side goes there as a deep copy.
+    void CutByVLine(int32_t x, PlotShapeList* left, PlotShapeList* right) const;
+    // The same at the horizontal line y, pieces below it to below.
+    void CutByHLine(int32_t y, PlotShapeList* below, PlotShapeList* above) const;
+
+    // The sorted y of every crossing of the vertical line at x; their number, or -1 when the
+    // shape is empty or x lies outside its bounds.
+    int CalIntersect(float x, CArray<float>& ys) const;
+    // Appends the crossings of one point array with the vertical line at x (unsorted).
+    static void CalIntersect(const float* pts, int32_t n, float x, CArray<float>& ys);
+    // 1 when p lies inside this closed shape or on its boundary.
+    int PtIsInLoop(const CFloatPoint& p) const;
+    // 1 when this shape lies inside the closed shape loop.
+    int IsInLoop(const PlotShape* loop) const;
+
+    // Scaled length of the segment a -> b of a pattern.
+    static float GetLength(const float* a, const float* b, const structDash& d);
+    // Dashes one point array into one new shape appended to out; 0 when n <= 1.
+    int Dash(OL_List& out, const structDash& d, int n, const float* pts) const;
+    // Dashes every sub-polyline; the new shapes take this shape's line type, pen and float value.
+    void Dash(OL_List& out, const structDash& d) const;
+    // Dashes with bridges placed on straight stretches; pieces with this shape's attributes.
+    void Dash(PlotShapeList& out, DashStyle s) const;
+    // Dashes one smooth run with bridges into new shapes appended to out.
+    static void Dash(int n, const float* pts, DashStyle s, PlotShapeList& out);
+    // The position at arc length dist from `from` (backwards for negative dist); the length
+    // covered, which is less than |dist| when the run ends first.
+    static float FindPtOnCurve(int n, const float* pts, float dist, const PtOnCurve& from, PtOnCurve& out);
+    // Radius of the arc through the stretch from -> to; 0 when the stretch folds back,
+    // kStraightRadius when it is straight.
+    static float CalRadius(int n, const float* pts, const PtOnCurve& from, const PtOnCurve& to);
+    static constexpr float kStraightRadius = 3.4e38f;
+
 private:
+    // Joins s at an end within tol; the shared form of both Connect operations.
+    int ConnectWithin(PlotShape& s, double tol);
+    // Splits one point array at the vertical line x = c (the per-sub-polyline cut).
+    void CutByVLine(const float* pts, int32_t n, int32_t c, PlotShapeList* left, PlotShapeList* right) const;
+    // The same at the horizontal line y = c, the first list taking the pieces below.
+    void CutByHLine(const float* pts, int32_t n, int32_t c, PlotShapeList* below, PlotShapeList* above) const;
+    // The cut of one point array at coordinate c of the given axis (0: x, 1: y).
+    void CutAtLine(const float* pts, int32_t n, int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
+    // The whole-shape cut at coordinate c of the given axis.
+    void CutShapeAtLine(int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
+
     // Calls f(points, count, index) for every sub-polyline in order.
     template <class F>
     void ForEachPl(F f) const

@@ -4,9 +4,12 @@
 // recomputes them and Move shifts them. operator= is a deep copy.
 #pragma once
 
+#include "geometry/float_point.h"
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
 #include "plotmodel/plot_shape.h"
+
+#include "platform/carray.h"
 
 #include <cstdint>
 
@@ -38,10 +41,96 @@ public:
     void Stretchy(float k);
     void Move(int32_t dx, int32_t dy);
 
+    // Cuts every shape at the vertical line x: pieces left of it go to left, the others to
+    // right (a null list drops what would go there). The shapes stay in this list.
+    void CutByVLine(int32_t x, PlotShapeList* left, PlotShapeList* right) const;
+    // The same at the horizontal line y, pieces below it to below.
+    void CutByHLine(int32_t y, PlotShapeList* below, PlotShapeList* above) const;
+    // Copies shapes whole to the side they mostly lie on; only shapes wider than 500 mm with
+    // more than 400 mm before the line are cut.
+    void CutByVLine_ForCut(int32_t x, PlotShapeList* left, PlotShapeList* right) const;
+    // Copies every shape whole: to right when less than a third of it lies left of x.
+    void CutByVLine_ForJiGuang(int32_t x, PlotShapeList* left, PlotShapeList* right) const;
+
+    // Deletes the draw curves / the cut curves (MauIndex 2, 4 and 5 are cut curves).
+    void DeleteDrawCrvs();
+    void DeleteCutCrvs();
+    // Sets PenIndex 1 on every shape.
+    void SetAllToDraw();
+    void DeleteDrawCrvsAndSetCutToDraw();
+
+    // Replaces every half-cut shape (MauIndex 5) by its dashes, the style fitted to short shapes.
+    void DashHalfCutShape(const DashStyle& s);
+    // Replaces cut shapes (MauIndex 2, 4) by dashes of cut and half-cut shapes by dashes of
+    // halfCut, each only when both lengths of its style are positive.
+    void DashCutList(const DashStyle& cut, const DashStyle& halfCut);
+
+    // Orders the shapes in serpentine vertical strips and rows of width band (plotter units);
+    // a band of 0 or less leaves the order as it is.
+    void OrderByArea(int32_t band);
+    // Move the shapes with xmax <= x / xmin <= x / ymax <= y / ymin >= y to list, in order.
+    void GetXMinSideMarshal(PlotShapeList& list, int32_t x);
+    void GetXMinSideMarshalEx(PlotShapeList& list, int32_t x);
+    void GetYMinSideMarshal(PlotShapeList& list, int32_t y);
+    void GetYMaxSideMarshal(PlotShapeList& list, int32_t y);
+    // The shape whose start lies nearest p (larger of |dx|, |dy|; the first on ties), or null.
+    PlotShape* GetClosestEndPtOfCrv(CFloatPoint p, int& fromStart) const;
+    // Breaks the shapes at vertices sharper than 30 degrees and orders the pieces in rows of
+    // 8000 units from the bottom up, each running right to left, nearest start first; the
+    // near-vertical pieces follow. pos ends at the last piece's end.
+    void OrderOnlyY(CFloatPoint& pos);
+
+    // Joins shapes end to end (within 1 unit) in passes until a pass joins nothing.
+    void ConnectCrv();
+    // Joins following shapes onto each single-polyline shape until it closes, and moves the
+    // closed ones, with their bounds, to closed.
+    void GetCloseCurve(PlotShapeList& closed);
+    // The shapes with an end within the shared tolerance of p; atStart says which end.
+    void FindCloseCrvs(const CFloatPoint& p, CArray<PlotShape*>& shapes, CArray<int>& atStart) const;
+    // chain := s and the shapes that continue it end to end while the way on is unique.
+    void FindConnectCrvs(PlotShape* s, CArray<PlotShape*>& chain) const;
+    // Each shape's BreakAtVertex into out.
+    void BreakAtVertex(OL_List& out, float angle) const;
+
+    // Adds the offset corner at a vertex of the earlier knife compensation (direction dir
+    // arriving at corner, next point after it, offset r): one point, or an arc shape of
+    // MauIndex 130 appended to this list. Returns the shape to continue with.
+    PlotShape* AddCompansate(PlotShape* shape, const CFloatPoint& dir, const CFloatPoint& corner,
+                             const CFloatPoint& next, float r, int newPl);
+    PlotShape* AddCompansate_cut(PlotShape* shape, const CFloatPoint& dir, const CFloatPoint& corner,
+                                 const CFloatPoint& next, float r, int newPl);
+
     // Draws every shape with a black pen of width 1, solid for LineType below 2 and dotted
     // from 2 on; the DC's previous pen is selected again at the end.
     void Render(structRender& r) const;
 
 private:
+    // Deletes every shape for which drop(shape) holds.
+    template <class Pred>
+    void DeleteWhere(Pred drop)
+    {
+        for (PlotShape* s = HeadShape(); s;) {
+            PlotShape* next = ShapeAfter(s);
+            if (drop(*s)) delete s;
+            s = next;
+        }
+    }
+    // Moves every shape for which take(shape) holds to list, in order.
+    template <class Pred>
+    void MoveWhere(PlotShapeList& list, Pred take)
+    {
+        for (PlotShape* s = HeadShape(); s;) {
+            PlotShape* next = ShapeAfter(s);
+            if (take(*s)) {
+                s->GoOut();
+                list.AddTail(s);
+            }
+            s = next;
+        }
+    }
+    // Replaces every shape for which styleFor gives a style by its bridged dashes.
+    template <class StyleFor>
+    void ReplaceByDashes(StyleFor styleFor);
+
     CArea area_;
 };
