@@ -13,18 +13,18 @@ namespace {
 
 // Runs snprintf with the C locale in force on this thread only.
 template <class... A>
-std::string CFormat(const char* spec, A... values)
+std::string CFormat(const char* pattern, A... values)
 {
     static locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     locale_t previous = uselocale(cLocale);
     char small[128];
-    int n = std::snprintf(small, sizeof small, spec, values...);
+    int n = std::snprintf(small, sizeof small, pattern, values...);
     std::string out;
     if (n >= 0 && static_cast<size_t>(n) < sizeof small) {
         out.assign(small, static_cast<size_t>(n));
     } else if (n >= 0) {
         out.resize(static_cast<size_t>(n) + 1);
-        std::snprintf(out.data(), out.size(), spec, values...);
+        std::snprintf(out.data(), out.size(), pattern, values...);
         out.resize(static_cast<size_t>(n));
     }
     uselocale(previous);
@@ -132,7 +132,7 @@ std::basic_string<Ch> FormatAny(std::basic_string_view<Ch> fmt, std::span<const 
             ++i;
             continue;
         }
-        // Parse %[flags][width][.precision][length]conversion into an ASCII spec.
+        // Parse %[flags][width][.precision][length]conversion into an ASCII printf pattern.
         size_t j = i + 1;
         std::string flags;
         while (j < fmt.size() && (fmt[j] == Ch('-') || fmt[j] == Ch('+') || fmt[j] == Ch(' ') ||
@@ -184,16 +184,16 @@ std::basic_string<Ch> FormatAny(std::basic_string_view<Ch> fmt, std::span<const 
             break;
         }
         char conv = fmt[j] < 0x80 ? static_cast<char>(fmt[j]) : '?';
-        std::string spec = "%" + flags;
-        if (width >= 0) spec += std::to_string(width);
-        if (precision >= 0) spec += "." + std::to_string(precision);
+        std::string pattern = "%" + flags;
+        if (width >= 0) pattern += std::to_string(width);
+        if (precision >= 0) pattern += "." + std::to_string(precision);
         bool leftAlign = flags.find('-') != std::string::npos;
 
         switch (conv) {
         case 'd':
         case 'i': {
             const FormatArg* a = take();
-            if (a) out += FromAscii<Ch>(CFormat((spec + "lld").c_str(), static_cast<long long>(AsSigned(*a))));
+            if (a) out += FromAscii<Ch>(CFormat((pattern + "lld").c_str(), static_cast<long long>(AsSigned(*a))));
             break;
         }
         case 'u':
@@ -202,7 +202,7 @@ std::basic_string<Ch> FormatAny(std::basic_string_view<Ch> fmt, std::span<const 
         case 'o': {
             const FormatArg* a = take();
             if (a) {
-                std::string s = spec + "ll" + conv;
+                std::string s = pattern + "ll" + conv;
                 out += FromAscii<Ch>(CFormat(s.c_str(), static_cast<unsigned long long>(AsUnsigned(*a))));
             }
             break;
@@ -216,7 +216,7 @@ std::basic_string<Ch> FormatAny(std::basic_string_view<Ch> fmt, std::span<const 
         case 'a':
         case 'A': {
             const FormatArg* a = take();
-            if (a) out += FromAscii<Ch>(CFormat((spec + conv).c_str(), AsDouble(*a)));
+            if (a) out += FromAscii<Ch>(CFormat((pattern + conv).c_str(), AsDouble(*a)));
             break;
         }
         case 'c':
