@@ -72,21 +72,19 @@ const char* MnemonicText(int code)
     return "";
 }
 
-// The number in text[first, last) as a float, read in the C locale.
+// The number in text[first, last), read in the C locale.
 float NumberAt(const std::string& text, size_t first, size_t last)
 {
-    if (first >= last || first >= text.size()) return 0.0f;
-    return NarrowToFloat(CLocaleAtof(std::string_view(text).substr(first, last - first)));
+    return first < last ? CLocaleAtofFloat(std::string_view(text).substr(first, last - first)) : 0.0f;
 }
 
-// Reads the comma-separated numbers from index 2 up to ";" into out.
-void ReadNumbers(const std::string& text, CArray<float, float>& out)
+// Calls f with each comma-separated number from index 2 up to ";".
+template <class F>
+void ForEachNumber(const std::string& text, F f)
 {
-    size_t i = 2;
-    for (;;) {
+    for (size_t i = 2;;) {
         size_t end = text.find_first_of(",;", i);
-        size_t last = end == std::string::npos ? text.size() : end;
-        out.Add(NumberAt(text, i, last));
+        f(NumberAt(text, i, end == std::string::npos ? text.size() : end));
         if (end == std::string::npos || text[end] == ';') return;
         i = end + 1;
     }
@@ -308,12 +306,9 @@ int HpglAnalyzer::GetFloatPair(const CStringA& command, CArray<float, float>& va
 {
     const std::string& text = command.str();
     if (text.size() <= 3) return 0;
-    CArray<float, float> numbers;
-    ReadNumbers(text, numbers);
-    for (int32_t i = 0; i + 1 < numbers.GetSize(); i += 2) {
-        values.Add(numbers[i]);
-        values.Add(numbers[i + 1]);
-    }
+    const int32_t before = values.GetSize();
+    ForEachNumber(text, [&values](float v) { values.Add(v); });
+    if ((values.GetSize() - before) % 2 != 0) values.RemoveAt(values.GetSize() - 1);
     return 1;
 }
 
@@ -321,9 +316,12 @@ int HpglAnalyzer::GetFloatParam(const CStringA& command, CArray<float, float>& v
 {
     const std::string& text = command.str();
     if (text.size() < 4) return 0;
-    int32_t before = values.GetSize();
-    ReadNumbers(text, values);
-    return values.GetSize() - before;
+    int32_t count = 0;
+    ForEachNumber(text, [&](float v) {
+        values.Add(v);
+        ++count;
+    });
+    return count;
 }
 
 int HpglAnalyzer::GetLastPair(const CStringA& command, float& first, float& second)

@@ -81,6 +81,8 @@ int32_t CLocaleAtoi(std::string_view text)
                                                        : static_cast<int32_t>(value);
 }
 
+float CLocaleAtofFloat(std::string_view text) { return NarrowToFloat(CLocaleAtof(text)); }
+
 float NarrowToFloat(double value)
 {
     if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();

@@ -16,6 +16,9 @@ double CLocaleAtof(std::u16string_view text);
 // saturates at the int32 limits where atoi would overflow. Text without digits gives 0.
 int32_t CLocaleAtoi(std::string_view text);
 
+// CLocaleAtof narrowed to a float with NarrowToFloat.
+float CLocaleAtofFloat(std::string_view text);
+
 // Narrows a double to float without undefined behaviour: values beyond the float range
 // become an infinity of their sign, NaN stays NaN.
 float NarrowToFloat(double value);

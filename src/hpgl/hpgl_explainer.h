@@ -1,0 +1,76 @@
+// HpglExplainer: the second, simpler HPGL-to-shape converter, reading the commands of an
+// analyzer it is given (and does not own).
+//
+// Against HpglStreamExplainer: shapes carry line type 0 and no pattern; LT, PI, PG and IN
+// have no effect; there is no label scale, page offset or streamed side; chords are about
+// 2 mm long and circles have no minimum number of chords.
+#pragma once
+
+#include "hpgl/hpgl_analyzer.h"
+#include "plotmodel/plot_shape_list.h"
+
+#include <cstdint>
+
+class PlotFontLib;
+
+class HpglExplainer {
+public:
+    explicit HpglExplainer(HpglAnalyzer& analyzer);
+    // Copies are deep: the open shape and the working list are copied; the analyzer is the
+    // same one.
+    HpglExplainer(const HpglExplainer& other);
+    HpglExplainer& operator=(const HpglExplainer& other);
+    virtual ~HpglExplainer();
+
+    // Resets the state: pen 1, line type 0, pen up, absolute, pen at (0, 0), chords of 2 mm,
+    // characters 0.8 × 1.0 cm, direction (1, 0), no open shape, an empty working list.
+    void Initialize();
+    // Deletes the open shape, empties the working list and initialises.
+    void Destroy();
+    // Converts the analyzer's commands into shapes appended to out, then recomputes out's
+    // box from the shapes' boxes.
+    void Transform(PlotShapeList& out);
+
+    // The current state copied into new shapes.
+    short GetLineType() const { return lineType_; }
+    short GetPen() const { return pen_; }
+    float GetFloatValue() const { return floatValue_; }
+
+private:
+    void _ExPU(const CStringA& command);
+    void _ExPD(const CStringA& command);
+    void _ExPA(const CStringA& command);
+    void _ExPR(const CStringA& command);
+    void _ExSP(const CStringA& command);
+    void _ExLB(const CStringA& command);
+    void _ExSI(const CStringA& command);
+    void _ExDI(const CStringA& command);
+    void _ExAA(const CStringA& command);
+    void _ExAR(const CStringA& command);
+    void _ExCI(const CStringA& command);
+    void _PenLineTo(float x, float y);
+    // Closes the open pen-down shape when the pen changes.
+    void _EndPD();
+    void MovePairs(const CStringA& command);
+    void DrawPairs(const CStringA& command);
+    void DrawArc(const CStringA& command, bool relative);
+    // Appends a finished shape with its box computed; shrunk as well when asked.
+    void AddShape(PlotShape* shape, bool shrink);
+
+    PlotFontLib* fontLib_ = nullptr;
+    HpglAnalyzer* analyzer_ = nullptr;
+    PlotShape* currentShape_ = nullptr;
+    PlotShapeList workList_;
+    float chordFactor_ = 2.0f;  // millimetres per chord
+    short pen_ = 1;
+    float floatValue_ = 1.0f;
+    unsigned char penDown_ = 0;
+    short lineType_ = 0;
+    unsigned char relative_ = 0;
+    float penX_ = 0.0f;  // plotter units
+    float penY_ = 0.0f;
+    float charWidthCm_ = 0.8f;
+    float charHeightCm_ = 1.0f;
+    float directionRun_ = 1.0f;
+    float directionRise_ = 0.0f;
+};

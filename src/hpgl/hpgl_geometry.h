@@ -1,0 +1,86 @@
+// Geometry shared by the HPGL explainers: the chords of circles and arcs, labels laid out in
+// a vector font, and the parameters of a command.
+//
+// Units: plotter units (40 per mm, PlotUnitsPerMm); angles in radians unless named degrees.
+// Circles and arcs are cut into chords of about chordFactor millimetres. The number of chords
+// is capped (kMaxCircleSegmentsPerQuarter, kMaxArcChords) so that a wild radius or sweep
+// never allocates without bound; every circle or arc of up to 10 m radius over a turn stays
+// below the caps and gets exactly the chords of the uncapped rule. Geometry whose points
+// would not be finite floats is refused (the functions return false and add nothing).
+#pragma once
+
+#include "platform/carray.h"
+#include "platform/cstring.h"
+#include "platform/number_parse.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class PlotChar;
+class PlotFontLib;
+class PlotShape;
+
+constexpr float PlotUnitsPerMm = 40.0f;
+
+namespace hpgl_geometry {
+
+constexpr int32_t kMaxCircleSegmentsPerQuarter = 16384;
+constexpr int32_t kMaxArcChords = 65536;
+
+// Chords per quarter turn of a circle: 1 + trunc((π/2) r / (40 chordFactor)), at least
+// minimum, at most kMaxCircleSegmentsPerQuarter.
+int32_t CircleSegmentsPerQuarter(double radius, float chordFactor, int32_t minimum);
+
+// Appends the 4a + 1 points of the circle about (cx, cy) to shape: (cx + r, cy), the point
+// at each multiple of the step (π/2)/a, accumulated in float, and (cx + r, cy) again.
+// False, and nothing added, when a radius is not positive or a point would not be finite.
+bool AddCirclePoints(PlotShape& shape, float cx, float cy, float radius, int32_t segmentsPerQuarter);
+
+// Appends an arc from the pen about the centre by sweepDegrees: the pen, then
+// trunc(|sweep| R / (40 chordFactor)) + 1 chord ends on the circle of radius R = |pen - centre|.
+// endX / endY receive the last point. False, and nothing added, for non-finite input.
+bool AddArcPoints(PlotShape& shape, float penX, float penY, float centreX, float centreY, float sweepDegrees,
+                  float chordFactor, float& endX, float& endY);
+
+// Lays text out in font, turns it about (0, 0) by the direction (run, rise) (none for the
+// zero direction), scales it so that the font's character box becomes widthCm × heightCm
+// centimetres times labelScale, and moves it to the pen. False, with out untouched, when the
+// font's box is empty or has no width or height.
+bool LayOutLabel(const PlotFontLib& font, const CStringA& text, float run, float rise, float widthCm,
+                 float heightCm, float labelScale, float penX, float penY, PlotChar& out);
+
+// Calls visit(x, y) for the target of each pair of a pair command ("PD1,2,3,4;"): the pair
+// itself, or in relative mode the pair added to the pen position as it stands at that
+// moment (visit may move the pen). A target beyond the float range is skipped, since no pen
+// can go there; a number without a partner is ignored.
+template <class Visit>
+void VisitTargets(const CStringA& command, bool relative, const float& penX, const float& penY, Visit visit)
+{
+    const std::string& text = command.str();
+    if (text.size() <= 3) return;
+    float x = 0.0f;
+    bool haveX = false;
+    for (size_t i = 2;;) {
+        size_t end = text.find_first_of(",;", i);
+        float v = CLocaleAtofFloat(std::string_view(text).substr(i, end == std::string::npos ? std::string::npos : end - i));
+        if (!haveX) {
+            x = v;
+            haveX = true;
+        } else {
+            haveX = false;
+            float tx = relative ? penX + x : x;
+            float ty = relative ? penY + v : v;
+            if (std::isfinite(tx) && std::isfinite(ty)) visit(tx, ty);
+        }
+        if (end == std::string::npos || text[end] == ';') return;
+        i = end + 1;
+    }
+}
+
+// The first parameter read as atoi / atof, from the third character of the command text.
+int32_t FirstInteger(const CStringA& command);
+float FirstNumber(const CStringA& command);
+
+}  // namespace hpgl_geometry
