@@ -210,6 +210,14 @@ TEST(HpglStreamExplainer, LabelsAreDrawnInTheGlobalFont)
 {
     // Without a font, labels make no shape (and nothing divides by an empty box).
     EXPECT_TRUE(Explain("PU10,10;LBAB\x03PD20,10;").size() == 1u);
+    // A font whose box has no width cannot size a label either.
+    corvane_test::ShxFontDef flat;
+    flat.kind = corvane_test::ShxFontKind::Bigfont;
+    flat.glyphs = {{0xA3C2, corvane_test::ShxCode({0x24}), ""}};
+    ASSERT_TRUE(corvane_test::WriteShxFont(corvane_test::ProgramDir() + "fshz.fnt", flat));
+    PlotFontLib::LoadGlobalFontLib();
+    ASSERT_EQ(PlotFontLib::GetGlobalFontLib()->GetArea().xmax, 0);
+    EXPECT_TRUE(Explain("LBBB\x03").empty());
 
     FontScope font;
     // The font box is 2 × 2 units: SI 0.4 × 0.5 cm scales by 80 × 100. The full-width glyph
