@@ -296,7 +296,7 @@ TEST(HpglStreamExplainer, PiecesInAnySplitGiveTheShapesOfTheWholeFile)
     const std::string body =
         "SP1;PU0,0;PD100,0,100,100,0,100;PU 200 , 200 ;PD300,300;SP2;PD400,300;LT2;PR10,10,-5,5;PA;"
         "CI40;AA300,300,90;AR-10,0,-45,5;PI3;D500,500;U600,600;pd700,600;SI0.3,0.4;DI1,1;LBAB\x03"
-        "DT#;LBBA#DT;PG;PU0,0;PD0,1000,1000,1000;CI25.5,2;SP3;PD1,1.5,2.25,3.125;PU;PD9,9;";
+        "DT#;LBBA#DT;PG;PU0,0;PD0,1000,1000,1000;CI25.5,2;SP3;PD1,1.5,2.25,3.125;PU;PD9,9;PD5,5,1.5.5;";
     HpglStreamExplainer whole;
     whole.AppendData(reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()));
     PlotShapeList expected;
