@@ -120,6 +120,8 @@ public:
     // The depth array of the print traversal: one entry per sub-polyline, null before AllocZLen.
     int32_t* GetZLen() { return zLen_.empty() ? nullptr : zLen_.data(); }
     const int32_t* GetZLen() const { return zLen_.empty() ? nullptr : zLen_.data(); }
+    // Number of entries in the depth array (0 before AllocZLen).
+    int GetZLenNum() const { return static_cast<int>(zLen_.size()); }
 
     int GetPlNum() const { return plNum_; }
     int GetTolPtNum() const { return ptNum_; }
