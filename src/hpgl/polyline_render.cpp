@@ -10,6 +10,7 @@ namespace {
 
 // Distance of the caption marks along x: 10 cm.
 constexpr int32_t kMarkIntervalUnits = 4000;
+constexpr int32_t kUnitsPerCm = 400;
 
 }  // namespace
 
@@ -74,10 +75,14 @@ void CBinaryPolyLineList::Render(CDC* dc, int32_t x, int32_t y, int32_t width, i
     CPoint origin = dc->SetWindowOrg(TruncateToInt32(double{scale} * box.xmin) - x, -y);
     Render(r);
     if (caption) {
+        // Each mark is numbered with its distance from the drawing's left edge in cm.
         for (int64_t at = box.xmin; at <= box.xmax; at += kMarkIntervalUnits) {
             int32_t mx = TruncateToInt32(double{scale} * at);
             dc->MoveTo(mx, 0);
             dc->LineTo(mx, TruncateToInt32(double{scale} * h));
+            CString number;
+            number.Format(u"%d", static_cast<int32_t>((at - box.xmin) / kUnitsPerCm));
+            dc->TextOut(mx + 2, 0, number);
         }
     }
     dc->SetWindowOrg(origin);

@@ -4,6 +4,7 @@
 
 #include "platform/cdc_painter.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPen>
@@ -97,6 +98,20 @@ BOOL CDC::LineTo(int x, int y)
         auto dy = [this](int v) { return static_cast<qreal>(static_cast<int64_t>(v) - windowOrg_.y); };
         device_->painter->drawLine(QPointF(dx(from.x), dy(from.y)), QPointF(dx(x), dy(y)));
     }
+    return TRUE;
+}
+
+BOOL CDC::TextOut(int x, int y, const CString& text)
+{
+    if (!device_ || !device_->painter || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return FALSE;
+    QPainter& painter = *device_->painter;
+    QPen previous = painter.pen();
+    painter.setPen(QColor(Qt::black));
+    QString utf16 = QString::fromUtf16(text.GetString(), text.GetLength());
+    QPointF topLeft(static_cast<qreal>(static_cast<int64_t>(x) - windowOrg_.x),
+                    static_cast<qreal>(static_cast<int64_t>(y) - windowOrg_.y));
+    painter.drawText(QRectF(topLeft, QSizeF(1e6, 1e6)), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, utf16);
+    painter.setPen(previous);
     return TRUE;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/colorref.h"
+#include "platform/cstring.h"
 #include "platform/rect.h"
 #include "platform/win_types.h"
 
@@ -78,6 +79,9 @@ public:
     BOOL LineTo(int x, int y);
     BOOL LineTo(CPoint p) { return LineTo(p.x, p.y); }
     CPoint GetCurrentPosition() const { return position_; }
+    // Writes text in black with its cell's top-left at logical (x, y); the current position
+    // stays. Text needs the windowing system: without a GUI application nothing is drawn (0).
+    BOOL TextOut(int x, int y, const CString& text);
 
     // Sets the logical point shown at the device's top-left; returns the previous origin.
     CPoint SetWindowOrg(int x, int y);

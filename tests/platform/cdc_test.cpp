@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -124,6 +125,38 @@ TEST(CPainterDC, PaintsOnTheCallersDevice)
     CPainterDC inactive(nullptr);
     inactive.LineTo(3, 3);
     EXPECT_EQ(inactive.GetCurrentPosition(), CPoint(3, 3));
+}
+
+// Counts the pixels that are not white in a rectangle of device pixels.
+int InkedPixels(const CImageDC& dc, int width, int height)
+{
+    int inked = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) inked += dc.GetPixel(x, y) != kWhite ? 1 : 0;
+    return inked;
+}
+
+TEST(CDCImage, TextNeedsTheWindowingSystemAndKeepsThePosition)
+{
+    CImageDC before(40, 20);
+    EXPECT_EQ(before.TextOut(0, 0, CString(u"18")), FALSE) << "no GUI application yet";
+    EXPECT_EQ(InkedPixels(before, 40, 20), 0);
+
+    int argc = 1;
+    char name[] = "test_platform";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    CImageDC dc(40, 20);
+    dc.MoveTo(3, 4);
+    dc.SetWindowOrg(-10, 0);
+    EXPECT_EQ(dc.TextOut(0, 0, CString(u"18")), TRUE);
+    EXPECT_EQ(dc.GetCurrentPosition(), CPoint(3, 4));
+    int inked = InkedPixels(dc, 30, 20);
+    EXPECT_GT(inked, 5);
+    int leftOfOrigin = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = -10; x < 0; ++x) leftOfOrigin += dc.GetPixel(x, y) != kWhite ? 1 : 0;
+    EXPECT_EQ(leftOfOrigin, 0) << "the text starts at the logical point";
 }
 
 }  // namespace
