@@ -8,9 +8,10 @@
 #   An object library `corvane_<folder>` from every .cpp of src/<folder>/.
 #   Sources are globbed so that a new file needs no edit here.
 #
-# corvane_add_test_folder(<folder> [LINKS <targets>...])
+# corvane_add_test_folder(<folder> [LINKS <targets>...] [PROPERTIES <name> <value>...])
 #   One GoogleTest executable `test_<folder>` from tests/<folder>/*.cpp, linked
-#   with the shared test harness and registered with CTest.
+#   with the shared test harness and registered with CTest; PROPERTIES are further
+#   CTest properties of every test it holds (a RESOURCE_LOCK, for instance).
 
 function(corvane_apply_settings target)
   target_compile_features(${target} PUBLIC cxx_std_20)
@@ -32,7 +33,7 @@ function(corvane_add_folder_library folder)
 endfunction()
 
 function(corvane_add_test_folder folder)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;PROPERTIES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(target test_${folder})
   add_executable(${target} ${sources})
@@ -40,5 +41,5 @@ function(corvane_add_test_folder folder)
   target_link_libraries(${target} PRIVATE corvane_test_support ${ARG_LINKS})
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${CORVANE_TEST_ENVIRONMENT}")
+    PROPERTIES ENVIRONMENT "${CORVANE_TEST_ENVIRONMENT}" ${ARG_PROPERTIES})
 endfunction()

@@ -1,0 +1,148 @@
+// CUDPServer: the machine-link manager with its machine table, link sockets, discovery and
+// the command frames by which the GUI thread commands machines, and its global gUDPServer.
+//
+// One link thread (MachineLinkThread) does all socket traffic with the machines: it binds the
+// LAN socket to the first free port from 13001, waits on it 300 µs at a time, hands command
+// frames from 127.0.0.1 and machine datagrams to the machine objects, broadcasts discovery
+// every 1000 ms and runs every machine's time-out handling every 200 ms. The GUI thread never
+// sends to a machine: it posts a command frame (machine key, command code, payload) to the
+// link thread through the loop-back socket. Machines are keyed by their IPv4 address as it
+// arrives (network byte order held in a uint32).
+//
+// The machine table and every machine's fields are guarded by the manager's one re-entrant
+// lock (GetLock): the link thread holds it per datagram and per poll pass, other threads hold
+// it while they read or write a machine.
+#pragma once
+
+#include "platform/carray.h"
+#include "platform/critical_section.h"
+#include "platform/tick_clock.h"
+#include "platform/win_types.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+// The LAN socket binds to the first free port of this range.
+inline constexpr uint16_t kLinkFirstPort = 13001;
+inline constexpr int32_t kLinkPortCount = 499;
+// The link thread waits this long for a datagram before it polls the machines.
+inline constexpr int32_t kLinkWaitMicroseconds = 300;
+// Longest datagram the link thread reads; a command frame is never longer.
+inline constexpr int32_t kLinkDatagramBytes = 256;
+
+// Ports of the discovery protocol on the machines.
+inline constexpr uint16_t kDiscoveryPort = 41200;
+inline constexpr uint16_t kServerDiscoveryPort = 41211;
+inline constexpr uint16_t kAnnounceReplyPort = 41203;
+inline constexpr uint16_t kRefusalPort = 41202;
+
+// Discovery is broadcast at most this often; the machines' time-out pass runs at most this often.
+inline constexpr TickMs kDiscoveryIntervalMs = 1000;
+inline constexpr TickMs kPollIntervalMs = 200;
+
+// Datagram sizes of the discovery protocol.
+inline constexpr int32_t kDiscoveryBytes = 14;
+inline constexpr int32_t kAnnounceFixedBytes = 29;  // an announce up to its settings block
+inline constexpr int32_t kAnnounceReplyBytes = 12;
+inline constexpr int32_t kRefusalBytes = 16;
+
+// Where discovery goes unless the settings store says otherwise: 192.168.1.255.
+inline constexpr const char* kDefaultDiscoveryAddress = "192.168.1.255";
+
+// Results of opening the link sockets.
+inline constexpr int32_t kLinkOpened = 1;
+inline constexpr int32_t kLinkNetError = 0;   // a socket could not be made: "Net Error!"
+inline constexpr int32_t kLinkBindError = -1; // no port of the range was free: "Bind Error!"
+
+// The loop-back datagram by which the GUI thread commands one machine: bytes 0-3 the machine
+// key as held (network order), byte 4 the command code, then the payload.
+class MachineCommandFrame {
+public:
+    static constexpr int32_t kHeaderBytes = 5;
+    static constexpr int32_t kMaxPayloadBytes = kLinkDatagramBytes - kHeaderBytes;
+
+    // Writes the frame into out (at least kHeaderBytes + length bytes); returns its length.
+    static int32_t Encode(uint32_t key, uint8_t code, const uint8_t* payload, int32_t length, uint8_t* out);
+    // The machine key in bytes 0-3 of a frame of at least 4 bytes.
+    static uint32_t KeyOf(const uint8_t* frame);
+};
+
+// The five bytes "EXIT" and NUL that end the link thread.
+inline constexpr uint8_t kLinkExitFrame[5] = {'E', 'X', 'I', 'T', 0};
+
+class NET_Machine;
+using MachineTable = CArray<NET_Machine*>;
+
+class CUDPServer {
+public:
+    CUDPServer();
+    // Ends the link thread, closes the link sockets and deletes every machine.
+    ~CUDPServer();
+    CUDPServer(const CUDPServer&) = delete;
+    CUDPServer& operator=(const CUDPServer&) = delete;
+
+    // The lock of the machine table and of every machine's fields.
+    CCriticalSection& GetLock() { return lock_; }
+
+    // Sets both discovery addresses from the settings store ("NET_SET"/"BroadCastIP" and
+    // "ServBroadCastIP", each 192.168.1.255 unless stored).
+    void ReadDiscoveryAddresses();
+    // Sets the destinations of the discovery to ports 41200 and 41211 (network order).
+    void SetDiscoveryAddresses(uint32_t first, uint32_t second);
+    uint32_t GetDiscoveryAddress() const { return discoveryAddress_.load(); }
+    uint32_t GetServerDiscoveryAddress() const { return serverDiscoveryAddress_.load(); }
+    uint32_t GetInstanceStamp() const { return instanceStamp_; }
+
+    // Sends a command frame to the link thread; callable from any thread. Returns the bytes
+    // sent, or -1 when the link is not open or the payload would not fit one frame.
+    int PostMachineCommand(uint32_t key, uint8_t code, const uint8_t* payload, int length);
+    // Sends the 6-byte frame of key, code and one value byte.
+    int PostMachineCommandByte(uint32_t key, uint8_t code, uint8_t value);
+
+    // Starts MachineLinkThread once; FALSE when it was started before.
+    BOOL StartMachineLinkThread();
+    // Ends the link thread (for shut-down) and waits for it.
+    void StopMachineLinkThread();
+    // True while the link thread runs.
+    bool IsLinkThreadRunning() const { return threadRunning_.load(); }
+    // Local port of the LAN socket; 0 until it is bound.
+    uint16_t GetBoundPort() const { return boundPort_.load(); }
+    // The LAN socket; -1 until the link is open.
+    int GetLanSocket() const { return lanSocket_.load(); }
+
+    // Makes the loop-back and LAN sockets and binds the LAN socket to the first free port of
+    // the range; shows "Net Error!" or "Bind Error!" when that fails. Used by the link thread.
+    int32_t OpenLinkSockets();
+    // Broadcasts "PQC2" to both discovery addresses. Used by the link thread.
+    void SendDiscovery();
+    // Runs discovery and the machines' time-out pass when they are due. Used by the link thread.
+    void PollMachines();
+    // Handles one datagram that arrived on the LAN socket; false when it ends the thread.
+    bool HandleLinkDatagram(const uint8_t* data, int32_t length, uint32_t fromAddress);
+    // The link thread's body: open the sockets, then wait, handle and poll until "EXIT".
+    void RunMachineLink();
+
+private:
+    CCriticalSection lock_;
+    std::atomic<int> lanSocket_{-1};
+    std::atomic<int> loopbackSocket_{-1};
+    std::atomic<uint32_t> discoveryAddress_;
+    std::atomic<uint32_t> serverDiscoveryAddress_;
+    uint32_t maskValue_;       // network order, sent in every discovery
+    TickMs lastDiscoveryMs_ = 0;
+    TickMs lastPollMs_ = 0;
+    uint32_t instanceStamp_;   // identifies this controller to the machines
+    std::atomic<uint16_t> boundPort_{0};
+
+    std::thread linkThread_;
+    bool threadStarted_ = false;
+    std::atomic<bool> threadRunning_{false};
+    std::atomic<bool> stopRequested_{false};
+};
+
+// The machine-link thread: runs server's link until "EXIT" arrives.
+void MachineLinkThread(CUDPServer* server);
+
+// The program's one machine-link manager.
+extern CUDPServer gUDPServer;
