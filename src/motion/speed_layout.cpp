@@ -1,10 +1,11 @@
 // The speed planner: chords, sections, merging and the motion text.
 #include "motion/speed_layout.h"
 
+#include "motion/command_text.h"
+
 #include "platform/invalid_arg_exception.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -24,27 +25,6 @@ int32_t SaturateToInt32(int64_t v) { return static_cast<int32_t>(std::clamp<int6
 
 // Steps of the move (dx, dy): the machine steps both axes together.
 int64_t Steps(int64_t dx, int64_t dy) { return std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy); }
-
-// Collects one command's text and appends it to the stream in one piece.
-// A move or speed command is at most 9 numbers of 20 characters with their separators.
-class CommandText {
-public:
-    void Letter(char c)
-    {
-        if (size_ < kRoom) text_[size_++] = c;
-    }
-    void Number(int64_t v)
-    {
-        auto [end, ec] = std::to_chars(text_ + size_, text_ + kRoom, v);
-        if (ec == std::errc()) size_ = static_cast<int>(end - text_);
-    }
-    void AppendTo(P_DataBuf& out) { out.AppendData(size_, reinterpret_cast<const uint8_t*>(text_)); }
-
-private:
-    static constexpr int kRoom = 256;
-    char text_[kRoom];
-    int size_ = 0;
-};
 
 }  // namespace
 
