@@ -91,6 +91,19 @@ private:
     int64_t written_ = 0;
 };
 
+// Appends one "P" move per segment of pts; returns their steps, max(|dx|, |dy|) each.
+int64_t AppendMoves(StreamText& t, const CArray<CPoint>& pts)
+{
+    int64_t total = 0;
+    for (int32_t i = 1; i < pts.GetSize(); ++i) {
+        const int64_t dx = int64_t{pts[i].x} - pts[i - 1].x;
+        const int64_t dy = int64_t{pts[i].y} - pts[i - 1].y;
+        t.Command('P', {dx, dy});
+        total += std::max(Abs64(dx), Abs64(dy));
+    }
+    return total;
+}
+
 // One paper-feed leg of an ink-jet pass: the move and its speed command at the jet speed;
 // its step count is |dy| whatever dx is.
 void AppendLeg(StreamText& t, int64_t dx, int64_t dy, int64_t jetSpeed)
@@ -197,13 +210,7 @@ int P_Interpolate1::PlanGroup(P_DataBuf& stream, int32_t& levelIndex, int kind)
 void P_Interpolate1::AppendFixedSpeedPath(P_DataBuf& stream)
 {
     StreamText t(stream);
-    int64_t total = 0;
-    for (int32_t i = 1; i < groupCopy.GetSize(); ++i) {
-        const int64_t dx = int64_t{groupCopy[i].x} - groupCopy[i - 1].x;
-        const int64_t dy = int64_t{groupCopy[i].y} - groupCopy[i - 1].y;
-        t.Command('P', {dx, dy});
-        total += std::max(Abs64(dx), Abs64(dy));
-    }
+    const int64_t total = AppendMoves(t, groupCopy);
     t.Command('S', {1, 600, 1, 600, 800, 1000, total, 10000});
 }
 
@@ -262,13 +269,16 @@ int P_Interpolate1::AppendJetPass(P_DataBuf& stream, int c, bool magnetForm)
     return SaturateToInt32(t.Length());
 }
 
-int P_Interpolate1::BGetNextData_at(P_DataBuf& stream)
+int P_Interpolate1::FetchWhenUsedUp()
 {
     if (!machine) return GetNextPathResult::kFinished;
-    if (cursor >= groupCopy.GetSize() - 1) {
-        const int fetched = GetNextPtGroup();
-        if (fetched < 0) return fetched;
-    }
+    return cursor >= groupCopy.GetSize() - 1 ? GetNextPtGroup() : traversalCode;
+}
+
+int P_Interpolate1::BGetNextData_at(P_DataBuf& stream)
+{
+    const int fetched = FetchWhenUsedUp();
+    if (fetched < 0) return fetched;
     const int c = traversalCode;
     const int32_t n = groupCopy.GetSize();
     int result = 0;
@@ -387,13 +397,7 @@ void P_Interpolate1::AppendToolSequence(P_DataBuf& stream)
             t.Command('N', {kToolChannel, 12000});
             t.Command('D', {10});
         }
-        int64_t total = 0;
-        for (int32_t i = 1; i < groupCopy.GetSize(); ++i) {
-            const int64_t dx = int64_t{groupCopy[i].x} - groupCopy[i - 1].x;
-            const int64_t dy = int64_t{groupCopy[i].y} - groupCopy[i - 1].y;
-            t.Command('P', {dx, dy});
-            total += std::max(Abs64(dx), Abs64(dy));
-        }
+        const int64_t total = AppendMoves(t, groupCopy);
         t.Command('S', {1, 600, 1, 600, topSpeed, acceleration, total, jerk});
         if (channelled) t.Command('N', {kToolChannel, 0});
         t.Text("O100;");
@@ -406,11 +410,8 @@ void P_Interpolate1::AppendToolSequence(P_DataBuf& stream)
 
 int P_Interpolate1::BGetNextData_magnet(P_DataBuf& stream)
 {
-    if (!machine) return GetNextPathResult::kFinished;
-    if (cursor >= groupCopy.GetSize() - 1) {
-        const int fetched = GetNextPtGroup();
-        if (fetched < 0) return fetched;
-    }
+    const int fetched = FetchWhenUsedUp();
+    if (fetched < 0) return fetched;
     const int c = traversalCode;
     int result = 0;
     if (groupCopy.GetSize() >= 2) {

@@ -91,6 +91,9 @@ public:
     DepthParamBlock depthParams;
 
 private:
+    // Fetches the next group when the copy is used up: a negative result ends the call,
+    // otherwise the code of the group to handle.
+    int FetchWhenUsedUp();
     // Plans the group copy with the speed set of levelIndex (brought into 0..2 first, and
     // stored back) as a path of the given kind; returns the planner's steps, within 32 bits.
     int PlanGroup(P_DataBuf& stream, int32_t& levelIndex, int kind);
