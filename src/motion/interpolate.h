@@ -17,6 +17,7 @@
 
 #include <cstdint>
 
+class CBinaryPolyLineList;
 class PlotShapeCutList;
 
 // The start record of a fresh job, handed to P_Interpolate1::SetData by the machine link.
@@ -51,6 +52,9 @@ public:
     P_Interpolate& operator=(const P_Interpolate&) = delete;
     // Deletes both lists.
     virtual ~P_Interpolate();
+    // The polyline-list job form and the binary data of the base take nothing and give none.
+    virtual void SetData(CBinaryPolyLineList*, int32_t, int) {}
+    virtual int GetNextData(P_DataBuf&) { return 0; }
 
     // Fetches the next point group of the cut list into the group copy: the traversal's code
     // (0 or more), or -1 without a job (or machine) and -3 / -1 at the end of the job.

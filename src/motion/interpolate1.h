@@ -59,6 +59,7 @@ public:
     // Sets every motion setting to its default.
     void InitSpeedConfig();
 
+    using P_Interpolate::SetData;
     // Adopts a fresh job: both lists (the ones held before are deleted unless handed in
     // again), the four tool depths and the start position; the traversal is at rest.
     void SetData(PARAM_SetData& p);
