@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <string_view>
 
 namespace {
@@ -112,6 +113,23 @@ void AppendLeg(StreamText& t, int64_t dx, int64_t dy, int64_t jetSpeed)
     t.Command('S', {1, 1000, 1, 1000, jetSpeed, kJetLegAcceleration, Abs64(dy), kJetLegJerk});
 }
 
+// The speed set as the planner may use it. The sets come from the machine, its configuration
+// file and the parameter pages, so any value can arrive; one that is not a finite positive
+// number is replaced by the default of its field, so that none reaches a division or a square
+// root of the planner and the path is still planned at sane speeds.
+SpeedConfig UsableSpeeds(const SpeedConfig& speeds)
+{
+    static constexpr double SpeedConfig::*kFields[] = {
+        &SpeedConfig::xAccLine, &SpeedConfig::yAccLine, &SpeedConfig::xVecMax, &SpeedConfig::yVecMax,
+        &SpeedConfig::xVecInit, &SpeedConfig::yVecInit, &SpeedConfig::J,       &SpeedConfig::xAccCrv,
+        &SpeedConfig::yAccCrv,  &SpeedConfig::xAccCrvJiWan, &SpeedConfig::yAccCrvJiWan};
+    static const SpeedConfig kDefaults;
+    SpeedConfig out = speeds;
+    for (double SpeedConfig::*f : kFields)
+        if (!(std::isfinite(out.*f) && out.*f > 0)) out.*f = kDefaults.*f;
+    return out;
+}
+
 // The eight channel values a group asks for: target, lead value, lead dwell and after-dwell
 // of channel 1 and of channel 0.
 struct ChannelPlan {
@@ -197,7 +215,7 @@ void P_Interpolate1::SetData(PlotShapeCutList* list, int32_t d1, int32_t d2, int
 int P_Interpolate1::PlanGroup(P_DataBuf& stream, int32_t& levelIndex, int kind)
 {
     if (levelIndex < 0 || levelIndex > 2) levelIndex = 0;
-    planner.SetSpeedConfig(speedConfigs[levelIndex]);
+    planner.SetSpeedConfig(UsableSpeeds(speedConfigs[levelIndex]));
     planner.Append(groupCopy, kind);
     planner.StartFind();
     // Each run is at most INT32_MAX steps, but a long path has many: the sum is held within

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using namespace interp_fixtures;
@@ -149,6 +151,39 @@ INSTANTIATE_TEST_SUITE_P(
                       LevelCase{"magnet_travel_second_speed", true, 0, &P_Interpolate1::secondSpeedIndex},
                       LevelCase{"magnet_knife_first_speed", true, 2, &P_Interpolate1::firstSpeedIndex}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MotionText, UnusableSpeedValuesArePlannedWithTheDefaultOfTheirField)
+{
+    FakeMachine m = FakeMachine::Cutting();
+    P_Interpolate1 interp;
+    interp.machine = &m;
+    // A sharp corner, then a gentle arc, so that line, start and curve values all count.
+    std::vector<CPoint> path = {{0, 0}, {1000, 0}, {1000, 700}};
+    for (int i = 1; i <= 40; ++i)
+        path.push_back({1000 + static_cast<int32_t>(3000 * std::sin(i * 0.02)),
+                        700 + static_cast<int32_t>(3000 * (1 - std::cos(i * 0.02)))});
+    CSpeedLayout1 reference;
+    CArray<CPoint> points;
+    for (const CPoint& p : path) points.Add(p);
+    reference.Append(points, 2);
+    reference.StartFind();
+    P_DataBuf expected;
+    while (reference.GetNextData_at(expected, 0) > 0) {
+    }
+
+    double SpeedConfig::*fields[] = {&SpeedConfig::xAccLine, &SpeedConfig::yAccLine, &SpeedConfig::xVecMax,
+                                     &SpeedConfig::yVecMax,  &SpeedConfig::xVecInit, &SpeedConfig::yVecInit,
+                                     &SpeedConfig::J,        &SpeedConfig::xAccCrv,  &SpeedConfig::yAccCrv,
+                                     &SpeedConfig::xAccCrvJiWan, &SpeedConfig::yAccCrvJiWan};
+    for (double SpeedConfig::*f : fields) {
+        for (double v : {0.0, -5.0, std::nan(""), HUGE_VAL}) {
+            interp.speedConfigs[0] = SpeedConfig();
+            interp.speedConfigs[0].*f = v;
+            EXPECT_EQ(RunGroup(interp, false, 2, path).text, Text(expected)) << v;
+        }
+    }
+    EXPECT_EQ(interp.speedConfigs[0].yAccCrvJiWan, HUGE_VAL) << "the machine's own values stay";
+}
 
 TEST(MotionText, ChannelDrivenPlannerGroupsEndTheTextAndReportTheStreamLength)
 {
