@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -183,6 +184,16 @@ TEST(MotionText, UnusableSpeedValuesArePlannedWithTheDefaultOfTheirField)
         }
     }
     EXPECT_EQ(interp.speedConfigs[0].yAccCrvJiWan, HUGE_VAL) << "the machine's own values stay";
+}
+
+TEST(MotionText, StepsOfAVeryLongPathStayPositive)
+{
+    FakeMachine m = FakeMachine::Cutting();
+    P_Interpolate1 interp;
+    interp.machine = &m;
+    // Two runs of about two billion steps each: their sum does not fit 32 bits.
+    const Call got = RunGroup(interp, false, 2, {{0, 0}, {2000000000, 0}, {2000000000, 2000000000}});
+    EXPECT_EQ(got.result, INT32_MAX) << "a negative result would read as the end of the job";
 }
 
 TEST(MotionText, ChannelDrivenPlannerGroupsEndTheTextAndReportTheStreamLength)
