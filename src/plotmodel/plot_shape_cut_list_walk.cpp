@@ -158,13 +158,6 @@ int64_t TravelPulses(const CPoint& a, const CPoint& b, bool axisParallel)
     return Abs64(static_cast<int64_t>(b.x) - a.x) + Abs64(static_cast<int64_t>(b.y) - a.y);
 }
 
-// trunc(a + n·d / len) toward zero, computed exactly: the coordinate n pulses along a
-// segment of len pulses whose delta on this axis is d.
-int32_t InterpolateExactly(int32_t a, int64_t n, int64_t d, int64_t len)
-{
-    __int128 num = static_cast<__int128>(a) * len + static_cast<__int128>(n) * d;
-    return SaturateToInt32(static_cast<int64_t>(num / len));
-}
 
 // One sub-polyline with points, as the pulse replay meets it.
 struct PolylineStop {
@@ -242,28 +235,7 @@ int32_t PlotShapeCutList::DepthForPen(short pen) const
 
 void PlotShapeCutList::SnapToReported(CArray<CPoint>& group) const
 {
-    if (group.GetSize() < 2) return;
-    CPoint& f = group[0];
-    const CPoint s = group[1];
-    const CPoint r(reportedX_, reportedY_);
-    if (f == r) return;
-    const int64_t g = Abs64(static_cast<int64_t>(s.x) - f.x);
-    const int64_t h = Abs64(static_cast<int64_t>(s.y) - f.y);
-    auto snapX = [&] {
-        if (Abs64(static_cast<int64_t>(s.x) - r.x) <= h) f.x = r.x;
-    };
-    auto snapY = [&] {
-        if (Abs64(static_cast<int64_t>(s.y) - r.y) <= g) f.y = r.y;
-    };
-    if (g < h) {
-        snapX();
-    } else if (g > h) {
-        snapY();
-    } else if (f.x == r.x) {
-        snapY();
-    } else if (f.y == r.y) {
-        snapX();
-    }
+    SnapToReportedPosition(group, CPoint(reportedX_, reportedY_));
 }
 
 int PlotShapeCutList::SnapResumed(CArray<CPoint>& group, int code) const
@@ -614,28 +586,9 @@ int PlotShapeCutList::GetBreakPointPath(CArray<CPoint>& group, int64_t n, const 
     return 1;
 }
 
-// The break point is the exact truncation of the interpolated point, so that it lies n
-// pulses along the segment's leading axis; rounding the fraction n / d in floating point
-// could leave it one pulse short, and the resumed job one pulse out of step.
 int PlotShapeCutList::GetBreakPointPath(CArray<CPoint>& group, int64_t n, int32_t count, const float* xy)
 {
-    if (!xy) return 0;
-    for (int32_t k = 1; k < count; ++k) {
-        const CPoint a = ToPulsePoint(xy[2 * k - 2], xy[2 * k - 1]);
-        const CPoint b = ToPulsePoint(xy[2 * k], xy[2 * k + 1]);
-        const int64_t d = MovePulses(a, b);
-        if (n < d) {
-            group.Add(CPoint(InterpolateExactly(a.x, n, static_cast<int64_t>(b.x) - a.x, d),
-                             InterpolateExactly(a.y, n, static_cast<int64_t>(b.y) - a.y, d)));
-            for (int32_t j = k; j < count; ++j) {
-                const CPoint p = ToPulsePoint(xy[2 * j], xy[2 * j + 1]);
-                if (!(p == group[group.GetSize() - 1])) group.Add(p);
-            }
-            return 1;
-        }
-        n -= d;
-    }
-    return 0;
+    return AppendPathBreakPoint(group, n, count, xy);
 }
 
 int PlotShapeCutList::GetBreakPointPath(CArray<CPoint>& group, CArray<CFloatPoint>& angles, int64_t n, int32_t count,

@@ -56,3 +56,17 @@ inline int32_t SaturateToInt32(int64_t v)
 
 // The group entry of a tool-depth change: (dz, 0), dz a signed pulse count on the depth axis.
 inline CPoint DepthChangePoint(int64_t dz) { return {SaturateToInt32(dz), 0}; }
+
+// The point n pulses along a -> b (0 <= n <= the move's pulses): the leading axis moves
+// exactly n, the other the exact proportion truncated toward zero.
+CPoint PointAlongMove(const CPoint& a, const CPoint& b, int64_t n);
+
+// Path break point: appends the point n pulses into the sub-polyline of count (x, y) float
+// pairs and then the rest of it, leaving out points equal to the one before; 1, or 0 and
+// nothing appended when n reaches its end.
+int AppendPathBreakPoint(CArray<CPoint>& group, int64_t n, int32_t count, const float* xy);
+
+// Brings the first point of a resumed moving group onto the position the machine reported,
+// on the axis along which the group's first segment moves less (when the segment's end is
+// near enough on the other axis).
+void SnapToReportedPosition(CArray<CPoint>& group, const CPoint& reported);
