@@ -18,6 +18,7 @@
 #include <cstdint>
 
 class CBinaryPolyLineList;
+class PlotPageList;
 class PlotShapeCutList;
 
 // The start record of a fresh job, handed to P_Interpolate1::SetData by the machine link.
@@ -54,6 +55,8 @@ public:
     virtual ~P_Interpolate();
     // The polyline-list job form and the binary data of the base take nothing and give none.
     virtual void SetData(CBinaryPolyLineList*, int32_t, int) {}
+    // The page-list job form takes nothing in the base.
+    virtual void SetData(PlotPageList*, int32_t, int32_t, int32_t, int) {}
     virtual int GetNextData(P_DataBuf&) { return 0; }
 
     // Fetches the next point group of the cut list into the group copy: the traversal's code

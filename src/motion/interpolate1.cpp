@@ -2,6 +2,7 @@
 #include "motion/interpolate1.h"
 
 #include "motion/command_text.h"
+#include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape_cut_list.h"
 #include "plotmodel/plot_units.h"
 #include "plotmodel/point_group.h"
@@ -196,6 +197,15 @@ void P_Interpolate1::SetData(PlotShapeCutList* list, int32_t d1, int32_t d2, int
                           TruncateToInt32(speedData.cutShiftY * 100.0 * 40 * yRatio));
     }
     AdoptLists(list, secondList);
+}
+
+void P_Interpolate1::SetData(PlotPageList* list, int32_t, int32_t, int32_t, int)
+{
+    if (list) {
+        list->Scale(1.0, 1.0);
+        list->CalArea(1);
+    }
+    lastGroupCode = 0;
 }
 
 void P_Interpolate1::SetData(PlotShapeCutList* list, int32_t d1, int32_t d2, int32_t d3, int32_t d4, int32_t x,

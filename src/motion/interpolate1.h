@@ -66,6 +66,9 @@ public:
     // Adopts list as the print list, scaled by the ratios, prepared with three depths and its
     // cut shapes shifted by the cut-shape shift.
     void SetData(PlotShapeCutList* list, int32_t d1, int32_t d2, int32_t d3);
+    // Prepares a page list at scale 1 with its box recomputed and forgets the last group
+    // code; the list is not adopted.
+    void SetData(PlotPageList* list, int32_t, int32_t, int32_t c, int) override;
     // Adopts list as the print list, prepared with four depths and the start position.
     void SetData(PlotShapeCutList* list, int32_t d1, int32_t d2, int32_t d3, int32_t d4, int32_t x, int32_t y,
                  int32_t z);

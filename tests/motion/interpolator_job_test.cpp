@@ -2,6 +2,7 @@
 // resume, progress and job length.
 #include "interpolator_fixture.h"
 #include "motion/pivmora.h"
+#include "plotmodel/plot_page.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,21 @@ TEST(InterpolatorJob, SetDataKeepsListsHandedInAgainAndDeletesReplacedOnes)
         EXPECT_EQ(gDeleted, 2);
     }
     EXPECT_EQ(gDeleted, 4) << "the held print list and the cut list, each once";
+}
+
+TEST(InterpolatorJob, PageListFormPreparesTheListWithoutAdoptingIt)
+{
+    FakeMachine m = FakeMachine::Cutting();
+    P_Interpolate1 interp;
+    interp.machine = &m;
+    PlotPageList pages;
+    pages.AddPlotShape(plot_fixtures::NewShape({{10, 20}, {300, 400}}, 2), 1);
+    interp.lastGroupCode = 4;
+    interp.SetData(&pages, 0, 0, 0, 0);
+    EXPECT_EQ(interp.lastGroupCode, 0);
+    EXPECT_EQ(pages.GetArea(), CArea(10, 20, 300, 400));
+    EXPECT_EQ(interp.GetNextPtGroup(), -1) << "the page list is not the interpolator's job";
+    interp.SetData(static_cast<PlotPageList*>(nullptr), 0, 0, 0, 0);
 }
 
 TEST(InterpolatorJob, ResumeOnTheDepthTraversalContinuesInsideTheKnifePath)
