@@ -1,8 +1,6 @@
 // NET_SendPack and NET_SendBuf: pack building, spare recycling, acknowledgement and resend.
 #include "machinelink/net_send_buf.h"
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -146,23 +144,31 @@ NET_SendPack* NET_SendBuf::CreatePack(uint16_t port, uint8_t type, uint8_t value
     return Enqueue(pack);
 }
 
-void NET_SendBuf::SendPack(NET_SendPack* pack, in_addr machine, int socketFd, int)
+void NET_SendBuf::SendPack(NET_SendPack* pack, in_addr machine, int socketFd, int unused)
+{
+    SocketDatagramSender sender(socketFd);
+    SendPack(pack, machine, sender, unused);
+}
+
+void NET_SendBuf::SendPack(NET_SendPack* pack, in_addr machine, DatagramSender& sender, int)
 {
     if (!pack || pack->GetLength() == 0) return;
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(pack->GetPort());
-    to.sin_addr = machine;
-    (void)::sendto(socketFd, pack->GetData(), pack->GetLength(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    sender.SendTo(machine, pack->GetPort(), pack->GetData(), pack->GetLength());
     lastSendMs_ = MonotonicMs();
 }
 
 int NET_SendBuf::ResendTimeout(in_addr machine, int socketFd, int thresholdMs)
 {
+    SocketDatagramSender sender(socketFd);
+    return ResendTimeout(machine, sender, thresholdMs);
+}
+
+int NET_SendBuf::ResendTimeout(in_addr machine, DatagramSender& sender, int thresholdMs)
+{
     if (MonotonicMs() - lastSendMs_ <= thresholdMs) return 0;
     int sent = 0;
     for (OL_Object* e = firstUnacked_; e; e = GetNext(e)) {
-        SendPack(static_cast<NET_SendPack*>(e), machine, socketFd);
+        SendPack(static_cast<NET_SendPack*>(e), machine, sender);
         ++sent;
     }
     return sent;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "geometry/ol_list.h"
+#include "machinelink/datagram_sender.h"
 #include "platform/tick_clock.h"
 
 #include <netinet/in.h>
@@ -94,9 +95,12 @@ public:
     // Sends the pack's datagram to the machine's address and the pack's port, and notes the
     // time; the last argument has no effect. Send errors are ignored: a resend repeats it.
     void SendPack(NET_SendPack* pack, in_addr machine, int socketFd, int unused = 200);
+    // The same through a sender (the link socket or a test's recorder).
+    void SendPack(NET_SendPack* pack, in_addr machine, DatagramSender& sender, int unused = 200);
     // Sends every unacknowledged pack again, in order, when more than thresholdMs passed since
     // the last send; returns the number of packs sent.
     int ResendTimeout(in_addr machine, int socketFd, int thresholdMs);
+    int ResendTimeout(in_addr machine, DatagramSender& sender, int thresholdMs);
     // ResendTimeout with the fixed threshold of 30 ms; the first argument has no effect.
     int Resend(uint8_t unused, in_addr machine, int socketFd);
     // Acknowledgement: releases every pack before the one with sequence `expected`, provided

@@ -59,6 +59,16 @@ public:
     // Prepares a walk: zeroed depth entries in every shape, the four tool depths (pulses),
     // cursor, resume count and flags cleared, curve total := number of shapes.
     void InitPrint(int d1, int d2, int d3, int d4);
+    // Replaces the four tool depths (pulses) and nothing else (a resumed job's depths).
+    void SetToolDepths(int d1, int d2, int d3, int d4)
+    {
+        firstDepth_ = d1;
+        secondDepth_ = d2;
+        thirdDepth_ = d3;
+        fourthDepth_ = d4;
+    }
+    // The four tool depths, pulses: drawing, cut, half cut, MauIndex 130.
+    int32_t GetToolDepth(int i) const { return i == 0 ? firstDepth_ : i == 1 ? secondDepth_ : i == 2 ? thirdDepth_ : fourthDepth_; }
     // Makes the next walk call resume at this many pulses from the job start (only > 0).
     int ResumePrint(int32_t pulses);
 
