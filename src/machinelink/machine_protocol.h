@@ -2,7 +2,10 @@
 // which a number goes onto the wire.
 #pragma once
 
+#include "platform/byte_order.h"
+
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 // Ports of the machine (host order).
@@ -43,3 +46,20 @@ inline int32_t TruncateToWire(double v)
     if (v >= 2147483647.0) return INT32_MAX;
     return static_cast<int32_t>(v);
 }
+
+// The fields of a received datagram or block whose length the caller has already checked
+// against every field it reads; each read is little-endian, straight from the bytes.
+class ReceivedFields {
+public:
+    explicit ReceivedFields(const uint8_t* data) : d_(data) {}
+    uint8_t U8(size_t at) const { return d_[at]; }
+    int8_t I8(size_t at) const { return static_cast<int8_t>(d_[at]); }
+    uint16_t U16(size_t at) const { return LoadLE16(d_ + at); }
+    int16_t I16(size_t at) const { return static_cast<int16_t>(LoadLE16(d_ + at)); }
+    uint32_t U32(size_t at) const { return LoadLE32(d_ + at); }
+    int32_t I32(size_t at) const { return static_cast<int32_t>(LoadLE32(d_ + at)); }
+    float Float(size_t at) const { return LoadLEFloat(d_ + at); }
+
+private:
+    const uint8_t* d_;
+};

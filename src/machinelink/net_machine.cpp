@@ -3,7 +3,6 @@
 
 #include "machinelink/machine_globals.h"
 #include "machinelink/machine_messages.h"
-#include "platform/byte_order.h"
 
 #include <arpa/inet.h>
 
@@ -18,6 +17,7 @@ constexpr int kSettingsCommonBytes = 77;
 constexpr int kSettingsFullBytes = 180;
 constexpr int kHeadRecordOffset = 77;
 constexpr int kHeadRecordBytes = 12;
+constexpr int kPlotValue3Offset = 174;
 
 }  // namespace
 
@@ -88,73 +88,74 @@ void NET_Machine::LoadSettings(const uint8_t* block, int length)
 {
     paramsReceived = 0;
     if (firmwareVersion < 2) return;
-    const ByteReader in(block, length > 0 ? static_cast<size_t>(length) : 0);
+    if (!block) return;
+    const ReceivedFields in(block);
     // A block cut short by the network adopts only the parts that arrived whole, so no field
     // is read past the end and no part is taken half new, half old.
-    if (in.Has(0, kSettingsCommonBytes)) {
-        machineParams.moveSpeed = static_cast<int32_t>(*in.U32At(0));
-        machineParams.moveAcceleration = static_cast<int32_t>(*in.U32At(4));
-        machineParams.limitLength = *in.U16At(8);
-        machineParams.resetSpeed = *in.U16At(10);
-        machineParams.xRange = static_cast<int32_t>(*in.U32At(12));
-        machineParams.yRange = static_cast<int32_t>(*in.U32At(16));
-        machineParams.jerk = static_cast<int32_t>(*in.U32At(20));
-        machineParams.startSpeed = *in.U16At(24);
+    if (length >= kSettingsCommonBytes) {
+        machineParams.moveSpeed = static_cast<int32_t>(in.U32(0));
+        machineParams.moveAcceleration = static_cast<int32_t>(in.U32(4));
+        machineParams.limitLength = in.U16(8);
+        machineParams.resetSpeed = in.U16(10);
+        machineParams.xRange = static_cast<int32_t>(in.U32(12));
+        machineParams.yRange = static_cast<int32_t>(in.U32(16));
+        machineParams.jerk = static_cast<int32_t>(in.U32(20));
+        machineParams.startSpeed = in.U16(24);
         for (int k = 0; k < 4; ++k) {
-            jet.nozzleStart[k] = *in.U8At(26 + k);
-            jet.nozzleEnd[k] = *in.U8At(30 + k);
+            jet.nozzleStart[k] = in.U8(26 + k);
+            jet.nozzleEnd[k] = in.U8(30 + k);
         }
-        jet.headCount = *in.U8At(34);
-        for (int k = 0; k < 3; ++k) jet.headOffsets[k] = *in.I16At(35 + 2 * k);
-        jet.margin = *in.U8At(41);
-        jet.jetStepWidth = static_cast<float>(*in.I16At(42));
-        jet.penWidth = *in.U8At(44);
-        jet.warmUpDuty = *in.U8At(45);
-        jet.motorValue = *in.U8At(46);
-        plot.bandBaseMm = *in.U16At(47);
-        plot.plotValue2 = *in.U16At(49);
-        plot.plotValue10 = static_cast<int32_t>(*in.U32At(67));
-        plot.plotValue11 = static_cast<int32_t>(*in.U32At(71));
+        jet.headCount = in.U8(34);
+        for (int k = 0; k < 3; ++k) jet.headOffsets[k] = in.I16(35 + 2 * k);
+        jet.margin = in.U8(41);
+        jet.jetStepWidth = static_cast<float>(in.I16(42));
+        jet.penWidth = in.U8(44);
+        jet.warmUpDuty = in.U8(45);
+        jet.motorValue = in.U8(46);
+        plot.bandBaseMm = in.U16(47);
+        plot.plotValue2 = in.U16(49);
+        plot.plotValue10 = static_cast<int32_t>(in.U32(67));
+        plot.plotValue11 = static_cast<int32_t>(in.U32(71));
         jet.headValue = 100;
         ResetCalibration();
-        const uint8_t turns = *in.U8At(75);
+        const uint8_t turns = in.U8(75);
         plot.rotationDeg = (turns & 3) * 90;
-        plot.mirror = *in.U8At(76) & 1;
+        plot.mirror = in.U8(76) & 1;
         if ((turns & 0x04) && firmwareVersion > 17) {
             PostMainMessage(WM_NET_CONFIG_INVALID, reinterpret_cast<WPARAM>(this), 0);
         }
     }
-    if (auto v = in.U8At(174)) plot.plotValue3 = *v;
-    if (firmwareVersion < 3 || !in.Has(0, kSettingsFullBytes)) return;
+    if (length > kPlotValue3Offset) plot.plotValue3 = in.U8(kPlotValue3Offset);
+    if (firmwareVersion < 3 || length < kSettingsFullBytes) return;
 
     for (int k = 0; k < 3; ++k) {
         const size_t at = kHeadRecordOffset + static_cast<size_t>(k) * kHeadRecordBytes;
         SpeedLevelRecord& level = speedLevels[k];
-        level.levelValue3 = *in.U16At(at) * 100;
-        const uint16_t speed = *in.U16At(at + 2);
+        level.levelValue3 = in.U16(at) * 100;
+        const uint16_t speed = in.U16(at + 2);
         if (speed >= 101 && speed <= 2500) level.speed = speed;
-        level.bidiOffset = *in.I8At(at + 4);
-        level.headValues[0] = *in.I8At(at + 6);
-        level.headValues[1] = *in.I8At(at + 7);
-        level.headValues[2] = *in.U8At(at + 8);
-        level.headValues[3] = *in.I8At(at + 9);
-        level.headValues[4] = *in.U8At(at + 10);
-        level.headValues[5] = *in.I8At(at + 11);
+        level.bidiOffset = in.I8(at + 4);
+        level.headValues[0] = in.I8(at + 6);
+        level.headValues[1] = in.I8(at + 7);
+        level.headValues[2] = in.U8(at + 8);
+        level.headValues[3] = in.I8(at + 9);
+        level.headValues[4] = in.U8(at + 10);
+        level.headValues[5] = in.I8(at + 11);
         level.secondSpeed = 1000;
         level.levelValue1 = 60000;
         level.levelValue2 = 150000;
         level.zeroWord = 0;
     }
     LoadMotionSettings(block);
-    const uint16_t roles = *in.U16At(172);
+    const uint16_t roles = in.U16(172);
     for (int n = 0; n < 8; ++n) spRoles[n] = static_cast<uint8_t>((roles >> (2 * n)) & 3);
-    const uint8_t flags = *in.U8At(175);
+    const uint8_t flags = in.U8(175);
     rightEdgeMarks = (flags >> 4) & 1;
     autoContinue = (flags >> 5) & 1;
     startPrefix = (flags >> 6) & 1;
     optionBit = (flags >> 7) & 1;
-    knifeComp1 = *in.U16At(176);
-    knifeComp2 = *in.U16At(178);
+    knifeComp1 = in.U16(176);
+    knifeComp2 = in.U16(178);
 }
 
 in_addr NET_Machine::Address() const

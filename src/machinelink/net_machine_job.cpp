@@ -62,7 +62,7 @@ uint32_t PulseDistance(uint32_t reported, uint32_t reference)
 void NET_Machine::ProcKeyCmd(DatagramSender& socket, const uint8_t* datagram, int length)
 {
     if (length < kKeyBytes) return;
-    const ByteReader in(datagram, static_cast<size_t>(length));
+    const ReceivedFields in(datagram);
     const uint8_t key = datagram[6];
     if ((key == kKeyJetStart || key == kKeyJetStartAlt) && jobState <= kJobPaused && task.IsTaken()) {
         SendJetConfig(socket);
@@ -83,33 +83,33 @@ void NET_Machine::ProcKeyCmd(DatagramSender& socket, const uint8_t* datagram, in
     switch (key) {
     case kKeyOffsetsAndDepths:
         if (length < kKeyOffsetsAndDepthsBytes) return;
-        SetOffsetsFloats(*in.FloatAt(7), *in.FloatAt(11));
+        SetOffsetsFloats(in.Float(7), in.Float(11));
         if (firmwareVersion > 3 && IsCuttingMachine()) {
-            SetDepthValues(*in.I16At(15), *in.I16At(17));
+            SetDepthValues(in.I16(15), in.I16(17));
         } else {
-            SetMagnetWord(0, *in.I16At(15));
-            SetMagnetWord(1, *in.I16At(17));
+            SetMagnetWord(0, in.I16(15));
+            SetMagnetWord(1, in.I16(17));
         }
         optionBit = (datagram[19] >> 7) & 1;
         startPrefix = (datagram[19] >> 6) & 1;
         return;
     case kKeyMagnetWords:
         if (length < kKeyMagnetWordsBytes) return;
-        SetMagnetWord(0, *in.I16At(7));
-        SetMagnetWord(1, *in.I16At(9));
-        SetMagnetWord(3, *in.I16At(11));
+        SetMagnetWord(0, in.I16(7));
+        SetMagnetWord(1, in.I16(9));
+        SetMagnetWord(3, in.I16(11));
         return;
     case kKeyOffsets:
         if (length < kKeyOffsetsBytes) return;
-        SetOffsetsFloats(*in.FloatAt(7), *in.FloatAt(11));
+        SetOffsetsFloats(in.Float(7), in.Float(11));
         return;
     case kKeyHeadOffsets:
     case kKeyHeadOffsetsAlt: {
         const bool fourHeads = firmwareVersion >= kFourthHeadFirmware;
         if (length < (fourHeads ? kKeyFourHeadOffsetsBytes : kKeyHeadOffsetsBytes)) return;
-        jet.headOffsets[0] = *in.I16At(7);
-        jet.headOffsets[1] = *in.I16At(9);
-        if (fourHeads) jet.headOffsets[2] = *in.I16At(11);
+        jet.headOffsets[0] = in.I16(7);
+        jet.headOffsets[1] = in.I16(9);
+        if (fourHeads) jet.headOffsets[2] = in.I16(11);
         return;
     }
     case kKeyCancel:
@@ -119,20 +119,20 @@ void NET_Machine::ProcKeyCmd(DatagramSender& socket, const uint8_t* datagram, in
         return;
     case kKeyValueRequest:
         if (length < kKeyValueRequestBytes) return;
-        task.requestValue1 = *in.I32At(11);
-        task.requestValue2 = *in.I32At(15);
-        PostMainMessage(WM_NET_KEY_REQUEST, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(*in.U32At(7)));
+        task.requestValue1 = in.I32(11);
+        task.requestValue2 = in.I32(15);
+        PostMainMessage(WM_NET_KEY_REQUEST, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(in.U32(7)));
         return;
     default: {
         if (length < kKeySpeedLevelsBytes) return;
         uint16_t speeds[3];
         for (int k = 0; k < 3; ++k) {
-            speeds[k] = *in.U16At(7 + 3 * k);
+            speeds[k] = in.U16(7 + 3 * k);
             if (speeds[k] < kLevelSpeedMin || speeds[k] > kLevelSpeedMax) return;
         }
         for (int k = 0; k < 3; ++k) {
             speedLevels[k].speed = speeds[k];
-            speedLevels[k].bidiOffset = *in.I8At(9 + 3 * k);
+            speedLevels[k].bidiOffset = in.I8(9 + 3 * k);
         }
         return;
     }
@@ -142,15 +142,15 @@ void NET_Machine::ProcKeyCmd(DatagramSender& socket, const uint8_t* datagram, in
 void NET_Machine::ProcEndReport(DatagramSender& socket, const uint8_t* datagram, int length)
 {
     if (length < kEndReportBytes) return;
-    const ByteReader in(datagram, static_cast<size_t>(length));
+    const ReceivedFields in(datagram);
     jetStream.Initialize();
     if (NET_SendPack* pending = jetQueue.GetFirstUnacked()) pending->ClearData();
     if (jobState != kJobPrinting) return;
 
-    const uint32_t distance = PulseDistance(*in.U32At(6), JobStartReference());
+    const uint32_t distance = PulseDistance(in.U32(6), JobStartReference());
     const int64_t needed = static_cast<int64_t>(TotalPulses()) + task.pauseValue1 + task.pauseValue2;
     const uint32_t jetRowsEnded = static_cast<uint32_t>(-10 - static_cast<int64_t>(jetEndMarker));
-    const bool finished = static_cast<int64_t>(distance) >= needed && jetEndMarker < 0 && jetRowsEnded >= *in.U32At(22);
+    const bool finished = static_cast<int64_t>(distance) >= needed && jetEndMarker < 0 && jetRowsEnded >= in.U32(22);
     if (finished) {
         task.ClearData();
         jobState = kJobIdle;
@@ -165,7 +165,7 @@ void NET_Machine::ProcEndReport(DatagramSender& socket, const uint8_t* datagram,
     }
     // A machine that reports an end without a job being walked has no list to note it in.
     if (PlotShapeCutList* walked = CutList()) {
-        walked->SetReportedPosition(*in.I32At(10), *in.I32At(14), *in.I32At(18));
+        walked->SetReportedPosition(in.I32(10), in.I32(14), in.I32(18));
     }
     PostMainMessage(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(this),
                     jobState == kJobIdle ? kMachinePageFinished : kMachineStateChanged);
@@ -174,9 +174,9 @@ void NET_Machine::ProcEndReport(DatagramSender& socket, const uint8_t* datagram,
 void NET_Machine::ProcStartRequest(DatagramSender& socket, const uint8_t* datagram, int length)
 {
     if (length < kStartRequestBytes) return;
-    const ByteReader in(datagram, static_cast<size_t>(length));
+    const ReceivedFields in(datagram);
     if (datagram[6] != 1 || jobState > kJobPaused) return;
-    const uint32_t count = *in.U32At(7);
+    const uint32_t count = in.U32(7);
     if (!task.IsTaken()) {
         if (NET_SendPack* pending = dataQueue.GetFirstUnacked()) pending->ClearData();
         if (NET_SendPack* pending = jetQueue.GetFirstUnacked()) pending->ClearData();
@@ -185,7 +185,7 @@ void NET_Machine::ProcStartRequest(DatagramSender& socket, const uint8_t* datagr
         JobStartReference() = count;
         motionStream.Initialize();
         jetStream.Initialize();
-        StartInterpolator(lists, *in.I32At(11), *in.I32At(15), *in.I32At(19));
+        StartInterpolator(lists, in.I32(11), in.I32(15), in.I32(19));
         jetEndMarker = 0;
         resumed = 0;
         if (startPrefix) motionStream.AppendString(CStringA(kStartPrefixText));
@@ -196,7 +196,7 @@ void NET_Machine::ProcStartRequest(DatagramSender& socket, const uint8_t* datagr
         }
         task.PauseData_Init();
     } else {
-        const uint32_t row = *in.U32At(28);
+        const uint32_t row = in.U32(28);
         task.PauseData_Resume(static_cast<int32_t>(count), static_cast<int32_t>(row));
         if (NET_SendPack* pending = dataQueue.GetFirstUnacked()) pending->ClearData();
         if (NET_SendPack* pending = jetQueue.GetFirstUnacked()) pending->ClearData();
@@ -219,8 +219,8 @@ void NET_Machine::ProcStartRequest(DatagramSender& socket, const uint8_t* datagr
 void NET_Machine::ProcValueReport(const uint8_t* datagram, int length)
 {
     if (length < kValueReportBytes) return;
-    const ByteReader in(datagram, static_cast<size_t>(length));
-    task.requestValue1 = *in.I32At(8);
-    task.requestValue2 = *in.I32At(12);
-    PostMainMessage(WM_NET_MACHINE_REQUEST, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(*in.I16At(6)));
+    const ReceivedFields in(datagram);
+    task.requestValue1 = in.I32(8);
+    task.requestValue2 = in.I32(12);
+    PostMainMessage(WM_NET_MACHINE_REQUEST, reinterpret_cast<WPARAM>(this), static_cast<LPARAM>(in.I16(6)));
 }

@@ -2,7 +2,6 @@
 // what the PC does with each.
 #include "machinelink/machine_messages.h"
 #include "machinelink/net_machine.h"
-#include "platform/byte_order.h"
 
 #include <cstring>
 
@@ -19,7 +18,8 @@ constexpr int kRequestAnsweredBytes = 5;     // "QGJQ" and its sequence byte: en
 constexpr int kRequestKindBytes = 6;
 constexpr int kExtraBlockDatagramBytes = 4 + NET_Machine::kExtraBlockBytes;
 
-// Queue codes of "QGJR".
+// Queue codes of "QGJR", at byte 4.
+constexpr int kReplyCodeOffset = 4;
 constexpr uint8_t kReplyData = 0xF4;
 constexpr uint8_t kReplyCommand = 0xF5;
 constexpr uint8_t kReplyPanel = 0xF6;
@@ -66,26 +66,26 @@ void NET_Machine::ProcMcuMsg(DatagramSender& socket, const uint8_t* datagram, in
 void NET_Machine::ProcAcknowledge(DatagramSender& socket, const uint8_t* datagram, int length)
 {
     if (length < kAcknowledgeBytes) return;
-    const ByteReader in(datagram, static_cast<size_t>(length));
-    dataQueue.DeleteDataToId(*in.U8At(4));
-    panelQueue.DeleteDataToId(*in.U8At(5));
-    commandQueue.DeleteDataToId(*in.U8At(6));
-    jetQueue.DeleteDataToId(*in.U8At(11));
+    const ReceivedFields in(datagram);
+    dataQueue.DeleteDataToId(in.U8(4));
+    panelQueue.DeleteDataToId(in.U8(5));
+    commandQueue.DeleteDataToId(in.U8(6));
+    jetQueue.DeleteDataToId(in.U8(11));
     const in_addr to = Address();
-    if (dataQueue.GetBusy() && *in.U16At(7) > kDataRoomBytes) {
+    if (dataQueue.GetBusy() && in.U16(7) > kDataRoomBytes) {
         dataQueue.SetBusy(0);
         SendNextData(socket, NET_SendBuf::kMoreDataResendMs);
     }
-    if (panelQueue.GetBusy() && *in.U16At(9) > kPanelRoomBytes) {
+    if (panelQueue.GetBusy() && in.U16(9) > kPanelRoomBytes) {
         if (panelQueue.HasUnacknowledged()) panelQueue.ResendTimeout(to, socket, NET_SendBuf::kRoomFreedResendMs);
         panelQueue.SetBusy(0);
     }
-    if (jetQueue.GetBusy() && *in.U16At(12) > kJetRoomBytes) {
+    if (jetQueue.GetBusy() && in.U16(12) > kJetRoomBytes) {
         if (jetQueue.HasUnacknowledged()) jetQueue.ResendTimeout(to, socket, NET_SendBuf::kRoomFreedResendMs);
         jetQueue.SetBusy(0);
     }
     if (jobState == kJobPrinting) {
-        const auto progress = static_cast<int>(*in.U32At(14));
+        const auto progress = static_cast<int>(in.U32(14));
         JetEndProgress(socket, progress);
         JetProgress(socket, progress);
     }
@@ -93,15 +93,14 @@ void NET_Machine::ProcAcknowledge(DatagramSender& socket, const uint8_t* datagra
 
 void NET_Machine::ProcQueueReply(DatagramSender& socket, const uint8_t* datagram, int length)
 {
-    const ByteReader in(datagram, static_cast<size_t>(length));
-    const auto code = in.U8At(4);
-    if (!code) return;
+    if (length <= kReplyCodeOffset) return;
+    const ReceivedFields in(datagram);
     const in_addr to = Address();
-    switch (*code) {
+    switch (in.U8(kReplyCodeOffset)) {
     case kReplyData:
         if (length < kReplyDataBytes) return;
-        dataQueue.DeleteDataToId(*in.U8At(5));
-        if (*in.U8At(6) != 1 && *in.U16At(7) >= kDataRoomBytes) {
+        dataQueue.DeleteDataToId(in.U8(5));
+        if (in.U8(6) != 1 && in.U16(7) >= kDataRoomBytes) {
             dataQueue.SetBusy(0);
             SendNextData(socket, NET_SendBuf::kMoreDataResendMs);
         } else {
@@ -110,13 +109,13 @@ void NET_Machine::ProcQueueReply(DatagramSender& socket, const uint8_t* datagram
         break;
     case kReplyJet:
         if (length < kReplyJetBytes) return;
-        jetQueue.DeleteDataToId(*in.U8At(5));
-        if (*in.U8At(6) == 1 || *in.U16At(11) < kJetRoomBytes) {
+        jetQueue.DeleteDataToId(in.U8(5));
+        if (in.U8(6) == 1 || in.U16(11) < kJetRoomBytes) {
             jetQueue.SetBusy(1);
         } else {
             jetQueue.SetBusy(0);
             if (jobState == kJobPrinting) {
-                const auto progress = static_cast<int>(*in.U32At(13));
+                const auto progress = static_cast<int>(in.U32(13));
                 JetEndProgress(socket, progress);
                 JetProgress(socket, progress);
             }
@@ -125,8 +124,8 @@ void NET_Machine::ProcQueueReply(DatagramSender& socket, const uint8_t* datagram
         break;
     case kReplyPanel:
         if (length < kReplyPanelBytes) return;
-        panelQueue.DeleteDataToId(*in.U8At(5));
-        if (*in.U16At(9) > kPanelRoomBytes) {
+        panelQueue.DeleteDataToId(in.U8(5));
+        if (in.U16(9) > kPanelRoomBytes) {
             if (panelQueue.HasUnacknowledged()) panelQueue.ResendTimeout(to, socket, NET_SendBuf::kReplyResendMs);
             panelQueue.SetBusy(0);
         } else {
@@ -135,7 +134,7 @@ void NET_Machine::ProcQueueReply(DatagramSender& socket, const uint8_t* datagram
         break;
     case kReplyCommand:
         if (length < kReplyCommandBytes) return;
-        commandQueue.DeleteDataToId(*in.U8At(5));
+        commandQueue.DeleteDataToId(in.U8(5));
         if (commandQueue.HasUnacknowledged()) commandQueue.ResendTimeout(to, socket, NET_SendBuf::kReplyResendMs);
         break;
     default: break;

@@ -92,13 +92,13 @@ void NET_Machine::LoadMotionSettings(const uint8_t* block)
 void NET_Machine::ProcMachineParams(const uint8_t* datagram, int length)
 {
     paramsReceived = 1;
-    const ByteReader in(datagram, static_cast<size_t>(length));
+    const ReceivedFields in(datagram);
     const int needed = firmwareVersion >= kDepthBlockFirmware ? kParamsBytes : kParamsBytesEarly;
     if (length < needed) return;
     P_Interpolate1& ip = motionSource.interpolator;
     for (int k = 0; k < 3; ++k) {
         for (int i = 0; i < kSpeedSetFloats; ++i) {
-            *SpeedSetValue(ip.speedConfigs[k], i) = static_cast<double>(*in.FloatAt(4 + 4 * (k * kSpeedSetFloats + i))) * 40.0;
+            *SpeedSetValue(ip.speedConfigs[k], i) = static_cast<double>(in.Float(4 + 4 * (k * kSpeedSetFloats + i))) * 40.0;
         }
     }
     if (firmwareVersion >= kDepthBlockFirmware) {
@@ -106,7 +106,7 @@ void NET_Machine::ProcMachineParams(const uint8_t* datagram, int length)
         machineKind = datagram[kMachineKindOffset];
     }
     if (length >= kParamsCalibrationBytes && firmwareVersion >= kCalibrationFirmware) {
-        for (int i = 0; i < 4; ++i) calibration[i] = *in.FloatAt(kCalibrationOffset + 4 * i);
+        for (int i = 0; i < 4; ++i) calibration[i] = in.Float(kCalibrationOffset + 4 * i);
     }
 }
 

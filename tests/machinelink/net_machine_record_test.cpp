@@ -190,7 +190,7 @@ TEST_F(MachineTest, SettingsBlockByFirmwareAndLength)
         NET_Machine m(inet_addr("127.0.0.2"), kMac, kId);
         m.firmwareVersion = c.firmware;
         m.paramsReceived = 1;
-        auto exact = std::make_unique<uint8_t[]>(c.length + 1);
+        auto exact = std::make_unique<uint8_t[]>(c.length);
         std::copy(full.begin(), full.begin() + static_cast<ptrdiff_t>(c.length), exact.get());
         m.LoadSettings(c.length ? exact.get() : nullptr, static_cast<int>(c.length));
         EXPECT_EQ(m.paramsReceived, 0) << c.name;
