@@ -1,6 +1,8 @@
 // The machine-link manager's sockets, command frames, discovery, poll and thread control.
 #include "app/udp_server.h"
 
+#include "machinelink/datagram_sender.h"
+#include "machinelink/net_machine.h"
 #include "platform/byte_order.h"
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
@@ -17,17 +19,6 @@
 CUDPServer gUDPServer;
 
 namespace {
-
-// Sends bytes to address:port (network-order address, host-order port); ignores errors, as a
-// lost datagram is repeated by the protocol.
-void SendDatagram(int socketFd, const uint8_t* data, int32_t length, uint32_t address, uint16_t port)
-{
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = address;
-    to.sin_port = htons(port);
-    sendto(socketFd, data, static_cast<size_t>(length), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-}
 
 void CloseSocket(int fd)
 {
@@ -65,6 +56,16 @@ CUDPServer::~CUDPServer()
     StopMachineLinkThread();
     CloseSocket(lanSocket_.exchange(-1));
     CloseSocket(loopbackSocket_.exchange(-1));
+    DeleteAllMachines();
+}
+
+void CUDPServer::SendFromLan(const uint8_t* data, int32_t length, uint32_t address, uint16_t port)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = address;
+    to.sin_port = htons(port);
+    sendto(lanSocket_.load(), data, static_cast<size_t>(length), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
 void CUDPServer::ReadDiscoveryAddresses()
@@ -161,8 +162,8 @@ void CUDPServer::SendDiscovery()
     std::memcpy(datagram + 4, &own.sin_port, 2);  // network order, as held
     std::memcpy(datagram + 6, &maskValue_, 4);    // 255, 255, 255, 0
     StoreLE32(datagram + 10, instanceStamp_);
-    SendDatagram(lan, datagram, kDiscoveryBytes, discoveryAddress_.load(), kDiscoveryPort);
-    SendDatagram(lan, datagram, kDiscoveryBytes, serverDiscoveryAddress_.load(), kServerDiscoveryPort);
+    SendFromLan(datagram, kDiscoveryBytes, discoveryAddress_.load(), kDiscoveryPort);
+    SendFromLan(datagram, kDiscoveryBytes, serverDiscoveryAddress_.load(), kServerDiscoveryPort);
     lastDiscoveryMs_ = MonotonicMs();
 }
 
@@ -172,16 +173,30 @@ void CUDPServer::PollMachines()
     if (now - lastDiscoveryMs_ > kDiscoveryIntervalMs) SendDiscovery();
     if (now - lastPollMs_ <= kPollIntervalMs) return;
     lastPollMs_ = now;
+    CSingleLock guard(&lock_, TRUE);
+    SocketDatagramSender lan(lanSocket_.load());
+    for (NET_Machine* machine : machines_) machine->ProTimeout(lan);
     lastPollMs_ = MonotonicMs();
 }
 
 bool CUDPServer::HandleLinkDatagram(const uint8_t* data, int32_t length, uint32_t fromAddress)
 {
     if (length <= 0) return true;
+    CSingleLock guard(&lock_, TRUE);
+    SocketDatagramSender lan(lanSocket_.load());
     if (fromAddress == htonl(INADDR_LOOPBACK)) {
         if (length >= 5 && std::memcmp(data, kLinkExitFrame, 5) == 0) return false;
+        if (length <= 4) return true;
+        if (NET_Machine* machine = FindMachineByKey(MachineCommandFrame::KeyOf(data)))
+            machine->ProcPCMsg(lan, data + 4, length - 4);
         return true;
     }
+    if (length >= 4 && std::memcmp(data, "PQCC", 4) == 0) {
+        HandleAnnounce(data, length, fromAddress);
+        return true;
+    }
+    // Datagrams from addresses that name no machine are dropped.
+    if (NET_Machine* machine = FindMachineByKey(fromAddress)) machine->ProcMcuMsg(lan, data, length);
     return true;
 }
 

@@ -85,6 +85,18 @@ public:
     // The lock of the machine table and of every machine's fields.
     CCriticalSection& GetLock() { return lock_; }
 
+    // The machines, sorted ascending by key; read and change it only while holding GetLock.
+    MachineTable& GetMachineTable() { return machines_; }
+    // Inserts machine at its place by key; 1 when inserted, 0 (and the caller keeps it) when
+    // a machine with that key is already in the table.
+    int AddMachineSorted(NET_Machine* machine);
+    // The machine of key, or null.
+    NET_Machine* FindMachineByKey(uint32_t key);
+    // Table index of the machine with this key, ID (12 bytes) or MAC (6 bytes); -1 when none.
+    int FindMachineIndexByKey(uint32_t key);
+    int FindMachineIndexById(const uint8_t id[12]);
+    int FindMachineIndexByMac(const uint8_t mac[6]);
+
     // Sets both discovery addresses from the settings store ("NET_SET"/"BroadCastIP" and
     // "ServBroadCastIP", each 192.168.1.255 unless stored).
     void ReadDiscoveryAddresses();
@@ -116,6 +128,9 @@ public:
     int32_t OpenLinkSockets();
     // Broadcasts "PQC2" to both discovery addresses. Used by the link thread.
     void SendDiscovery();
+    // Answers a machine's announce on port 41203 with its queues' next sequence numbers and
+    // this controller's stamp. Used by the link thread.
+    void SendAnnounceReply(uint32_t address, NET_Machine* machine);
     // Runs discovery and the machines' time-out pass when they are due. Used by the link thread.
     void PollMachines();
     // Handles one datagram that arrived on the LAN socket; false when it ends the thread.
@@ -124,7 +139,16 @@ public:
     void RunMachineLink();
 
 private:
+    // Admits, refreshes, re-keys or refuses the machine of a "PQCC" announce.
+    void HandleAnnounce(const uint8_t* announce, int32_t length, uint32_t fromAddress);
+    void RefreshAnnouncedMachine(NET_Machine& machine, const uint8_t* announce, int32_t length);
+    // Sends a datagram from the LAN socket to address:port (host-order port); errors are left
+    // to the protocol, which repeats what is not answered.
+    void SendFromLan(const uint8_t* data, int32_t length, uint32_t address, uint16_t port);
+    void DeleteAllMachines();
+
     CCriticalSection lock_;
+    MachineTable machines_;
     std::atomic<int> lanSocket_{-1};
     std::atomic<int> loopbackSocket_{-1};
     std::atomic<uint32_t> discoveryAddress_;
