@@ -71,6 +71,7 @@ public:
 // The five bytes "EXIT" and NUL that end the link thread.
 inline constexpr uint8_t kLinkExitFrame[5] = {'E', 'X', 'I', 'T', 0};
 
+class ByteWriter;
 class NET_Machine;
 using MachineTable = CArray<NET_Machine*>;
 
@@ -112,6 +113,24 @@ public:
     // Sends the 6-byte frame of key, code and one value byte.
     int PostMachineCommandByte(uint32_t key, uint8_t code, uint8_t value);
 
+    // Frames built from a machine's record (taken under the lock). Each returns what
+    // PostMachineCommand returns, or 0 when the command is not sent: a jet range whose e1 is
+    // not below e2, the speed-level table and selection below firmware 3.
+    // Command 5: the jet heads' nozzle ranges, count (at most 2), offsets and margin.
+    int SendJetHeadConfig(NET_Machine* machine);
+    // Command 6: the jet motor values of speed level `level` and of the cutting level.
+    int SendJetSpeedParams(NET_Machine* machine, int level);
+    // Command 7: the jet range e1, e2, low, high.
+    int SendJetRangeCommand(NET_Machine* machine, uint16_t e1, uint16_t e2, uint16_t low, uint16_t high);
+    // Command 8: the plot settings.
+    int SendPlotSettings(NET_Machine* machine);
+    // Command 9: the three speed levels.
+    int SendSpeedLevelTable(NET_Machine* machine);
+    // Command 10: the cutting and jet level indices of the motion source.
+    int SendSpeedLevelSelection(NET_Machine* machine);
+    // Command 0: the eight machine parameters as "b1,%d;" ... "b8,%d;".
+    int SendMachineLimitsText(NET_Machine* machine);
+
     // Starts MachineLinkThread once; FALSE when it was started before.
     BOOL StartMachineLinkThread();
     // Ends the link thread (for shut-down) and waits for it.
@@ -146,6 +165,7 @@ private:
     // to the protocol, which repeats what is not answered.
     void SendFromLan(const uint8_t* data, int32_t length, uint32_t address, uint16_t port);
     void DeleteAllMachines();
+    int PostMachineFrame(uint32_t key, uint8_t code, const ByteWriter& payload);
 
     CCriticalSection lock_;
     MachineTable machines_;

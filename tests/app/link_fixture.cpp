@@ -1,6 +1,8 @@
 // Loopback sockets, bounded waits and the loopback-only link manager of the link tests.
 #include "link_fixture.h"
 
+#include "support/link_ports_lock.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -113,4 +115,28 @@ void LoopbackLink::Stop()
     server_->StopMachineLinkThread();
 }
 
+}  // namespace corvane_test
+
+namespace corvane_test {
+namespace {
+
+// Every test of this program binds link or machine ports: each holds the host-wide lock of
+// those ports for its whole run.
+class LinkPortsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        lock_ = std::make_unique<LinkPortsLock>();
+        ASSERT_TRUE(lock_->Held()) << "the link ports stayed locked by another test run";
+    }
+    void TearDown() override { lock_.reset(); }
+
+private:
+    std::unique_ptr<LinkPortsLock> lock_;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_linkPortsEnvironment =
+    ::testing::AddGlobalTestEnvironment(new LinkPortsEnvironment);
+
+}  // namespace
 }  // namespace corvane_test

@@ -210,7 +210,7 @@ void SimulatedMachine::HandleDatagram(uint16_t port, uint32_t fromAddress, const
         if (admitted_)
             SendAcknowledge();
         else
-            SendAnnounce(0, {expected_[0], expected_[1], expected_[2], nextRequest_, expected_[3]});
+            SendAnnounce(0, CurrentSequences());
         return;
     case kMachineAnnounceReplyPort:
         if (!StartsWith(data, size, "PQCC")) return;
@@ -317,6 +317,16 @@ void SimulatedMachine::SendNow(const std::vector<uint8_t>& bytes)
 
 void SimulatedMachine::SendAnnounce(uint8_t keep, const std::array<uint8_t, 5>& announced)
 {
+    SendToController(BuildAnnounce(keep, announced));
+}
+
+std::array<uint8_t, 5> SimulatedMachine::CurrentSequences() const
+{
+    return {expected_[0], expected_[1], expected_[2], nextRequest_, expected_[3]};
+}
+
+std::vector<uint8_t> SimulatedMachine::BuildAnnounce(uint8_t keep, const std::array<uint8_t, 5>& announced) const
+{
     std::vector<uint8_t> out;
     PutText(out, "PQCC");
     out.push_back(announced[0]);  // data queue
@@ -329,7 +339,13 @@ void SimulatedMachine::SendAnnounce(uint8_t keep, const std::array<uint8_t, 5>& 
     out.push_back(options_.firmware);
     out.push_back(announced[4]);  // jet queue
     out.insert(out.end(), options_.settingsBlock.begin(), options_.settingsBlock.end());
-    SendToController(std::move(out));
+    return out;
+}
+
+std::vector<uint8_t> SimulatedMachine::AnnounceBytes(uint8_t keep) const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return BuildAnnounce(keep, CurrentSequences());
 }
 
 // Acknowledges every queue up to what the machine expects next, with room on all of them.
@@ -441,8 +457,7 @@ bool SimulatedMachine::KnowsController() const
 void SimulatedMachine::Announce(uint8_t keep, std::optional<std::array<uint8_t, 5>> announced)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    std::array<uint8_t, 5> bytes =
-        announced.value_or(std::array<uint8_t, 5>{expected_[0], expected_[1], expected_[2], nextRequest_, expected_[3]});
+    std::array<uint8_t, 5> bytes = announced.value_or(CurrentSequences());
     if (keep == 0) {
         expected_ = {bytes[0], bytes[1], bytes[2], bytes[4]};
         nextRequest_ = bytes[3];

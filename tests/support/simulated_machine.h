@@ -107,6 +107,9 @@ public:
     // with keep 0 the machine itself also starts over at the announced sequence numbers.
     // announced overrides the data, panel, command, request and jet bytes of the announce.
     void Announce(uint8_t keep, std::optional<std::array<uint8_t, 5>> announced = std::nullopt);
+    // The announce the machine would send now with keep as byte 8 (for tests that cut or
+    // change it before sending it with SendRaw).
+    std::vector<uint8_t> AnnounceBytes(uint8_t keep) const;
     // Changes the MAC and ID that later announces carry.
     void SetIdentity(const std::array<uint8_t, 6>& mac, const std::array<uint8_t, 12>& id);
     // Sends raw bytes to the controller from the machine's address.
@@ -158,6 +161,8 @@ private:
     void SendToController(std::vector<uint8_t> bytes);
     void SendNow(const std::vector<uint8_t>& bytes);
     void SendAnnounce(uint8_t keep, const std::array<uint8_t, 5>& announced);
+    std::vector<uint8_t> BuildAnnounce(uint8_t keep, const std::array<uint8_t, 5>& announced) const;
+    std::array<uint8_t, 5> CurrentSequences() const;
     void SendAcknowledge();
     void SendQueueReply(uint8_t code, uint8_t expected);
     void SendMachineParameters();
