@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <cstring>
 
@@ -63,6 +64,29 @@ bool IsEndOfMotion(const std::vector<uint8_t>& payload)
 {
     std::string text(payload.begin(), payload.end());
     return text == "D100;" || text == "A100;";
+}
+
+// The pulses the machine moves for motion text: a move "Pdx,dy;" takes max(|dx|, |dy|), a
+// tool-depth move "Bn,dz;" takes |dz|; every other command moves nothing.
+uint32_t PulsesOf(const std::string& text)
+{
+    uint64_t pulses = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string command = text.substr(start, end - start);
+        start = end + 1;
+        const size_t comma = command.find(',');
+        if (command.empty() || comma == std::string::npos) continue;
+        const long long first = std::atoll(command.c_str() + 1);
+        const long long second = std::atoll(command.c_str() + comma + 1);
+        if (command[0] == 'P')
+            pulses += static_cast<uint64_t>(std::max(std::llabs(first), std::llabs(second)));
+        else if (command[0] == 'B')
+            pulses += static_cast<uint64_t>(std::llabs(second));
+    }
+    return static_cast<uint32_t>(pulses);
 }
 
 }  // namespace
@@ -250,7 +274,7 @@ void SimulatedMachine::HandlePack(SimQueue queue, const uint8_t* data, size_t si
         // before it could think of sending more.
         endReported_ = true;
         ByteWriter body;
-        body.PutU32(options_.startPulseCount + totalPulses_);
+        body.PutU32(options_.startPulseCount + PulsesOf(JobMotionText()));
         body.PutU32(0), body.PutU32(0), body.PutU32(0);  // head x, y and depth reached
         body.PutU32(0);                                  // jet rows printed
         QueueRequest(kEndReport, body.Bytes());
@@ -513,6 +537,11 @@ std::vector<SimPack> SimulatedMachine::Taken(SimQueue queue) const
 std::string SimulatedMachine::MotionText() const
 {
     std::lock_guard<std::mutex> guard(lock_);
+    return JobMotionText();
+}
+
+std::string SimulatedMachine::JobMotionText() const
+{
     const std::vector<SimPack>& data = taken_[static_cast<size_t>(SimQueue::Data)];
     std::string text;
     for (size_t i = motionStart_; i < data.size(); ++i) {
@@ -553,6 +582,12 @@ bool SimulatedMachine::JobFinished() const
 {
     std::lock_guard<std::mutex> guard(lock_);
     return jobFinished_;
+}
+
+uint32_t SimulatedMachine::AnnouncedTotalPulses() const
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return totalPulses_;
 }
 
 bool SimulatedMachine::RequestPending() const

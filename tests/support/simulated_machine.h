@@ -12,9 +12,10 @@
 //   a queue reply ("QGJR") that asks for more, command and panel packs with a cumulative
 //   acknowledgement ("QGJA");
 // - a status poll (command pack type 20) is answered with the machine parameters ("PQCN"),
-//   type 21 with the extra block ("PQCE"); type 15 gives the job's total pulse count;
+//   type 21 with the extra block ("PQCE"); type 15, the job's total pulse count, is kept;
 // - the command text "f2;" makes it ask for the job (a start request); the last motion pack
-//   ("D100;" or "A100;") makes it send the end report, with the pulse count the job needed;
+//   ("D100;" or "A100;") makes it send the end report with the pulses it moved (moves and
+//   tool-depth moves of the motion text);
 // - requests ("QGJQ") are numbered and sent again every kRequestResendMs until the
 //   controller answers them on the request-answer port.
 // Timing (request resends, delays) runs on MonotonicMs, so a test that installs a FakeClock
@@ -126,7 +127,8 @@ public:
     std::vector<SimDatagram> Received() const;
     // The packs taken in order on a queue (repeats left out).
     std::vector<SimPack> Taken(SimQueue queue) const;
-    // The payloads of the data packs taken, joined: the motion text as the machine ran it.
+    // The payloads of the current job's data packs, joined up to the job's last motion pack:
+    // the motion text as the machine ran it.
     std::string MotionText() const;
     // The command texts (command pack type 2) taken, oldest first.
     std::vector<std::string> CommandTexts() const;
@@ -136,6 +138,8 @@ public:
     int DiscoveriesReceived() const;
     // True once the end report of a job was answered and the controller sent "f4;" or "f5;".
     bool JobFinished() const;
+    // The total pulse count the controller announced for the current job (pack type 15).
+    uint32_t AnnouncedTotalPulses() const;
     // True while a request waits for its answer.
     bool RequestPending() const;
     int Dropped() const;
@@ -171,6 +175,7 @@ private:
     void PumpRequests(int64_t nowMs);
     void PumpOutgoing(int64_t nowMs);
     bool Drop(double rate);
+    std::string JobMotionText() const;
 
     SimulatedMachineOptions options_;
     std::array<int, 9> sockets_{};

@@ -1,0 +1,151 @@
+// A job end to end over real loopback sockets: handed to the task box, started with "f2;",
+// streamed by the link thread, acknowledged and finished by a simulated machine, also with
+// datagrams lost in both directions.
+#include "link_fixture.h"
+
+#include "machinelink/machine_messages.h"
+#include "machinelink/net_machine.h"
+#include "support/recording_message_target.h"
+#include "support/simulated_machine.h"
+
+#include "../motion/interpolator_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvane_test {
+namespace {
+
+using interp_fixtures::FakeMachine;
+using interp_fixtures::JobShape;
+using interp_fixtures::NewJob;
+
+// A knife cut of a square, a half-cut diagonal and a circle of 240 points: text for a dozen
+// packs or more.
+std::vector<JobShape> SmallJob()
+{
+    plot_fixtures::Polyline circle;
+    for (int i = 0; i <= 240; ++i) {
+        const double a = i * 2 * M_PI / 240;
+        circle.push_back({static_cast<float>(6000 + 2000 * std::cos(a)), static_cast<float>(3000 + 2000 * std::sin(a))});
+    }
+    return {{{{{0, 0}, {4000, 0}, {4000, 4000}, {0, 4000}, {0, 0}}}, 2},
+            {{{{500, 500}, {3500, 3500}}}, 5},
+            {{circle}, 2}};
+}
+
+// The text the machine's interpolator writes for SmallJob when it runs it straight through,
+// with the machine's own motion settings and the tool depths of its start request.
+std::string InterpolatorText(NET_Machine& machine)
+{
+    FakeMachine params = FakeMachine::Cutting(machine.GetFirmwareVersion());
+    params.kind = machine.GetMachineKind();
+    params.xScale = machine.GetXScale();
+    params.yScale = machine.GetYScale();
+    for (int i = 0; i < 3; ++i) params.levels[static_cast<size_t>(i)] = machine.GetSpeedLevel(i);
+    params.moveAcceleration = machine.GetMoveAcceleration();
+    params.jerk = machine.GetJerk();
+    std::copy(machine.GetExtraBlock().begin(), machine.GetExtraBlock().end(), params.extraBlock.begin());
+    params.taskJetLevel = machine.GetTaskJetLevel();
+
+    const P_Interpolate1& live = machine.motionSource.interpolator;
+    P_Interpolate1 interp;
+    interp.machine = &params;
+    std::copy(std::begin(live.speedConfigs), std::end(live.speedConfigs), std::begin(interp.speedConfigs));
+    interp.firstSpeedIndex = live.firstSpeedIndex;
+    interp.secondSpeedIndex = live.secondSpeedIndex;
+    interp.cuttingLevelIndex = live.cuttingLevelIndex;
+    interp.jetLevelIndex = live.jetLevelIndex;
+    std::copy(std::begin(live.depthSettings), std::end(live.depthSettings), std::begin(interp.depthSettings));
+    std::copy(std::begin(live.magnetBlock), std::end(live.magnetBlock), std::begin(interp.magnetBlock));
+    interp.offsetsBlock = live.offsetsBlock;
+    interp.depthParams = live.depthParams;
+
+    PARAM_SetData p;
+    p.firstList = new PlotShapeCutList;
+    p.secondList = NewJob(SmallJob());
+    const int32_t a = live.depthParams.depthValueA, b = live.depthParams.depthValueB;
+    const int32_t depths[4] = {0, a, b, a};  // a cutting machine from firmware 4 on
+    std::copy(depths, depths + 4, p.toolDepths);
+    interp.SetData(p);
+    P_DataBuf stream;
+    for (int calls = 0; calls < 100000; ++calls)
+        if (interp.BGetNextData_at(stream) == GetNextPathResult::kNoShapeLeft) break;
+    return interp_fixtures::Text(stream);
+}
+
+struct LossCase {
+    const char* name;
+    uint8_t octet;
+    double dropRate;         // of the datagrams in each direction
+    int64_t answerDelayMs;   // every answer of the machine comes this late
+};
+
+void PrintTo(const LossCase& c, std::ostream* os) { *os << c.name; }
+
+class LinkJob : public ::testing::TestWithParam<LossCase> {};
+
+TEST_P(LinkJob, IsStreamedAcknowledgedAndFinished)
+{
+    const LossCase& loss = GetParam();
+    FakeClock clock;
+    RecordingMessageTarget window;
+    SimulatedMachineOptions options;
+    options.hostOctet = loss.octet;
+    options.expectedSequence = {250, 0, 253, 0};  // the counters wrap during the job
+    options.startPulseCount = 123456;
+    SimulatedMachine machine(options);
+    std::string error;
+    ASSERT_TRUE(machine.Start(&error)) << error;
+    machine.SetDropRate(loss.dropRate, loss.dropRate, 7);
+    machine.SetSendDelayMs(loss.answerDelayMs);
+    LoopbackLink link(loss.octet);
+    ASSERT_TRUE(link.Start());
+    CUDPServer& server = link.Server();
+
+    // Time runs five times faster than real time while the test waits.
+    auto drive = [&](const std::function<bool()>& done) { return WaitUntil(done, 8000, &clock, 5); };
+    auto withMachine = [&](const std::function<bool(NET_Machine&)>& f) {
+        CSingleLock guard(&server.GetLock(), TRUE);
+        NET_Machine* m = server.FindMachineByKey(machine.Key());
+        return m && f(*m);
+    };
+    ASSERT_TRUE(drive([&] { return withMachine([](NET_Machine& m) { return m.paramsReceived != 0; }); }))
+        << "admitted and asked for its parameters";
+
+    ASSERT_TRUE(withMachine([](NET_Machine& m) { return m.task.SetData(new PlotShapeCutList, 1, NewJob(SmallJob())) == 1; }));
+    const uint8_t start[] = {'f', '2', ';'};
+    ASSERT_EQ(server.PostMachineCommand(machine.Key(), 0, start, 3), 8);
+    ASSERT_TRUE(drive([&] { return machine.JobFinished(); })) << "motion so far: " << machine.MotionText().size() << " bytes";
+
+    std::string expected;
+    ASSERT_TRUE(withMachine([&](NET_Machine& m) {
+        EXPECT_EQ(m.jobState, kJobIdle);
+        EXPECT_EQ(m.task.IsTaken(), 0);
+        expected = InterpolatorText(m);
+        return true;
+    }));
+    ASSERT_GT(expected.size(), 3000u);
+    EXPECT_EQ(machine.MotionText(), expected + "D100;");
+    EXPECT_GT(machine.Taken(SimQueue::Data).size(), 10u);
+    if (loss.dropRate > 0) {
+        EXPECT_GT(machine.Dropped(), 0);
+    }
+
+    std::vector<PostedMessage> posted = window.Drain();
+    EXPECT_TRUE(std::any_of(posted.begin(), posted.end(), [](const PostedMessage& m) {
+        return m.message == WM_NET_MACHINE_STATE && m.lParam == kMachinePageFinished;
+    }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, LinkJob,
+                         ::testing::Values(LossCase{"clean", 150, 0.0, 0}, LossCase{"lossy", 151, 0.1, 0},
+                                           LossCase{"slow", 152, 0.0, 120}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace corvane_test
