@@ -142,3 +142,25 @@ TEST(Discovery, BroadcastsToBothPortsOncePerSecond)
 
 }  // namespace
 }  // namespace corvane_test
+
+namespace corvane_test {
+namespace {
+
+// The harness ends a test program that would send outside loopback. The socket here is
+// invalid, so nothing could leave even if the guard were missing.
+TEST(LoopbackOnlyGuardDeathTest, RefusesDestinationsOutsideLoopback)
+{
+    sockaddr_in lan{};
+    lan.sin_family = AF_INET;
+    lan.sin_addr.s_addr = inet_addr("192.168.1.255");
+    lan.sin_port = htons(kDiscoveryPort);
+    const char byte = 0;
+    EXPECT_DEATH(sendto(-1, &byte, 1, 0, reinterpret_cast<sockaddr*>(&lan), sizeof lan), "outside loopback");
+    EXPECT_DEATH(connect(-1, reinterpret_cast<sockaddr*>(&lan), sizeof lan), "outside loopback");
+    sockaddr_in local = lan;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(sendto(-1, &byte, 1, 0, reinterpret_cast<sockaddr*>(&local), sizeof local), -1);  // passed on: EBADF
+}
+
+}  // namespace
+}  // namespace corvane_test
