@@ -140,12 +140,6 @@ TEST(Discovery, BroadcastsToBothPortsOncePerSecond)
     EXPECT_TRUE(WaitUntil([&] { return machine.DiscoveriesReceived() >= 4; }));
 }
 
-}  // namespace
-}  // namespace corvane_test
-
-namespace corvane_test {
-namespace {
-
 // The harness ends a test program that would send outside loopback. The socket here is
 // invalid, so nothing could leave even if the guard were missing.
 TEST(LoopbackOnlyGuardDeathTest, RefusesDestinationsOutsideLoopback)
