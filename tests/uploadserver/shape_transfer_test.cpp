@@ -12,22 +12,22 @@
 
 namespace {
 
-struct ShapeSpec {
+struct ShapeFixture {
     float value;
     short lineType, pen;
     unsigned char rec, mau;
     std::vector<std::vector<float>> polylines;  // x, y pairs
 };
 
-PlotShape* MakeShape(const ShapeSpec& spec)
+PlotShape* MakeShape(const ShapeFixture& fixture)
 {
     auto* shape = new PlotShape;
-    shape->SetFloatValue(spec.value);
-    shape->SetLineType(spec.lineType);
-    shape->SetPenIndex(spec.pen);
-    shape->SetRecIndex(spec.rec);
-    shape->SetMauIndex(spec.mau);
-    for (const auto& pl : spec.polylines)
+    shape->SetFloatValue(fixture.value);
+    shape->SetLineType(fixture.lineType);
+    shape->SetPenIndex(fixture.pen);
+    shape->SetRecIndex(fixture.rec);
+    shape->SetMauIndex(fixture.mau);
+    for (const auto& pl : fixture.polylines)
         for (size_t i = 0; i < pl.size(); i += 2) shape->AddPoint(pl[i], pl[i + 1], i == 0);
     return shape;
 }
@@ -39,38 +39,38 @@ uint32_t Le32(const std::string& bytes, size_t at)
     return v;
 }
 
-// The text record of spec and its binary body, as the client must receive them.
-std::string ExpectedPlot(const ShapeSpec& spec)
+// The text record of fixture and its binary body, as the client must receive them.
+std::string ExpectedPlot(const ShapeFixture& fixture)
 {
     int points = 0;
-    for (const auto& pl : spec.polylines) points += static_cast<int>(pl.size() / 2);
+    for (const auto& pl : fixture.polylines) points += static_cast<int>(pl.size() / 2);
     char head[160];
-    std::snprintf(head, sizeof head, "<PLOT:%f,%d,%d,%u,%u,%d,%d><", spec.value, spec.lineType, spec.pen,
-                  unsigned{spec.rec}, unsigned{spec.mau}, static_cast<int>(spec.polylines.size()), points);
+    std::snprintf(head, sizeof head, "<PLOT:%f,%d,%d,%u,%u,%d,%d><", fixture.value, fixture.lineType, fixture.pen,
+                  unsigned{fixture.rec}, unsigned{fixture.mau}, static_cast<int>(fixture.polylines.size()), points);
     std::string out = W(std::u16string(head, head + std::strlen(head)));
     auto le32 = [&](uint32_t v) {
         for (int s = 0; s < 32; s += 8) out.push_back(static_cast<char>((v >> s) & 0xFF));
     };
-    for (const auto& pl : spec.polylines) le32(static_cast<uint32_t>(pl.size() / 2));
-    for (const auto& pl : spec.polylines)
+    for (const auto& pl : fixture.polylines) le32(static_cast<uint32_t>(pl.size() / 2));
+    for (const auto& pl : fixture.polylines)
         for (float f : pl) le32(std::bit_cast<uint32_t>(f));
     return out + W(u">");
 }
 
 TEST_F(UploadServerTest, AShapeListComesBackAsHeadOnePlotPerShapeAndEnd)
 {
-    const std::vector<ShapeSpec> specs = {
+    const std::vector<ShapeFixture> fixtures = {
         {2.5f, 3, 4, 5, 130, {{0, 0, 10.5f, 0, 10.5f, -7.25f}, {100, 100, 200, 100, 200, 200, 100, 200}}},
         {1.0f, 0, 0, 127, 127, {{-1e6f, 3.0f, 1e6f, 3.0f}}},
         {-1.0f, 2, -1, 0, 2, {{1, 1}}},
     };
     auto* list = new PlotShapeList;
-    for (const ShapeSpec& spec : specs) list->AddTail(MakeShape(spec));
+    for (const ShapeFixture& fixture : fixtures) list->AddTail(MakeShape(fixture));
     Peer& peer = Connect();
     ASSERT_EQ(peer.client->SendShapeList(list, u"job 1.plt"), 1);
 
     std::string expected = W(u"<PHED,N:job 1.plt>");
-    for (const ShapeSpec& spec : specs) expected += ExpectedPlot(spec);
+    for (const ShapeFixture& fixture : fixtures) expected += ExpectedPlot(fixture);
     expected += W(u"<PEND>");
     ASSERT_TRUE(peer.wire->WaitForBytes(expected.size()));
     std::string got = peer.wire->TakeReceived();
