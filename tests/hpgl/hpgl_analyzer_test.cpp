@@ -1,6 +1,7 @@
 // The HPGL tokenizer: commands and their normalised text from whole data and from pieces.
 #include "hpgl/hpgl_analyzer.h"
 
+#include "support/comma_locale.h"
 #include "support/test_environment.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,17 @@ TEST(HpglAnalyzer, ReadsParametersBackOutOfTheCommandText)
     values.RemoveAll();
     HpglAnalyzer::GetFloatPair(CStringA("PD" + std::string(60, '9') + ",1;"), values);
     EXPECT_TRUE(std::isinf(values[0]));
+}
+
+TEST(HpglAnalyzer, ReadsPointDecimalsWhateverTheProcessLocale)
+{
+    corvane_test::ScopedCommaDecimalLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made here";
+    CArray<float, float> values;
+    EXPECT_EQ(HpglAnalyzer::GetFloatPair(CStringA("PD1.5,-2.25;"), values), 1);
+    ASSERT_EQ(values.GetSize(), 2);
+    EXPECT_FLOAT_EQ(values[0], 1.5f);
+    EXPECT_FLOAT_EQ(values[1], -2.25f);
 }
 
 TEST(HpglAnalyzer, LoadsFilesAndRefusesWhatIsNoFile)

@@ -1,12 +1,10 @@
 // CString / CStringA: formatting in the C locale, editing members and width conversions.
 #include "platform/cstring.h"
 
-#include "support/test_environment.h"
+#include "support/comma_locale.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -53,29 +51,14 @@ TEST(CStringFormat, WideFormatTakesTextOfBothWidths)
     EXPECT_EQ(s.str(), u"speed=300;mm0.2");
 }
 
-// A comma-decimal locale is made on the fly when the machine has none installed.
-bool UseCommaDecimalLocale()
-{
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) return true;
-    std::string dir = corvane_test::ScratchDir() + "locales";
-    std::string cmd = "localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 >/dev/null 2>&1";
-    if (std::system(("mkdir -p " + dir + " && " + cmd).c_str()) != 0) return false;
-    setenv("LOCPATH", dir.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-}
-
 TEST(CStringFormat, NumbersIgnoreTheProcessLocale)
 {
-    if (!UseCommaDecimalLocale()) GTEST_SKIP() << "no comma-decimal locale can be made here";
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
-    ASSERT_STREQ(probe, "1,5") << "the locale in force does use a decimal comma";
-
+    corvane_test::ScopedCommaDecimalLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made here";
     CString wide;
     wide.Format(u"%.1f", 1.5);
     CStringA narrow;
     narrow.Format("%g|%f", 1.5, 0.5);
-    std::setlocale(LC_NUMERIC, "C");
     EXPECT_EQ(wide.str(), u"1.5");
     EXPECT_EQ(narrow.str(), "1.5|0.500000");
 }

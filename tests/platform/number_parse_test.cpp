@@ -1,6 +1,8 @@
 // Number reading in the C locale: atof and atoi results without their locale and overflow faults.
 #include "platform/number_parse.h"
 
+#include "support/comma_locale.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -26,6 +28,14 @@ TEST(NumberParse, ReadsTheLeadingNumberAsAtofDoes)
     EXPECT_EQ(CLocaleAtof("-" + huge), -HUGE_VAL);
     EXPECT_EQ(CLocaleAtof("0." + std::string(400, '0') + "1"), 0.0);
     EXPECT_DOUBLE_EQ(CLocaleAtof(std::u16string_view(u" 3.5文")), 3.5);
+}
+
+TEST(NumberParse, ReadsPointDecimalsUnderACommaLocale)
+{
+    corvane_test::ScopedCommaDecimalLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale can be made here";
+    EXPECT_DOUBLE_EQ(CLocaleAtof(std::string_view("1.5")), 1.5);
+    EXPECT_DOUBLE_EQ(CLocaleAtof(std::string_view("12,5")), 12.0);
 }
 
 TEST(NumberParse, IntegersSaturateAndFloatsNarrowWithoutOverflow)
