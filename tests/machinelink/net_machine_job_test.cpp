@@ -200,6 +200,15 @@ TEST_F(JobTest, StartPumpsTheMotionTextOnePackAtATimeAndEndsIt)
         // No jet data: the jet side ended at once, so the motion end also ends the jet side.
         EXPECT_EQ(CommandTexts(pumped), (std::vector<std::string>{"b100,1;"})) << c.name;
         EXPECT_LT(machine->jetEndMarker, 0);
+        // The end packs go out once: until the machine reports the end, later polls and
+        // acknowledgements send nothing more.
+        for (int round = 0; round < 3; ++round) {
+            clock.Advance(200);
+            machine->ProTimeout(sender);
+            AcknowledgeAll();
+            EXPECT_TRUE(sender.Take().empty()) << c.name << ", round " << round;
+        }
+        EXPECT_EQ(machine->jobState, kJobPrinting) << c.name;
     }
 }
 
@@ -412,6 +421,14 @@ TEST_F(JobTest, JetStartKeySendsTheHeadSetUpOfAPausedJob)
     EXPECT_EQ(machine->task.headPositions[1], -171);
     EXPECT_EQ(machine->task.headPositions[4], 171);
     EXPECT_EQ(machine->task.nozzleRanges[3], 300);
+
+    // While the job prints, the same key is a speed-level command.
+    Start(1);
+    ASSERT_EQ(machine->jobState, kJobPrinting);
+    sender.Take();
+    Receive(Request(machine->expectedRequest, 1, 16).U8(6, 0xDF).U16(7, 1100).U16(10, 1200).U16(13, 1300));
+    EXPECT_EQ(sender.Take().size(), 1u) << "only the answer";
+    EXPECT_EQ(machine->speedLevels[2].speed, 1300);
 }
 
 TEST_F(JobTest, BandLimits)

@@ -294,13 +294,19 @@ TEST_F(MachineTest, KeyCommandsSetSpeedLevelsAndHeadOffsets)
     EXPECT_EQ(machine->speedLevels[0].speed, 100);
     EXPECT_EQ(machine->speedLevels[1].speed, 2500);
     EXPECT_EQ(sender.Take().size(), 3u) << "only the three answers";
+    // With three valid speeds the jet start key of no taken job sets them.
+    Receive(Request(3, 1, 16).U8(6, 0xD7).U16(7, 700).U8(9, 2).U16(10, 800).U16(13, 900));
+    EXPECT_EQ(machine->speedLevels[0].speed, 700);
+    EXPECT_EQ(machine->speedLevels[0].bidiOffset, 2);
+    EXPECT_EQ(machine->speedLevels[2].speed, 900);
+    EXPECT_EQ(sender.Take().size(), 1u) << "only the answer: no jet set-up";
 
-    Receive(Request(3, 1, 13).U8(6, 8).U16(7, static_cast<uint16_t>(-150)).U16(9, 12).U16(11, 34));
+    Receive(Request(4, 1, 13).U8(6, 8).U16(7, static_cast<uint16_t>(-150)).U16(9, 12).U16(11, 34));
     EXPECT_EQ(machine->jet.headOffsets[0], -150);
     EXPECT_EQ(machine->jet.headOffsets[1], 12);
     EXPECT_EQ(machine->jet.headOffsets[2], 0) << "head 4 from firmware 20 on";
     machine->firmwareVersion = 20;
-    Receive(Request(4, 1, 13).U8(6, 9).U16(7, 1).U16(9, 2).U16(11, 3));
+    Receive(Request(5, 1, 13).U8(6, 9).U16(7, 1).U16(9, 2).U16(11, 3));
     EXPECT_EQ(machine->jet.headOffsets[2], 3);
 }
 
