@@ -148,10 +148,29 @@ INSTANTIATE_TEST_SUITE_P(
     Indices, LevelIndexTest,
     ::testing::Values(LevelCase{"at_travel_cutting_level", false, 0, &P_Interpolate1::cuttingLevelIndex},
                       LevelCase{"at_draw_jet_level", false, 1, &P_Interpolate1::jetLevelIndex},
+                      LevelCase{"at_half_cut_jet_level", false, 3, &P_Interpolate1::jetLevelIndex},
                       LevelCase{"at_knife_first_speed", false, 2, &P_Interpolate1::firstSpeedIndex},
                       LevelCase{"magnet_travel_second_speed", true, 0, &P_Interpolate1::secondSpeedIndex},
+                      LevelCase{"magnet_draw_jet_level", true, 1, &P_Interpolate1::jetLevelIndex},
                       LevelCase{"magnet_knife_first_speed", true, 2, &P_Interpolate1::firstSpeedIndex}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The depth-aware jet branches bring the second speed index into range, but only for a group
+// whose point count fits its code.
+TEST(MotionText, FittingJetPassesOfTheDepthTraversalResetTheSecondSpeedIndex)
+{
+    FakeMachine m = FakeMachine::Cutting();
+    P_Interpolate1 interp;
+    interp.machine = &m;
+    interp.secondSpeedIndex = 7;
+    EXPECT_EQ(RunGroup(interp, false, 100, {{0, 0}, {0, 10}}), (Call{0, ""}));
+    EXPECT_EQ(interp.secondSpeedIndex, 7) << "a pass of the wrong form changes nothing";
+    RunGroup(interp, false, 103, {{0, 0}, {0, 10}});
+    EXPECT_EQ(interp.secondSpeedIndex, 0);
+    interp.secondSpeedIndex = 2;
+    RunGroup(interp, false, 99, {{0, 0}, {0, 10}});
+    EXPECT_EQ(interp.secondSpeedIndex, 2) << "a valid index stays";
+}
 
 TEST(MotionText, UnusableSpeedValuesArePlannedWithTheDefaultOfTheirField)
 {
@@ -258,9 +277,13 @@ TEST(MotionText, ChannelCommandsFollowTheGroupCodes)
     FakeMachine m = FakeMachine::Magnet();
     P_Interpolate1 interp;
     interp.machine = &m;
+    // The leading "N" and "D" commands of the group's text: what precedes the path, the
+    // pass or the tool sequence.
     auto prefix = [&](int code) {
-        std::string text = RunGroup(interp, true, code, {{0, 0}, {100, 0}}).text;
-        return text.substr(0, text.find('P'));
+        const std::string text = RunGroup(interp, true, code, {{0, 0}, {100, 0}}).text;
+        size_t end = 0;
+        while (end < text.size() && (text[end] == 'N' || text[end] == 'D')) end = text.find(';', end) + 1;
+        return text.substr(0, end);
     };
     EXPECT_EQ(prefix(0), "");
     EXPECT_EQ(prefix(2), "N1,10000;D30;N1,8000;D30;");
@@ -274,9 +297,18 @@ TEST(MotionText, ChannelCommandsFollowTheGroupCodes)
     EXPECT_EQ(prefix(2), "N1,10000;D20;N1,8000;D20;") << "knife after a join move";
     EXPECT_EQ(prefix(1), "N1,0;N0,8000;D40;N1,0;N0,6000;D30;") << "both leads share the longer dwell";
     EXPECT_EQ(prefix(2), "N1,10000;N0,0;D40;N1,8000;N0,0;D30;") << "both channels change";
-    EXPECT_EQ(interp.lastChannel1, 8000);
+    EXPECT_EQ(prefix(5), "N1,0;D20;N1,0;");
+    EXPECT_EQ(prefix(3), "N1,10000;D20;N1,6000;D20;") << "half cut after a join move";
+    EXPECT_EQ(prefix(4), "N1,10000;D20;");
+    EXPECT_EQ(prefix(3), "N1,6000;D30;") << "half cut after MauIndex 130: no lead";
+    EXPECT_EQ(interp.lastChannel1, 6000);
     EXPECT_EQ(interp.lastChannel0, 0);
-    EXPECT_EQ(interp.lastGroupCode, 2);
+    EXPECT_EQ(interp.lastGroupCode, 3);
+    // Ink-jet passes and the MauIndex 8 sequence leave the channels as travel does.
+    EXPECT_EQ(prefix(99), "N1,0;D40;N1,0;");
+    EXPECT_EQ(prefix(2), "N1,10000;D30;N1,8000;D30;");
+    EXPECT_EQ(prefix(6), "N1,0;D40;N1,0;");
+    EXPECT_EQ(prefix(104), "");
 }
 
 TEST(MotionText, DepthJobGivesDepthMovesAroundTheKnifePathAndEnds)
