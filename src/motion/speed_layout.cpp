@@ -108,6 +108,8 @@ void CSpeedLayoutBase::GetLineSlopeInfo(int32_t a, int32_t b, LineInfo2& chord) 
     const int64_t d = Steps(dx, dy);
     chord.first = a;
     chord.last = b;
+    // Points a and b can coincide (a closed outline asked for as one chord): the direction is
+    // then none at all, (0, 0), rather than 0 / 0.
     chord.dx = d ? static_cast<double>(dx) / static_cast<double>(d) : 0.0;
     chord.dy = d ? static_cast<double>(dy) / static_cast<double>(d) : 0.0;
     chord.chordLength = SaturateToInt32(d);

@@ -169,6 +169,15 @@ TEST(SpeedLayout, ChordCoveringSeveralSegmentsCountsTheirSteps)
     EXPECT_EQ(planner.GetStepNum(2, 2), 0);
     EXPECT_EQ(planner.GetStepNum(3, 1), 0);
     EXPECT_THROW(planner.GetStepNum(0, 5), CInvalidArgException);
+
+    // A chord from a point back to itself has no direction; its limits stay numbers.
+    planner.Append(Path({{0, 0}, {10, 0}, {10, 10}, {0, 0}}), 0);
+    ASSERT_EQ(planner.GetLineInfo(0, 3, chord, planner.speedSet), 1);
+    EXPECT_EQ(chord.dx, 0.0);
+    EXPECT_EQ(chord.dy, 0.0);
+    EXPECT_EQ(chord.chordLength, 0);
+    EXPECT_EQ(chord.steps, 30);
+    EXPECT_TRUE(std::isfinite(chord.topSpeed) && std::isfinite(chord.acceleration) && std::isfinite(chord.startSpeed));
 }
 
 TEST(SpeedLayout, LineLimitsFollowTheDominantAxis)
