@@ -389,7 +389,10 @@ int HpglAnalyzer::Scan(CStringA& command, ScanKind kind)
         }
         ++p;
     }
-    scanStop_ = (p == n - 1 && IsUpper(ToUpper(d[p]))) ? p : n;
+    // The last byte is kept when it may begin a mnemonic or, in capture input, a file marker
+    // run whose other bytes are still to come.
+    const bool mayGrow = p == n - 1 && (IsUpper(ToUpper(d[p])) || (kind == ScanKind::Capture && (d[p] == 0x00 || d[p] == 0x01)));
+    scanStop_ = mayGrow ? p : n;
     readPosition_ = n;
     return HPGL_END_OF_DATA;
 }

@@ -261,6 +261,11 @@ TEST(HpglAnalyzer, CaptureInputMarksFilesByByteRuns)
               (Commands{{HPGL_RUN_OF_01, ";"}, {HPGL_PD, "PD1,1;"}, {HPGL_PD, "PD2,2;"}, {HPGL_PD, "PD;"}}));
     EXPECT_EQ(reader.Feed(end.substr(0, 5), true), Commands{});
     EXPECT_EQ(reader.Feed(end.substr(5), true), (Commands{{HPGL_RUN_OF_00, ";"}}));
+    // A marker whose first byte alone ends a piece is still found.
+    EXPECT_EQ(reader.Feed(start.substr(0, 1), true), Commands{});
+    EXPECT_EQ(reader.Feed(start.substr(1) + "PU;", true), (Commands{{HPGL_RUN_OF_01, ";"}, {HPGL_PU, "PU;"}}));
+    EXPECT_EQ(reader.Feed("PD;" + end.substr(0, 1), true), (Commands{{HPGL_PD, "PD;"}}));
+    EXPECT_EQ(reader.Feed(end.substr(1), true), (Commands{{HPGL_RUN_OF_00, ";"}}));
 }
 
 TEST(HpglAnalyzer, HostileDataEndsQuicklyAndSafely)
