@@ -239,10 +239,12 @@ void HpglExplainer::_ExLB(const CStringA& command)
 {
     if (command.GetLength() < 3 || !fontLib_) return;
     CStringA text = command.Mid(2, command.GetLength() - 3);
+    // The label's shape is appended even when it is empty, also when the font cannot size
+    // the text (it then gets no glyphs); its box is the empty one, so the list's box is
+    // not pulled towards the origin.
     PlotChar glyphs;
-    if (!hpgl_geometry::LayOutLabel(*fontLib_, text, directionRun_, directionRise_, charWidthCm_, charHeightCm_, 1.0f,
-                                    penX_, penY_, glyphs))
-        return;
+    hpgl_geometry::LayOutLabel(*fontLib_, text, directionRun_, directionRise_, charWidthCm_, charHeightCm_, 1.0f, penX_,
+                               penY_, glyphs);
     auto* label = new PlotShape(this);
     label->Append(glyphs);
     workList_.AddTail(label);

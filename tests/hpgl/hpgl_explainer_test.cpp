@@ -76,7 +76,13 @@ TEST(HpglExplainer, RunsClosedByPenChangesKeepTheirBounds)
 
 TEST(HpglExplainer, LabelsHaveNoScaleAndEmptyOnesStay)
 {
-    EXPECT_TRUE(Convert("LBAB\x03")->shapes.empty());  // no font: nothing to size the label by
+    // Without a font the label has no glyphs, and its empty shape is kept all the same (it
+    // comes before the run, which is still open); its empty box leaves the list's box to the
+    // drawing.
+    auto unsized = Convert("PU10,10;PD20,30;LBAB\x03");
+    ASSERT_EQ(unsized->shapes.size(), 2u);
+    EXPECT_EQ(unsized->shapes[0]->GetTolPtNum(), 0);
+    EXPECT_EQ(unsized->list.GetArea(), CArea(10, 10, 20, 30));
 
     corvane_test::ShxFontDef font;
     font.kind = corvane_test::ShxFontKind::Bigfont;
