@@ -51,6 +51,9 @@ void HpglStreamExplainer::StartFile()
     AddMarker(PenIndexFileMarkers::kStartOfFile);
 }
 
+// The end marker goes to the file buffer at once with the file's last shapes, also when the
+// open shape is too short to keep: a file ended from outside a piece (EndFile called by the
+// owner) is then complete for the consumer without waiting for more data.
 void HpglStreamExplainer::EndFile()
 {
     inFile_ = 0;
