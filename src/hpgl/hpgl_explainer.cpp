@@ -117,48 +117,18 @@ void HpglExplainer::AddShape(PlotShape* shape, bool shrink)
     workList_.AddTail(shape);
 }
 
-void HpglExplainer::MovePairs(const CStringA& command)
+void HpglExplainer::MovePen(int code, const CStringA& command)
 {
-    hpgl_geometry::VisitTargets(command, relative_ != 0, penX_, penY_, [this](float x, float y) {
-        penX_ = x;
-        penY_ = y;
-    });
+    hpgl_geometry::MovePen(code, command, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
 }
 
-void HpglExplainer::DrawPairs(const CStringA& command)
-{
-    hpgl_geometry::VisitTargets(command, relative_ != 0, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
-}
+void HpglExplainer::_ExPU(const CStringA& command) { MovePen(HPGL_PU, command); }
 
-void HpglExplainer::_ExPU(const CStringA& command)
-{
-    penDown_ = 0;
-    MovePairs(command);
-}
+void HpglExplainer::_ExPD(const CStringA& command) { MovePen(HPGL_PD, command); }
 
-void HpglExplainer::_ExPD(const CStringA& command)
-{
-    penDown_ = 1;
-    DrawPairs(command);
-}
+void HpglExplainer::_ExPA(const CStringA& command) { MovePen(HPGL_PA, command); }
 
-void HpglExplainer::_ExPA(const CStringA& command)
-{
-    relative_ = 0;
-    if (penDown_)
-        DrawPairs(command);
-    else
-        MovePairs(command);
-}
-
-void HpglExplainer::_ExPR(const CStringA& command)
-{
-    relative_ = 1;
-    if (penDown_)
-        DrawPairs(command);
-    else
-        MovePairs(command);
-}
+void HpglExplainer::_ExPR(const CStringA& command) { MovePen(HPGL_PR, command); }
 
 void HpglExplainer::_ExSP(const CStringA& command)
 {

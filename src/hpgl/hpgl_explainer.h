@@ -51,8 +51,8 @@ private:
     void _PenLineTo(float x, float y);
     // Closes the open pen-down shape when the pen changes.
     void _EndPD();
-    void MovePairs(const CStringA& command);
-    void DrawPairs(const CStringA& command);
+    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs.
+    void MovePen(int code, const CStringA& command);
     void DrawArc(const CStringA& command, bool relative);
     // Appends a finished shape with its box computed; shrunk as well when asked.
     void AddShape(PlotShape* shape, bool shrink);

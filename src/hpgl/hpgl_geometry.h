@@ -1,5 +1,5 @@
-// Geometry shared by the HPGL explainers: the chords of circles and arcs, labels laid out in
-// a vector font, and the parameters of a command.
+// Geometry shared by the HPGL explainers: the pen motion of PU, PD, PA and PR, the chords of
+// circles and arcs, labels laid out in a vector font, and the parameters of a command.
 //
 // Units: plotter units (40 per mm, PlotUnitsPerMm); angles in radians unless named degrees.
 // Circles and arcs are cut into chords of about chordFactor millimetres. The number of chords
@@ -9,6 +9,7 @@
 // would not be finite floats is refused (the functions return false and add nothing).
 #pragma once
 
+#include "hpgl/hpgl_analyzer.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
 #include "platform/number_parse.h"
@@ -77,6 +78,30 @@ void VisitTargets(const CStringA& command, bool relative, const float& penX, con
         if (end == std::string::npos || text[end] == ';') return;
         i = end + 1;
     }
+}
+
+// Runs a pen-motion command, code HPGL_PU, HPGL_PD, HPGL_PA or HPGL_PR: PU and PD lift and
+// lower the pen, PA and PR select absolute and relative mode; then with the pen up the pen
+// moves through the targets of the pairs, and with it down lineTo(x, y) draws to each.
+template <class Relative, class LineTo>
+void MovePen(int code, const CStringA& command, unsigned char& penDown, Relative& relative, float& penX, float& penY,
+             LineTo lineTo)
+{
+    switch (code) {
+    case HPGL_PU: penDown = 0; break;
+    case HPGL_PD: penDown = 1; break;
+    case HPGL_PA: relative = 0; break;
+    case HPGL_PR: relative = 1; break;
+    default: return;
+    }
+    if (penDown) {
+        VisitTargets(command, relative != 0, penX, penY, lineTo);
+        return;
+    }
+    VisitTargets(command, relative != 0, penX, penY, [&penX, &penY](float x, float y) {
+        penX = x;
+        penY = y;
+    });
 }
 
 // The first parameter read as atoi / atof, from the third character of the command text.

@@ -112,48 +112,18 @@ void HpglStreamExplainer::Execute(int code, const CStringA& command, float label
     }
 }
 
-void HpglStreamExplainer::MovePairs(const CStringA& command)
+void HpglStreamExplainer::MovePen(int code, const CStringA& command)
 {
-    hpgl_geometry::VisitTargets(command, relative_ != 0, penX_, penY_, [this](float x, float y) {
-        penX_ = x;
-        penY_ = y;
-    });
+    hpgl_geometry::MovePen(code, command, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
 }
 
-void HpglStreamExplainer::DrawPairs(const CStringA& command)
-{
-    hpgl_geometry::VisitTargets(command, relative_ != 0, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
-}
+void HpglStreamExplainer::_ExPU(const CStringA& command) { MovePen(HPGL_PU, command); }
 
-void HpglStreamExplainer::_ExPU(const CStringA& command)
-{
-    penDown_ = 0;
-    MovePairs(command);
-}
+void HpglStreamExplainer::_ExPD(const CStringA& command) { MovePen(HPGL_PD, command); }
 
-void HpglStreamExplainer::_ExPD(const CStringA& command)
-{
-    penDown_ = 1;
-    DrawPairs(command);
-}
+void HpglStreamExplainer::_ExPA(const CStringA& command) { MovePen(HPGL_PA, command); }
 
-void HpglStreamExplainer::_ExPA(const CStringA& command)
-{
-    relative_ = 0;
-    if (penDown_)
-        DrawPairs(command);
-    else
-        MovePairs(command);
-}
-
-void HpglStreamExplainer::_ExPR(const CStringA& command)
-{
-    relative_ = 1;
-    if (penDown_)
-        DrawPairs(command);
-    else
-        MovePairs(command);
-}
+void HpglStreamExplainer::_ExPR(const CStringA& command) { MovePen(HPGL_PR, command); }
 
 // Pens are 16-bit: a larger number is held at the largest pen, so that no pen number
 // becomes negative and passes for a file marker.

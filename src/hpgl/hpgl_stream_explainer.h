@@ -101,9 +101,8 @@ private:
     void _ExAR(const CStringA& command);
     void _ExLB(const CStringA& command, float labelScale);
     void _ExPG(const CStringA& command);
-    // Moves the pen through the pairs (pen up) or draws to each of them (pen down).
-    void MovePairs(const CStringA& command);
-    void DrawPairs(const CStringA& command);
+    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs.
+    void MovePen(int code, const CStringA& command);
     // Draws the arc about the centre by the sweep of the command's third number.
     void DrawArc(const CStringA& command, bool relative);
     void _PenLineTo(float x, float y);

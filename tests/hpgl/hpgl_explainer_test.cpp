@@ -63,6 +63,19 @@ TEST(HpglExplainer, IgnoresLineTypesPagesAndPatterns)
     EXPECT_EQ(c->shapes[1]->Start(), CFloatPoint(0, 50));  // no page offset
 }
 
+TEST(HpglExplainer, PenRunsFollowThePenStateAndMode)
+{
+    // PA and PR draw with the pen down and move it with the pen up; a lifted and moved pen
+    // starts the next run.
+    auto c = Convert("PU10,10;PR;PD5,0,0,5;PA;PD0,0;PU;PR0,10;PD;PA50,50;");
+    ASSERT_EQ(c->shapes.size(), 2u);
+    EXPECT_EQ(c->shapes[0]->GetTolPtNum(), 4);
+    EXPECT_EQ(c->shapes[0]->Point(2), CFloatPoint(15, 15));
+    EXPECT_EQ(c->shapes[0]->End(), CFloatPoint(0, 0));
+    EXPECT_EQ(c->shapes[1]->Start(), CFloatPoint(0, 10));
+    EXPECT_EQ(c->shapes[1]->End(), CFloatPoint(50, 50));
+}
+
 TEST(HpglExplainer, RunsClosedByPenChangesKeepTheirBounds)
 {
     auto c = Convert("PU50,50;PD100,100;SP2;PD200,0;SP2;PU;PD300,0;");
