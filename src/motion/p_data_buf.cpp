@@ -41,6 +41,15 @@ void P_DataBuf::Initialize()
 
 void P_DataBuf::SetData(uint8_t* buffer, int32_t size)
 {
+    // The stream's own buffer handed back is kept, not freed and then adopted: its first
+    // `size` bytes (at most what it holds) become the whole stream, unread.
+    if (buffer && buffer == data_) {
+        count_ = std::clamp<int32_t>(size, 0, capacity_);
+        readPos_ = 0;
+        bitCount_ = 0;
+        Grow(int64_t{count_} + 1);
+        return;
+    }
     Destroy();
     if (!buffer) return;
     data_ = buffer;

@@ -108,6 +108,20 @@ TEST(P_DataBuf, GroupsHandOutTheStreamFrontToBack)
     EXPECT_EQ(b.GetAtReverse(INT32_MIN), 0);
 }
 
+TEST(P_DataBuf, AdoptingItsOwnBufferKeepsIt)
+{
+    // Under the sanitizer, freeing the buffer before adopting it would be a use after free.
+    P_DataBuf s;
+    s.AppendString("abcd");
+    int n = 1;
+    s.GetNextGroupData(n);
+    s.SetData(s.GetData(), 2);
+    EXPECT_EQ(Contents(s), (Bytes{'a', 'b'}));
+    EXPECT_EQ(s.GetReadPos(), 0);
+    s.TerminateText();
+    EXPECT_STREQ(reinterpret_cast<const char*>(s.GetData()), "ab");
+}
+
 TEST(P_DataBuf, AdoptingMovingAndSwapping)
 {
     // An adopted buffer holds exactly its bytes: the stream still finds room for the
