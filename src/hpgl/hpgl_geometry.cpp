@@ -30,7 +30,9 @@ bool FitsFloat(double x, double y, double radius)
 
 int32_t CircleSegmentsPerQuarter(double radius, float chordFactor, int32_t minimum)
 {
-    double quarter = kHalfPi * radius / (double{PlotUnitsPerMm} * chordFactor);
+    // Evaluated in the order of the chord rule, (π/2) / (40 f / r), so that counts landing on a
+    // whole number come out as that rule gives them.
+    double quarter = kHalfPi / (double{PlotUnitsPerMm} * chordFactor / radius);
     int32_t a = quarter < kMaxCircleSegmentsPerQuarter ? 1 + static_cast<int32_t>(quarter) : kMaxCircleSegmentsPerQuarter;
     return std::clamp(a, std::min(minimum, kMaxCircleSegmentsPerQuarter), kMaxCircleSegmentsPerQuarter);
 }
@@ -59,7 +61,7 @@ bool AddArcPoints(PlotShape& shape, float penX, float penY, float centreX, float
     const double radius = fromCentre.Mod();
     if (!std::isfinite(sweepDegrees) || !FitsFloat(centreX, centreY, radius)) return false;
     const float sweep = static_cast<float>(sweepDegrees * std::numbers::pi / 180.0);
-    const double chords = std::fabs(double{sweep}) * radius / (double{PlotUnitsPerMm} * chordFactor);
+    const double chords = std::fabs(double{sweep}) / (double{PlotUnitsPerMm} * chordFactor / radius);
     const int32_t n = chords < kMaxArcChords - 1 ? static_cast<int32_t>(chords) + 1 : kMaxArcChords;
     if (!shape.CheckPlBuf(1) || !shape.CheckPtBuf(n + 1)) return false;
     const double step = double{sweep} / n;

@@ -30,7 +30,7 @@ namespace hpgl_geometry {
 constexpr int32_t kMaxCircleSegmentsPerQuarter = 16384;
 constexpr int32_t kMaxArcChords = 65536;
 
-// Chords per quarter turn of a circle: 1 + trunc((π/2) r / (40 chordFactor)), at least
+// Chords per quarter turn of a circle: 1 + trunc((π/2) / (40 chordFactor / r)), at least
 // minimum, at most kMaxCircleSegmentsPerQuarter.
 int32_t CircleSegmentsPerQuarter(double radius, float chordFactor, int32_t minimum);
 
@@ -40,7 +40,7 @@ int32_t CircleSegmentsPerQuarter(double radius, float chordFactor, int32_t minim
 bool AddCirclePoints(PlotShape& shape, float cx, float cy, float radius, int32_t segmentsPerQuarter);
 
 // Appends an arc from the pen about the centre by sweepDegrees: the pen, then
-// trunc(|sweep| R / (40 chordFactor)) + 1 chord ends on the circle of radius R = |pen - centre|.
+// trunc(|sweep| / (40 chordFactor / R)) + 1 chord ends on the circle of radius R = |pen - centre|.
 // endX / endY receive the last point. False, and nothing added, for non-finite input.
 bool AddArcPoints(PlotShape& shape, float penX, float penY, float centreX, float centreY, float sweepDegrees,
                   float chordFactor, float& endX, float& endY);
