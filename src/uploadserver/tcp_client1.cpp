@@ -169,6 +169,11 @@ int CTCPClient1::ProcFileHead(char16_t* message, int32_t characters)
     path += CString(name);
     path += u'-';
     m_strTempPath = path;
+    // The temporary file belongs to one upload, as an exclusive open makes it: while another
+    // client is still writing under this name, this upload fails like any failed open (its
+    // body is counted and dropped), so two bodies never mix in one file.
+    for (CTCPClient1* other : CTCPServer1::s_clients)
+        if (other != this && other->m_pUploadFile && other->m_strTempPath == path) return 0;
     auto file = std::make_unique<UploadFile>(path.ToUtf8());
     if (!file->IsOpen()) return 0;
     m_pUploadFile = std::move(file);

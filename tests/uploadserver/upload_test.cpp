@@ -53,6 +53,25 @@ TEST_F(UploadServerTest, AConnectionLostMidUploadLeavesTheDashFile)
     EXPECT_FALSE(Exists("a.plt"));
 }
 
+TEST_F(UploadServerTest, ASecondClientUploadingTheSameNameMeanwhileIsRefused)
+{
+    Peer& first = Connect();
+    Peer& second = Connect();
+    ASSERT_TRUE(first.wire->Send(W(u"<FHED,L:8,N:a.plt><FSEG,L:5>") + "AAAAA"));
+    ASSERT_TRUE(Delivered(first));
+    ASSERT_TRUE(second.wire->Send(Upload(u"a.plt", "BBBBB")));
+    ASSERT_TRUE(Delivered(second));
+    ASSERT_TRUE(first.wire->Send(W(u"<FSEG,L:3>") + "CCC" + W(u"<FEND>")));
+    ASSERT_TRUE(Delivered(first));
+    EXPECT_EQ(Read("a.plt"), "AAAAACCC");
+    EXPECT_EQ(List(autoDir_), std::vector<std::string>{"a.plt"});
+
+    // Once the first upload has ended, the name is free for the next one.
+    ASSERT_TRUE(second.wire->Send(Upload(u"a.plt", "DD")));
+    ASSERT_TRUE(Delivered(second));
+    EXPECT_EQ(Read("a.plt-"), "DD");  // a job of that name is still waiting
+}
+
 TEST_F(UploadServerTest, AnUploadThatCannotBeCompletedNeverTakesItsName)
 {
     Peer& peer = Connect();
