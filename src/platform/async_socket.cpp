@@ -143,7 +143,10 @@ BOOL CAsyncSocket::AsyncSelect(int32_t events)
 int CAsyncSocket::Receive(void* buffer, int length, int flags)
 {
     if (length < 0) return Fail(EINVAL);
-    ssize_t n = ::recv(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_DONTWAIT);
+    // A call interrupted by a signal is made again: it is no failure of the connection.
+    ssize_t n;
+    do n = ::recv(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_DONTWAIT);
+    while (n < 0 && errno == EINTR);
     int err = errno;
     m_readArmed = true;
     Rearm();
@@ -153,8 +156,12 @@ int CAsyncSocket::Receive(void* buffer, int length, int flags)
 int CAsyncSocket::Send(const void* buffer, int length, int flags)
 {
     if (length < 0) return Fail(EINVAL);
-    // MSG_NOSIGNAL: a peer that has gone away gives an error here, never SIGPIPE.
-    ssize_t n = ::send(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL | MSG_DONTWAIT);
+    // MSG_NOSIGNAL: a peer that has gone away gives an error here, never SIGPIPE. A send
+    // interrupted by a signal is made again; taken for a failure it would leave OnSend
+    // disarmed with bytes still queued, and the connection would stall.
+    ssize_t n;
+    do n = ::send(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL | MSG_DONTWAIT);
+    while (n < 0 && errno == EINTR);
     if (n >= 0) return static_cast<int>(n);
     int err = errno;
     if (err == EAGAIN || err == EWOULDBLOCK) {

@@ -6,8 +6,43 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
 #include <memory>
+#include <sys/ioctl.h>
+
+namespace {
+
+// Calls of send and recv on one socket that fail with EINTR, as when a signal arrives.
+std::atomic<int> g_interruptedFd{-1};
+std::atomic<int> g_interruptionsLeft{0};
+
+bool Interrupted(int fd)
+{
+    if (fd != g_interruptedFd.load() || g_interruptionsLeft.load() <= 0) return false;
+    --g_interruptionsLeft;
+    errno = EINTR;
+    return true;
+}
+
+}  // namespace
+
+// This program's send and recv stand in front of the C library's, for the code under test too.
+extern "C" ssize_t send(int fd, const void* data, size_t size, int flags)
+{
+    if (Interrupted(fd)) return -1;
+    static const auto next = reinterpret_cast<ssize_t (*)(int, const void*, size_t, int)>(dlsym(RTLD_NEXT, "send"));
+    return next(fd, data, size, flags);
+}
+
+extern "C" ssize_t recv(int fd, void* data, size_t size, int flags)
+{
+    if (Interrupted(fd)) return -1;
+    static const auto next = reinterpret_cast<ssize_t (*)(int, void*, size_t, int)>(dlsym(RTLD_NEXT, "recv"));
+    return next(fd, data, size, flags);
+}
 
 namespace {
 
@@ -139,6 +174,32 @@ TEST(AsyncSocket, SendingToAVanishedPeerFailsWithoutSigpipe)
     for (int i = 0; i < 100 && result != SOCKET_ERROR; ++i) result = c.Send("x", 1);
     EXPECT_EQ(result, SOCKET_ERROR);
     EXPECT_EQ(CAsyncSocket::GetLastError(), WSAECONNRESET);
+}
+
+TEST(AsyncSocket, CallsInterruptedByASignalAreMadeAgain)
+{
+    Listener listener;
+    uint16_t port = Listen(listener);
+    LoopbackTcpClient client(port);
+    ASSERT_TRUE(RunEventLoopUntil([&] { return listener.last != nullptr; }));
+    Connection& c = *listener.last;  // selects nothing: the test makes the calls itself
+    ASSERT_TRUE(client.Send("ping"));
+    ASSERT_TRUE(RunEventLoopUntil([&] {
+        int waiting = 0;
+        return ::ioctl(c.m_hSocket, FIONREAD, &waiting) == 0 && waiting == 4;
+    }));
+
+    g_interruptedFd = c.m_hSocket;
+    g_interruptionsLeft = 2;
+    char got[8] = {};
+    EXPECT_EQ(c.Receive(got, sizeof got), 4);
+    EXPECT_EQ(std::string(got, 4), "ping");
+    g_interruptionsLeft = 2;
+    EXPECT_EQ(c.Send("pong", 4), 4);
+    EXPECT_EQ(g_interruptionsLeft, 0);
+    g_interruptedFd = -1;
+    ASSERT_TRUE(client.WaitForBytes(4));
+    EXPECT_EQ(client.Received(), "pong");
 }
 
 TEST(AsyncSocket, AServerListensAgainAtOnceOnItsOldPort)
