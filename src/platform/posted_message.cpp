@@ -80,14 +80,19 @@ CMessageTarget::~CMessageTarget()
     queue_->messages.clear();
 }
 
+// Queues the wake-up of a GuiThread target unless one is queued already; under queue.lock.
+void CMessageTarget::Wake(Queue& queue)
+{
+    if (!queue.waker || queue.wakePending) return;
+    queue.wakePending = true;
+    QCoreApplication::postEvent(queue.waker, new QEvent(kDeliverEvent));
+}
+
 BOOL CMessageTarget::Post(UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::lock_guard<std::mutex> guard(queue_->lock);
     queue_->messages.push_back(PostedMessage{message, wParam, lParam});
-    if (queue_->waker && !queue_->wakePending) {
-        queue_->wakePending = true;
-        QCoreApplication::postEvent(queue_->waker, new QEvent(kDeliverEvent));
-    }
+    Wake(*queue_);
     return TRUE;
 }
 
@@ -99,23 +104,27 @@ std::vector<PostedMessage> CMessageTarget::TakePosted()
     return taken;
 }
 
-// Delivers one message at a time, so a handler that runs a nested event loop still sees the
-// rest in posting order, and stops when a handler destroyed the target.
+// Delivers one message at a time in posting order and stops when a handler destroyed the
+// target. While a handler runs, a wake-up stays queued for the messages still waiting, so a
+// nested event loop in the handler (a modal dialog) delivers them, as a window's modal loop
+// does; otherwise every notification would wait until the dialog is closed.
 int CMessageTarget::DeliverPosted()
 {
     std::shared_ptr<Queue> queue = queue_;
     int delivered = 0;
     ++queue->delivering;
+    {
+        std::lock_guard<std::mutex> guard(queue->lock);
+        queue->wakePending = false;  // this call takes what a queued wake-up was for
+    }
     for (;;) {
         PostedMessage next;
         {
             std::lock_guard<std::mutex> guard(queue->lock);
-            if (queue->messages.empty()) {
-                queue->wakePending = false;
-                break;
-            }
+            if (queue->messages.empty()) break;
             next = queue->messages.front();
             queue->messages.pop_front();
+            if (!queue->messages.empty()) Wake(*queue);
         }
         OnMessage(next.message, next.wParam, next.lParam);
         ++delivered;

@@ -47,6 +47,7 @@ protected:
 
 private:
     struct Queue;
+    static void Wake(Queue& queue);
     std::shared_ptr<Queue> queue_;
 };
 

@@ -63,6 +63,32 @@ TEST(PostedMessage, ATargetDestroyedByItsHandlerOrWithMessagesPendingGetsNoMore)
     // Reaching here under the sanitizers means no handler ran on a destroyed target.
 }
 
+TEST(PostedMessage, AHandlerRunningANestedEventLoopStillGetsTheMessagesAfterIt)
+{
+    corvane_test::EnsureEventLoop();
+    // The first message opens a modal dialog: the event loop runs inside its handler.
+    class ModalTarget : public CMessageTarget {
+    public:
+        std::vector<UINT> seen;
+        bool restArrivedInside = false;
+
+    protected:
+        void OnMessage(UINT message, WPARAM, LPARAM) override
+        {
+            seen.push_back(message);
+            if (message != 1) return;
+            Post(3, 0, 0);
+            restArrivedInside = RunEventLoopUntil([&] { return seen.size() == 3; }, 3000);
+        }
+    };
+    ModalTarget target;
+    target.Post(1, 0, 0);
+    target.Post(2, 0, 0);
+    ASSERT_TRUE(RunEventLoopUntil([&] { return target.seen.size() == 3; }));
+    EXPECT_TRUE(target.restArrivedInside);
+    EXPECT_EQ(target.seen, (std::vector<UINT>{1, 2, 3}));
+}
+
 TEST(PostedMessage, MainWindowMessagesWaitOnThePlatformTargetUntilAWindowRegisters)
 {
     GetMainMessageTarget()->TakePosted();
