@@ -75,9 +75,14 @@ CMessageTarget::~CMessageTarget()
         else
             delete waker;
     }
-    std::lock_guard<std::mutex> guard(queue_->lock);
-    queue_->waker = nullptr;
-    queue_->messages.clear();
+    std::deque<PostedMessage> dropped;
+    {
+        std::lock_guard<std::mutex> guard(queue_->lock);
+        queue_->waker = nullptr;
+        dropped.swap(queue_->messages);
+    }
+    for (const PostedMessage& m : dropped)
+        if (m.release) m.release(m.wParam, m.lParam);
 }
 
 // Queues the wake-up of a GuiThread target unless one is queued already; under queue.lock.
@@ -88,10 +93,10 @@ void CMessageTarget::Wake(Queue& queue)
     QCoreApplication::postEvent(queue.waker, new QEvent(kDeliverEvent));
 }
 
-BOOL CMessageTarget::Post(UINT message, WPARAM wParam, LPARAM lParam)
+BOOL CMessageTarget::Post(UINT message, WPARAM wParam, LPARAM lParam, PostedRelease release)
 {
     std::lock_guard<std::mutex> guard(queue_->lock);
-    queue_->messages.push_back(PostedMessage{message, wParam, lParam});
+    queue_->messages.push_back(PostedMessage{message, wParam, lParam, release});
     Wake(*queue_);
     return TRUE;
 }
@@ -136,9 +141,9 @@ int CMessageTarget::DeliverPosted()
 
 void CMessageTarget::OnMessage(UINT, WPARAM, LPARAM) {}
 
-BOOL PostMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam)
+BOOL PostMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lParam, PostedRelease release)
 {
-    return target ? target->Post(message, wParam, lParam) : FALSE;
+    return target ? target->Post(message, wParam, lParam, release) : FALSE;
 }
 
 CMessageTarget* GetMainMessageTarget()
@@ -153,9 +158,9 @@ void SetMainMessageTarget(CMessageTarget* target)
     g_mainTarget = target;
 }
 
-BOOL PostMainMessage(UINT message, WPARAM wParam, LPARAM lParam)
+BOOL PostMainMessage(UINT message, WPARAM wParam, LPARAM lParam, PostedRelease release)
 {
     std::lock_guard<std::mutex> guard(g_mainLock);
     CMessageTarget* target = g_mainTarget ? g_mainTarget : PlatformTarget();
-    return target->Post(message, wParam, lParam);
+    return target->Post(message, wParam, lParam, release);
 }

@@ -19,6 +19,9 @@ namespace {
 // Units of a posted message copy that hold the sender pointer after the terminating 0.
 constexpr int32_t kSenderUnits = static_cast<int32_t>((sizeof(CTCPClient1*) + 1) / sizeof(char16_t));
 
+// Frees a posted command copy that its window never got (the window went away first).
+void ReleaseCommandCopy(WPARAM wParam, LPARAM) { CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam)); }
+
 // The 16-bit unit at byte offset i of the little-endian stream.
 char16_t UnitAt(const char* data, int32_t i)
 {
@@ -227,7 +230,7 @@ int CTCPClient1::ProcFileCmd(char16_t* message, int32_t characters)
     std::memcpy(copy, message, static_cast<size_t>(characters) * sizeof(char16_t));
     CTCPClient1* sender = this;
     std::memcpy(copy + characters + 1, &sender, sizeof sender);
-    if (!PostMainMessage(kind, reinterpret_cast<WPARAM>(copy), characters)) {
+    if (!PostMainMessage(kind, reinterpret_cast<WPARAM>(copy), characters, ReleaseCommandCopy)) {
         DeleteBuf(copy);
         return 0;
     }

@@ -63,6 +63,44 @@ TEST(PostedMessage, ATargetDestroyedByItsHandlerOrWithMessagesPendingGetsNoMore)
     // Reaching here under the sanitizers means no handler ran on a destroyed target.
 }
 
+TEST(PostedMessage, MessagesDroppedWithTheirTargetFreeWhatTheyOwn)
+{
+    corvane_test::EnsureEventLoop();
+    static int released;
+    released = 0;
+    const PostedRelease release = [](WPARAM wParam, LPARAM) {
+        delete reinterpret_cast<int*>(wParam);
+        ++released;
+    };
+    auto owned = [] { return reinterpret_cast<WPARAM>(new int(0)); };
+
+    auto* byHand = new CMessageTarget(CMessageTarget::Delivery::ByHand);
+    byHand->Post(1, owned(), 0, release);
+    byHand->Post(2, 7, 0);  // owns nothing
+    ASSERT_TRUE(PostMessage(byHand, 3, owned(), 0, release));
+    std::vector<PostedMessage> taken = byHand->TakePosted();  // taken: now the taker's to free
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(taken[0].release, release);
+    EXPECT_EQ(taken[1].release, nullptr);
+    byHand->Post(4, owned(), 0, release);
+    delete byHand;
+    EXPECT_EQ(released, 1);
+    for (const PostedMessage& m : taken)
+        if (m.release) m.release(m.wParam, m.lParam);
+
+    // A window closed by its own handler on the first message: the two after it are freed.
+    released = 0;
+    auto* closing = new LoggingTarget;
+    closing->destroyAfter = 1;
+    closing->Post(5, 0, 0);
+    closing->Post(5, owned(), 0, release);
+    closing->Post(5, owned(), 0, release);
+    LoggingTarget witness;
+    witness.Post(6, 0, 0);
+    ASSERT_TRUE(RunEventLoopUntil([&] { return witness.seen.size() == 1; }));
+    EXPECT_EQ(released, 2);
+}
+
 TEST(PostedMessage, AHandlerRunningANestedEventLoopStillGetsTheMessagesAfterIt)
 {
     corvane_test::EnsureEventLoop();
