@@ -152,10 +152,14 @@ CMessageTarget* GetMainMessageTarget()
     return g_mainTarget ? g_mainTarget : PlatformTarget();
 }
 
+// Hands what waited for a main window to the one that registers, ahead of anything posted
+// later (the main lock keeps posts out meanwhile), so no early notification is lost.
 void SetMainMessageTarget(CMessageTarget* target)
 {
     std::lock_guard<std::mutex> guard(g_mainLock);
     g_mainTarget = target;
+    if (!target || target == PlatformTarget()) return;
+    for (const PostedMessage& m : PlatformTarget()->TakePosted()) target->Post(m.message, m.wParam, m.lParam, m.release);
 }
 
 BOOL PostMainMessage(UINT message, WPARAM wParam, LPARAM lParam, PostedRelease release)

@@ -63,10 +63,11 @@ BOOL PostMessage(CMessageTarget* target, UINT message, WPARAM wParam, LPARAM lPa
                  PostedRelease release = nullptr);
 
 // The target that stands for the application's main window. Until the program registers its
-// main frame, this is the platform's own ByHand target, whose messages wait until someone
-// takes them. A target that is destroyed while registered unregisters itself.
+// main frame, this is the platform's own ByHand target, whose messages wait for it. A target
+// that is destroyed while registered unregisters itself.
 CMessageTarget* GetMainMessageTarget();
-// Registers the main window's target; null returns to the platform's own target.
+// Registers the main window's target, handing it first what waits on the platform's own
+// target; null returns to the platform's own target.
 void SetMainMessageTarget(CMessageTarget* target);
 // Posts to the main window's target, safe against its concurrent unregistering.
 BOOL PostMainMessage(UINT message, WPARAM wParam, LPARAM lParam, PostedRelease release = nullptr);

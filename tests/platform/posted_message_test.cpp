@@ -136,13 +136,17 @@ TEST(PostedMessage, MainWindowMessagesWaitOnThePlatformTargetUntilAWindowRegiste
     EXPECT_EQ(early[0].wParam, 7u);
 
     CMessageTarget* platformTarget = GetMainMessageTarget();
+    EXPECT_TRUE(PostMainMessage(WM_USER + 29, 8, 0));  // waits for the window made next
     {
         corvane_test::RecordingMessageTarget window;
         EXPECT_EQ(GetMainMessageTarget(), &window);
+        EXPECT_TRUE(platformTarget->TakePosted().empty()) << "handed to the window";
         std::thread([] { PostMainMessage(WM_USER + 30, 1, 2); }).join();
         std::vector<PostedMessage> got = window.Drain();
-        ASSERT_EQ(got.size(), 1u);
-        EXPECT_EQ(got[0].message, WM_USER + 30u);
+        ASSERT_EQ(got.size(), 2u);
+        EXPECT_EQ(got[0].message, WM_USER + 29u);
+        EXPECT_EQ(got[0].wParam, 8u);
+        EXPECT_EQ(got[1].message, WM_USER + 30u);
         EXPECT_TRUE(window.Drain().empty());
     }
     EXPECT_EQ(GetMainMessageTarget(), platformTarget);

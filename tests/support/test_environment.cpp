@@ -1,6 +1,7 @@
 // The GoogleTest main of every test executable, with the per-test temporary folders.
 #include "support/test_environment.h"
 
+#include "platform/posted_message.h"
 #include "platform/program_directory.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,9 @@ class IsolationListener : public ::testing::EmptyTestEventListener {
         std::filesystem::create_directories(g_root + "scratch");
         SetProgramDirectoryForTesting(g_root + "program/");
         setenv("XDG_CONFIG_HOME", (g_root + "config").c_str(), 1);
+        // Nothing an earlier test posted waits for this test's main window.
+        for (const PostedMessage& m : GetMainMessageTarget()->TakePosted())
+            if (m.release) m.release(m.wParam, m.lParam);
     }
     void OnTestEnd(const ::testing::TestInfo&) override
     {
