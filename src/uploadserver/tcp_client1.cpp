@@ -1,13 +1,13 @@
 // The upload client: parsing of received messages, writing of uploads, and the paced send buffer.
 #include "uploadserver/tcp_client1.h"
 
+#include "platform/byte_order.h"
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_file.h"
 #include "uploadserver/upload_messages.h"
 
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -23,11 +23,7 @@ constexpr int32_t kSenderUnits = static_cast<int32_t>((sizeof(CTCPClient1*) + 1)
 void ReleaseCommandCopy(WPARAM wParam, LPARAM) { CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam)); }
 
 // The 16-bit unit at byte offset i of the little-endian stream.
-char16_t UnitAt(const char* data, int32_t i)
-{
-    return static_cast<char16_t>(static_cast<unsigned char>(data[i]) |
-                                 (static_cast<unsigned char>(data[i + 1]) << 8));
-}
+char16_t UnitAt(const char* data, int32_t i) { return LoadLE16(reinterpret_cast<const uint8_t*>(data + i)); }
 
 // Byte offset of the first unit equal to c in [from, end), both even distances apart; -1 if none.
 int32_t FindUnit(const char* data, int32_t from, int32_t end, char16_t c)
@@ -58,17 +54,10 @@ bool IsPlainFileName(std::u16string_view name)
     return true;
 }
 
-void AppendUint32(std::string& out, uint32_t v)
+// Appends text as UTF-16LE units.
+void PutUtf16(ByteWriter& out, std::u16string_view text)
 {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
-}
-
-void AppendUtf16(std::string& out, std::u16string_view text)
-{
-    for (char16_t c : text) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
+    for (char16_t c : text) out.PutU16(c);
 }
 
 }  // namespace
@@ -275,9 +264,9 @@ int CTCPClient1::AddToSendBufW(const char16_t* text, int32_t characters)
         AsyncSelect(kEventsSending);
         return 0;
     }
-    std::string bytes;
-    AppendUtf16(bytes, std::u16string_view(text, static_cast<size_t>(characters)));
-    return AddToSendBuf(bytes.data(), static_cast<int32_t>(bytes.size()));
+    ByteWriter bytes;
+    PutUtf16(bytes, std::u16string_view(text, static_cast<size_t>(characters)));
+    return AddToSendBuf(reinterpret_cast<const char*>(bytes.Data()), static_cast<int32_t>(bytes.Size()));
 }
 
 int CTCPClient1::ApplySpace(int32_t bytes)
@@ -390,16 +379,16 @@ int CTCPClient1::SendPlotShape(PlotShape* shape)
     CString head;
     head.Format(u"<PLOT:%f,%d,%d,%u,%u,%d,%d><", shape->GetFloatValue(), shape->GetLineType(),
                 shape->GetPenIndex(), shape->GetRecIndex(), shape->GetMauIndex(), polylines, points);
-    std::string record;
-    record.reserve(static_cast<size_t>(head.GetLength()) * 2 + static_cast<size_t>(binary) + 2);
-    AppendUtf16(record, head.str());
+    ByteWriter record;
+    PutUtf16(record, head.str());
     int32_t count = 0;
     for (int32_t i = 0; i < polylines; ++i) {
         shape->GetPl(i, count);
-        AppendUint32(record, static_cast<uint32_t>(count));
+        record.PutI32(count);
     }
     const float* xy = shape->GetPl(0, count);
-    for (int32_t i = 0; xy && i < 2 * points; ++i) AppendUint32(record, std::bit_cast<uint32_t>(xy[i]));
-    AppendUtf16(record, u">");
-    return AddToSendBuf(record.data(), static_cast<int32_t>(record.size())) > 0 ? 1 : 0;
+    for (int32_t i = 0; xy && i < 2 * points; ++i) record.PutFloat(xy[i]);
+    PutUtf16(record, u">");
+    const auto* bytes = reinterpret_cast<const char*>(record.Data());
+    return AddToSendBuf(bytes, static_cast<int32_t>(record.Size())) > 0 ? 1 : 0;
 }
