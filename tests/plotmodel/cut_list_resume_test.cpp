@@ -365,6 +365,22 @@ TEST_P(CutListReplay, WalkWithoutDepthResumesOnTheReplayedPathAtEveryPulse)
         });
 }
 
+TEST_P(CutListReplay, AxisParallelWalkResumesOnTheReplayedPathAtEveryPulse)
+{
+    PlotShapeCutList l;
+    MakeGeneratedJob(l, GetParam());
+    // Depths by pen: give every shape its cut mode's pen, so that the pens choose the depths.
+    short pen = 0;
+    for (PlotShape* s : Shapes(l)) s->SetPenIndex(pen++ % 7);
+    auto step = [&l](CArray<CPoint>& g) { return l.GetNextPath_Angle(g); };
+    std::vector<Group> walk = Motion(WalkAll(step));
+    int64_t total = 0;
+    for (const Group& g : walk) total += Pulses(g);
+    CheckReplay(
+        l, walk, total, [&l](CArray<CPoint>& g) { return l.GetBreakPointPath_Angle(g); }, step,
+        [](const Group& original, int code) { return code == original.code; });
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, CutListReplay, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u));
 
 }  // namespace
