@@ -14,6 +14,7 @@
 #include "plotmodel/dash_style.h"
 #include "plotmodel/plot_shape_list.h"
 #include "plotmodel/point_group.h"
+#include "plotmodel/sub_polyline_hint.h"
 
 #include <cstdint>
 
@@ -169,4 +170,6 @@ private:
     int32_t referenceX_ = 0;
     int32_t referenceY_ = 0;
     int dataSource_ = 0;
+    // The sub-polyline of the current shape at which the walk last stood.
+    SubPolylineHint hint_;
 };

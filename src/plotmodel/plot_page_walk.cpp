@@ -65,6 +65,7 @@ PlotShape* PlotPageList::GetFirstShape()
     currentPage_ = p.page;
     currentShape_ = p.shape;
     listKind_ = p.listKind;
+    hint_.Reset();
     return currentShape_;
 }
 
@@ -74,11 +75,13 @@ PlotShape* PlotPageList::GetNextShape()
     currentPage_ = p.page;
     currentShape_ = p.shape;
     listKind_ = p.listKind;
+    hint_.Reset();
     return currentShape_;
 }
 
 void PlotPageList::PlaceCursor(const Place& place)
 {
+    hint_.Reset();
     currentPage_ = place.page;
     currentShape_ = place.shape;
     pointIndex_ = place.pointIndex;
@@ -98,6 +101,7 @@ void PlotPageList::InitWalk(int32_t x, int32_t y, int32_t start, int source)
     dataSource_ = source;
     currentPage_ = nullptr;
     currentShape_ = nullptr;
+    hint_.Reset();
     pointIndex_ = 0;
     listKind_ = 0;
     resumePulses_ = 0;
@@ -138,9 +142,14 @@ int32_t PlotPageList::GetToltalPulseNum() const
     int64_t t = 0;
     CPoint p(headX_, headY_);
     for (Place place = PlaceAfter({}); place.shape; place = PlaceAfter(place)) {
-        for (int i = 0; i < place.shape->GetPlNum(); ++i) {
-            int32_t count = 0;
-            const float* xy = place.shape->GetPl(i, count);
+        const PlotShape* s = place.shape;
+        int32_t ignored = 0;
+        const float* next = s->GetPl(0, ignored);
+        for (int i = 0; i < s->GetPlNum(); ++i) {
+            // The sub-polylines lie back to back: step through the buffer.
+            const int32_t count = s->GetPlPtNum(i);
+            const float* xy = next;
+            next += 2 * static_cast<ptrdiff_t>(count);
             if (count <= 0) continue;
             t += MovePulses(p, ToPulsePoint(xy[0], xy[1])) + CurvePulses(count, xy);
             p = ToPulsePoint(xy[2 * (count - 1)], xy[2 * (count - 1) + 1]);
@@ -220,10 +229,12 @@ int PlotPageList::NextGroup(CArray<CPoint>& group, bool at)
         s = currentShape_;
         total = s->GetTolPtNum();
     }
-    int first = 0;
-    for (int i = 0; i < s->GetPlNum(); ++i) {
-        int32_t count = 0;
-        s->GetPl(i, count);
+    int i = 0;
+    int32_t first = 0;
+    hint_.Start(s, pointIndex_, i, first);
+    for (; i < s->GetPlNum(); ++i) {
+        const int32_t count = s->GetPlPtNum(i);
+        if (first <= pointIndex_) hint_.Note(s, i, first);
         const int last = first + count - 1;
         if (pointIndex_ == last) {
             if (pointIndex_ >= total - 1) return R::kNothingAppended;
@@ -266,9 +277,12 @@ int PlotPageList::BreakPoint(CArray<CPoint>& group, bool at)
         PlotShape* s = place.shape;
         bool afterPolyline = false;  // a sub-polyline with points came before in this shape
         int first = 0;
+        int32_t ignored = 0;
+        const float* next = s->GetPl(0, ignored);
         for (int i = 0; i < s->GetPlNum(); ++i) {
-            int32_t count = 0;
-            const float* xy = s->GetPl(i, count);
+            const int32_t count = s->GetPlPtNum(i);
+            const float* xy = next;
+            next += 2 * static_cast<ptrdiff_t>(count);
             if (count <= 0) continue;
             const int last = first + count - 1;
             const CPoint start = ToPulsePoint(xy[0], xy[1]);

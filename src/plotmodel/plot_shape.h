@@ -126,8 +126,11 @@ public:
     int GetPlNum() const { return plNum_; }
     int GetTolPtNum() const { return ptNum_; }
     // Sub-polyline n: its first (x, y) pair and its point count; null and 0 out of range.
+    // Finding the pair sums the counts before n; walks over all sub-polylines step instead.
     float* GetPl(int n, int32_t& count);
     const float* GetPl(int n, int32_t& count) const;
+    // The point count of sub-polyline n in constant time; 0 out of range.
+    int32_t GetPlPtNum(int n) const { return n >= 0 && n < plNum_ ? plPtNum_[static_cast<size_t>(n)] : 0; }
     // Point i over all sub-polylines; (0, 0) when i is out of range.
     CFloatPoint Point(int i) const;
     CFloatPoint Start() const { return Point(0); }

@@ -63,6 +63,7 @@ PlotShapeCutList& PlotShapeCutList::operator=(const PlotShapeCutList& other)
     // but starts on no shape, so no call reads a deleted shape.
     currentShape_ = nullptr;
     pointIndex_ = 0;
+    hint_.Reset();
     return *this;
 }
 
@@ -74,6 +75,7 @@ void PlotShapeCutList::InitPrint(int d1, int d2, int d3, int d4)
     thirdDepth_ = d3;
     fourthDepth_ = d4;
     currentShape_ = nullptr;
+    hint_.Reset();
     pointIndex_ = 0;
     currentDepth_ = 0;
     resumePulses_ = 0;
@@ -106,6 +108,7 @@ PlotShape* PlotShapeCutList::GetFirstShape()
         ++curveOrdinal_;
     }
     currentShape_ = s;
+    hint_.Reset();
     return s;
 }
 
@@ -118,6 +121,7 @@ PlotShape* PlotShapeCutList::GetNextShape()
         ++curveOrdinal_;
     }
     currentShape_ = s;
+    hint_.Reset();
     return s;
 }
 

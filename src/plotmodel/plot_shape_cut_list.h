@@ -19,6 +19,7 @@
 #include "plotmodel/pen_mode_settings.h"
 #include "plotmodel/plot_shape_list.h"
 #include "plotmodel/point_group.h"
+#include "plotmodel/sub_polyline_hint.h"
 
 #include <cstdint>
 
@@ -201,4 +202,6 @@ private:
     int32_t started_ = 0;
     int32_t finished_ = 0;
     int32_t cutShapeCount_ = 0;
+    // The sub-polyline of the current shape at which the walk last stood.
+    SubPolylineHint hint_;
 };

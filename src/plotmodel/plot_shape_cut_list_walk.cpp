@@ -181,9 +181,11 @@ bool ForEachPolyline(const PlotShapeList& list, Visit visit)
     for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) {
         ++ordinal;
         int first = 0;
-        for (int i = 0; i < s->GetPlNum(); ++i) {
-            int32_t count = 0;
-            const float* xy = s->GetPl(i, count);
+        int32_t ignored = 0;
+        // The sub-polylines lie back to back: step through the buffer rather than look each up.
+        const float* xy = s->GetPl(0, ignored);
+        for (int i = 0; i < s->GetPlNum(); xy += 2 * static_cast<ptrdiff_t>(s->GetPlPtNum(i)), ++i) {
+            const int32_t count = s->GetPlPtNum(i);
             if (count > 0) {
                 const PolylineStop stop{s, ordinal, i, first, first + count - 1, count, xy,
                                         ToPulsePoint(xy[0], xy[1]),
@@ -318,10 +320,12 @@ int PlotShapeCutList::WalkShapeWithDepth(CArray<CPoint>& group, PlotShape* s, Wa
 {
     const bool axisParallel = walk == Walk::kAxisParallel;
     const int total = s->GetTolPtNum();
-    int first = 0;
-    for (int i = 0; i < s->GetPlNum(); ++i) {
-        int32_t count = 0;
-        s->GetPl(i, count);
+    int i = 0;
+    int32_t first = 0;
+    hint_.Start(s, pointIndex_, i, first);
+    for (; i < s->GetPlNum(); ++i) {
+        const int32_t count = s->GetPlPtNum(i);
+        if (first <= pointIndex_) hint_.Note(s, i, first);
         const int last = first + count - 1;
         if (pointIndex_ == last) {
             // A sub-polyline of one point is passed at the depth the tool is at. Its depth
@@ -380,10 +384,12 @@ int PlotShapeCutList::GetNextPath_at(CArray<CPoint>& group, CArray<CFloatPoint>&
     const int total = s->GetTolPtNum();
     if (s->GetPlNum() <= 0) return R::kNothingAppended;
     const Aspect k = AspectFactors(aspect);
-    int first = 0;
-    for (int i = 0; i < s->GetPlNum(); ++i) {
-        int32_t count = 0;
-        s->GetPl(i, count);
+    int i = 0;
+    int32_t first = 0;
+    hint_.Start(s, pointIndex_, i, first);
+    for (; i < s->GetPlNum(); ++i) {
+        const int32_t count = s->GetPlPtNum(i);
+        if (first <= pointIndex_) hint_.Note(s, i, first);
         const int last = first + count - 1;
         if (pointIndex_ == last) {
             if (pointIndex_ >= total - 1) return R::kNothingAppended;
@@ -419,6 +425,7 @@ int PlotShapeCutList::GetNextPath_at(CArray<CPoint>& group, CArray<CFloatPoint>&
 
 void PlotShapeCutList::PlaceCursor(const Place& place)
 {
+    hint_.Reset();
     currentShape_ = place.shape;
     pointIndex_ = place.pointIndex;
     curveOrdinal_ = place.ordinal;

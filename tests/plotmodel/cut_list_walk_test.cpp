@@ -160,6 +160,42 @@ TEST(CutListWalk, AOnePointSubPolylineJoinedAtDepthCountsNoPlunge)
     EXPECT_EQ(l.GetToltalPulseNum(), 60);
 }
 
+// A dashed line is one shape of as many sub-polylines as dashes. Each call of a walk finds
+// its place from where the last one stood, so such a shape is walked in linear time (looked
+// up from the first sub-polyline on every call, 20000 dashes took hours).
+TEST(CutListWalk, ADashedLineOfManyDashesIsWalkedWholeAndResumedQuickly)
+{
+    constexpr int kDashes = 20000;
+    const float line[] = {0, 0, 20.0f * kDashes, 0};
+    structDash d;
+    d.dash = 10;
+    d.gap = 10;
+    PlotShapeCutList l;
+    PlotShape().Dash(l, d, 2, line);
+    ASSERT_EQ(l.HeadShape()->GetPlNum(), kDashes);
+    l.HeadShape()->SetMauIndex(CutModeIndex::kCut);
+    l.InitPrint(0, 7, 0, 0);
+
+    auto depthWalk = [&l](CArray<CPoint>& pts) { return l.GetNextPath(pts); };
+    std::vector<Group> walk = Motion(WalkAll(depthWalk, 10 * kDashes));
+    // Lower, cut; then raise, travel, lower, cut per further dash; the last raise.
+    ASSERT_EQ(walk.size(), 4u * kDashes - 1);
+    EXPECT_EQ(walk[walk.size() - 2], G(CutModeIndex::kCut, {{20 * kDashes - 20, 0}, {20 * kDashes - 10, 0}}));
+    int64_t pulses = 0;
+    for (const Group& g : walk) pulses += Pulses(g);
+    EXPECT_EQ(pulses, l.GetToltalPulseNum());
+
+    l.ResumePrint(static_cast<int32_t>(pulses - 12));  // 5 pulses into the last dash
+    CArray<CPoint> g;
+    EXPECT_EQ(ToGroup(l.GetNextPath(g), g), G(CutModeIndex::kCut, {{20 * kDashes - 15, 0}, {20 * kDashes - 10, 0}}));
+
+    CArray<CFloatPoint> angles;
+    l.InitPrint(0, 7, 0, 0);
+    std::vector<Group> at =
+        Motion(WalkAll([&](CArray<CPoint>& pts) { return l.GetNextPath_at(pts, angles, nullptr); }, 10 * kDashes));
+    EXPECT_EQ(at.size(), 2u * kDashes - 1) << "a cut and a join move per dash";
+}
+
 TEST(CutListWalk, ProgressCountsListPositions)
 {
     PlotShapeCutList l;

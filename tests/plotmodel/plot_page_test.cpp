@@ -152,6 +152,24 @@ TEST(PlotPageList, ResumedWalkSnapsToTheReferenceCountsPulsesAndGoesOn)
     EXPECT_EQ(home.GetNextPath_at(g), R::kNoShapeLeft);
 }
 
+TEST(PlotPageList, ADashedCutOfManyDashesIsWalkedWholeQuickly)
+{
+    constexpr int kDashes = 20000;
+    PlotPageList pages;
+    pages.AddPlotShape(NewShape({{0, 0}, {20.0f * kDashes, 0}}), 1);
+    structDash d;
+    d.dash = 10;
+    d.gap = 10;
+    pages.DashCutList(d);
+    pages.InitPrint(0, 0, 0, 0);
+    ASSERT_EQ(pages.GetToltalPulseNum(), 20 * kDashes - 10);
+    std::vector<Group> walk =
+        Motion(WalkAll([&pages](CArray<CPoint>& g) { return pages.GetNextPath(g); }, 10 * kDashes));
+    ASSERT_EQ(walk.size(), 2u * kDashes);  // a cut and a join move per dash, then the move home
+    EXPECT_EQ(walk.back(), G(R::kTravel, {{20 * kDashes - 10, 0}, {0, 0}}));
+    EXPECT_FLOAT_EQ(pages.GetPercentage(), 1.0f);
+}
+
 TEST(PlotPageList, LineBreakPointLeadsOnTheFartherAxis)
 {
     struct Case {
