@@ -1,6 +1,8 @@
 // Merging, containment, scaling and segment tests of the integer and double boxes.
 #include "geometry/ol_box.h"
 
+#include "geometry/int_truncation.h"
+
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -22,13 +24,6 @@ int SegmentHitsBox(double xmin, double ymin, double xmax, double ymax, const CFl
 }
 
 bool Between(int64_t v, int64_t a, int64_t b) { return a <= b ? (a <= v && v <= b) : (b <= v && v <= a); }
-
-int32_t TruncateToInt(double v)
-{
-    if (!(v > -2147483648.0)) return INT32_MIN;  // also NaN
-    if (v >= 2147483647.0) return INT32_MAX;
-    return static_cast<int32_t>(v);
-}
 
 }  // namespace
 
@@ -59,7 +54,7 @@ void CArea::MoveAndScale(int32_t dx, int32_t dy, float sx, float sy)
     // Sums are taken in 64 bits and the products in float, as the units are; the results
     // are truncated toward zero and held within 32 bits.
     auto scaled = [](int32_t v, int32_t d, float s) {
-        return TruncateToInt(static_cast<float>(static_cast<int64_t>(v) + d) * s);
+        return TruncateToInt32(static_cast<float>(static_cast<int64_t>(v) + d) * s);
     };
     xmin = scaled(xmin, dx, sx);
     xmax = scaled(xmax, dx, sx);

@@ -1,13 +1,5 @@
-// Conversions of float plotter coordinates to the integer units of bounds and HPGL text.
+// Conversions of float plotter coordinates to the integer units of bounds and HPGL text:
+// truncation toward zero held within 32 bits (geometry/int_truncation.h).
 #pragma once
 
-#include <cstdint>
-
-// Truncates toward zero, held within 32 bits (NaN and values below the range give INT32_MIN),
-// so that a wild coordinate never becomes an undefined conversion.
-inline int32_t TruncateToInt32(double v)
-{
-    if (!(v > -2147483648.0)) return INT32_MIN;
-    if (v >= 2147483647.0) return INT32_MAX;
-    return static_cast<int32_t>(v);
-}
+#include "geometry/int_truncation.h"

@@ -46,14 +46,6 @@ inline int64_t CurvePulses(int32_t count, const float* xy)
     return sum;
 }
 
-// v held within 32 bits.
-inline int32_t SaturateToInt32(int64_t v)
-{
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(v);
-}
-
 // The group entry of a tool-depth change: (dz, 0), dz a signed pulse count on the depth axis.
 inline CPoint DepthChangePoint(int64_t dz) { return {SaturateToInt32(dz), 0}; }
 
