@@ -25,6 +25,13 @@ int SegmentHitsBox(double xmin, double ymin, double xmax, double ymax, const CFl
 
 bool Between(int64_t v, int64_t a, int64_t b) { return a <= b ? (a <= v && v <= b) : (b <= v && v <= a); }
 
+// a + (c - a0) (b1 - b0) / (c1 - c0) toward zero: the coordinate where a segment meets a
+// side. Factors of up to 2^32 each can overflow 64 bits, so the product is taken in 128.
+int64_t AlongSide(int64_t a, int64_t offset, int64_t rise, int64_t run)
+{
+    return a + static_cast<int64_t>(static_cast<__int128>(offset) * rise / run);
+}
+
 }  // namespace
 
 // ---- CArea ----
@@ -68,17 +75,21 @@ void CArea::MakeInvalid()
     xmax = ymax = kInvalidMax;
 }
 
+int32_t CArea::Width() const { return SaturateToInt32(static_cast<int64_t>(xmax) - xmin); }
+
+int32_t CArea::Height() const { return SaturateToInt32(static_cast<int64_t>(ymax) - ymin); }
+
 void CArea::EnalageOneUnit()
 {
-    --xmin;
-    --ymin;
-    ++xmax;
-    ++ymax;
+    xmin = SaturateToInt32(static_cast<int64_t>(xmin) - 1);
+    ymin = SaturateToInt32(static_cast<int64_t>(ymin) - 1);
+    xmax = SaturateToInt32(static_cast<int64_t>(xmax) + 1);
+    ymax = SaturateToInt32(static_cast<int64_t>(ymax) + 1);
 }
 
 double CArea::Area() const
 {
-    return (static_cast<double>(ymax - ymin) / 40.0) * (static_cast<double>(xmax - xmin) / 40.0);
+    return ((static_cast<double>(ymax) - ymin) / 40.0) * ((static_cast<double>(xmax) - xmin) / 40.0);
 }
 
 int CArea::IsIntersectWith(const CFloatPoint& a, const CFloatPoint& b) const
@@ -98,7 +109,7 @@ int CArea::IntersectWithLine(CPoint& a, CPoint& b, CPoint& out) const
     // A side counts only where the segment reaches it: for a horizontal segment the height
     // test alone would report a crossing beyond the segment's ends.
     for (int32_t side : {xmin, xmax}) {
-        int64_t y = ay + (side - ax) * (by - ay) / (bx - ax);
+        int64_t y = AlongSide(ay, side - ax, by - ay, bx - ax);
         if (y >= ymin && y <= ymax && Between(y, ay, by) && Between(side, ax, bx)) {
             out = CPoint(side, static_cast<int32_t>(y));
             return 1;
@@ -106,7 +117,7 @@ int CArea::IntersectWithLine(CPoint& a, CPoint& b, CPoint& out) const
     }
     if (ay == by) return 0;
     for (int32_t side : {ymin, ymax}) {
-        int64_t x = ax + (side - ay) * (bx - ax) / (by - ay);
+        int64_t x = AlongSide(ax, side - ay, bx - ax, by - ay);
         if (x >= xmin && x <= xmax && Between(x, ax, bx)) {
             out = CPoint(static_cast<int32_t>(x), side);
             return 1;

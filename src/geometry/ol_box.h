@@ -29,8 +29,10 @@ public:
     }
     // Grows the box to include b, side by side, with no validity test.
     void Merge(const CArea& b);
-    int32_t Width() const { return xmax - xmin; }
-    int32_t Height() const { return ymax - ymin; }
+    // xmax - xmin / ymax - ymin, held within 32 bits: the sides of an invalid box, or of a box
+    // around saturated coordinates, are more than 2^31 apart.
+    int32_t Width() const;
+    int32_t Height() const;
     int IsIntersect(const CArea& b) const;
     int IsIntersectWith(const CArea& b) const { return IsIntersect(b); }
     int IsInBox(const CArea& b) const;
@@ -41,8 +43,9 @@ public:
     void MakeInvalid();
     // True for the box that MakeInvalid makes, or any box merged from nothing.
     bool IsInvalid() const { return xmin > xmax || ymin > ymax; }
+    // Grows each side by one unit; a side already at the end of the 32-bit range stays there.
     void EnalageOneUnit();
-    // Area in square millimetres.
+    // Area in square millimetres, computed in double precision.
     double Area() const;
     CPoint PtMinxMiny() const { return {xmin, ymin}; }
     CPoint PtMinxMaxy() const { return {xmin, ymax}; }

@@ -41,6 +41,31 @@ TEST(CArea, AreaScaleAndContainment)
     EXPECT_EQ(box.PtIsIn(CPoint(3, 0)), 1);
 }
 
+// Boxes around coordinates held at the ends of the 32-bit range (a wild coordinate saturates)
+// and the invalid box have sides more than 2^31 apart: their measures must not overflow.
+TEST(CArea, MeasuresOfBoxesAsWideAsTheRangeStayDefined)
+{
+    CArea wide(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    EXPECT_EQ(wide.Width(), INT32_MAX);
+    EXPECT_EQ(wide.Height(), INT32_MAX);
+    EXPECT_DOUBLE_EQ(wide.Area(), (4294967295.0 / 40.0) * (4294967295.0 / 40.0));
+    wide.EnalageOneUnit();
+    EXPECT_EQ(wide, CArea(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX)) << "held at the range's ends";
+
+    CArea invalid;
+    invalid.MakeInvalid();
+    EXPECT_EQ(invalid.Width(), INT32_MIN);
+    EXPECT_LT(invalid.Height(), 0) << "still recognisably not a box";
+    invalid.EnalageOneUnit();
+    EXPECT_TRUE(invalid.IsInvalid());
+
+    // A segment between the range's corners meets the box's left side at its own height.
+    CArea box(0, 0, 10, 10);
+    CPoint a(INT32_MIN, INT32_MIN), b(INT32_MAX, INT32_MAX), out;
+    ASSERT_EQ(box.IntersectWithLine(a, b, out), 1);
+    EXPECT_EQ(out, CPoint(0, 0));
+}
+
 TEST(CArea, SegmentsAgainstTheBox)
 {
     CArea box(0, 0, 10, 10);
