@@ -1,6 +1,8 @@
 // Arithmetic, angles, distances and line crossings of the point and vector types.
 #include "geometry/float_point.h"
 
+#include "geometry/int_truncation.h"
+
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -167,7 +169,9 @@ double C2dVector::ClampAngle() const
 
 // ---- OL_2dFloatPoint ----
 
-OL_2dFloatPoint::operator CPoint() const { return CPoint(static_cast<int32_t>(x), static_cast<int32_t>(y)); }
+// Held within the 32-bit range: a wild control point converts to the range's end, not to an
+// undefined value.
+OL_2dFloatPoint::operator CPoint() const { return CPoint(TruncateToInt32(x), TruncateToInt32(y)); }
 
 bool OL_2dFloatPoint::operator==(const OL_2dFloatPoint& b) const
 {

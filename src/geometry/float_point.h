@@ -121,7 +121,7 @@ public:
     OL_2dFloatPoint operator/(const OL_2dFloatPoint& b) const { return {x * b.x + y * b.y, y * b.x - x * b.y}; }
     OL_2dFloatPoint& operator/=(const OL_2dFloatPoint& b) { *this = *this / b; return *this; }
     OL_2dFloatPoint& operator=(const CPoint& p) { x = static_cast<float>(p.x); y = static_cast<float>(p.y); return *this; }
-    // Components truncated toward zero.
+    // Components truncated toward zero, held within the 32-bit range (NaN gives INT32_MIN).
     operator CPoint() const;
     // Equal when both component differences lie within ±1e-12.
     bool operator==(const OL_2dFloatPoint& b) const;

@@ -104,6 +104,9 @@ TEST(OL_2dFloatPoint, ToUnitOfShortAndZeroVectors)
     EXPECT_EQ(z.x, 1.0f);
     EXPECT_EQ(z.y, 0.0f);
     EXPECT_EQ(static_cast<CPoint>(OL_2dFloatPoint(-2.7f, 2.7f)), CPoint(-2, 2));
+    // Beyond the integer range (or NaN) the components are held at its ends.
+    EXPECT_EQ(static_cast<CPoint>(OL_2dFloatPoint(3e9f, -3e9f)), CPoint(INT32_MAX, INT32_MIN));
+    EXPECT_EQ(static_cast<CPoint>(OL_2dFloatPoint(std::nanf(""), FloatInfinite())), CPoint(INT32_MIN, INT32_MAX));
 }
 
 }  // namespace
