@@ -409,9 +409,13 @@ void PlotShape::Scale(float sx, float sy)
 
 void PlotShape::Rotate(float cx, float cy, float dx, float dy)
 {
-    // A zero direction names no rotation: the shape is left as it is rather than made NaN.
+    // A zero or non-finite direction names no rotation: the points are left as they are
+    // rather than made NaN; the bounds are recomputed all the same.
     double length = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
-    if (!(length > 0.0)) return;
+    if (!(length > 0.0) || !std::isfinite(length)) {
+        CalArea();
+        return;
+    }
     double c = dx / length, s = dy / length;
     for (int32_t i = 0; i < ptNum_; ++i) {
         double x = pts_[2 * static_cast<size_t>(i)] - cx, y = pts_[2 * static_cast<size_t>(i) + 1] - cy;

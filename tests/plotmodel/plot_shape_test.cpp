@@ -348,11 +348,16 @@ TEST(PlotShapeTransform, RotateTurnsByTheDirectionAndAZeroDirectionChangesNothin
     EXPECT_NEAR(got[1].y, 30, 1e-5);
     EXPECT_EQ(s.GetArea().ymax, 30);
 
-    // A zero direction names no rotation: the shape stays as it was (no NaN).
-    PlotShape still;
-    Fill(still, {{{20, 10}, {30, 10}}});
-    still.Rotate(10, 10, 0, 0);
-    EXPECT_EQ(AllPoints(still), (Polyline{{20, 10}, {30, 10}}));
+    // A zero or infinite direction names no rotation: the shape stays as it was (no NaN),
+    // and its bounds are computed as after any rotation.
+    for (float dx : {0.0f, FloatInfinite()}) {
+        PlotShape still;
+        Fill(still, {{{20, 10}, {30, 10}}});
+        still.AddPointAtLastPl(40, 10);
+        still.Rotate(10, 10, dx, 0);
+        EXPECT_EQ(AllPoints(still), (Polyline{{20, 10}, {30, 10}, {40, 10}})) << dx;
+        EXPECT_EQ(still.GetArea(), CArea(20, 10, 40, 10)) << dx;
+    }
 }
 
 TEST(PlotShapeTransform, ReverseTurnsPointsAndSubPolylineCounts)
