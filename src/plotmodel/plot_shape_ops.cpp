@@ -214,6 +214,8 @@ int PlotShape::GetNextCurve(int n, const float* pts, int start, float tanTol)
 
 void PlotShape::BreakAtVertex(const float* pts, int n, OL_List& out, float tanTol)
 {
+    // An empty sub-polyline makes no piece: a shape without points would only carry the
+    // invalid box into the orderings that read the pieces' boxes.
     if (n <= 0 || !pts) return;
     if (n == 1) {
         auto* piece = new PlotShape;
