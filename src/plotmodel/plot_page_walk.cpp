@@ -142,18 +142,11 @@ int32_t PlotPageList::GetToltalPulseNum() const
     int64_t t = 0;
     CPoint p(headX_, headY_);
     for (Place place = PlaceAfter({}); place.shape; place = PlaceAfter(place)) {
-        const PlotShape* s = place.shape;
-        int32_t ignored = 0;
-        const float* next = s->GetPl(0, ignored);
-        for (int i = 0; i < s->GetPlNum(); ++i) {
-            // The sub-polylines lie back to back: step through the buffer.
-            const int32_t count = s->GetPlPtNum(i);
-            const float* xy = next;
-            next += 2 * static_cast<ptrdiff_t>(count);
-            if (count <= 0) continue;
-            t += MovePulses(p, ToPulsePoint(xy[0], xy[1])) + CurvePulses(count, xy);
-            p = ToPulsePoint(xy[2 * (count - 1)], xy[2 * (count - 1) + 1]);
-        }
+        ForEachSubPolyline(*place.shape, [&](const SubPolyline& pl) {
+            t += MovePulses(p, ToPulsePoint(pl.xy[0], pl.xy[1])) + CurvePulses(pl.count, pl.xy);
+            p = ToPulsePoint(pl.xy[2 * (pl.count - 1)], pl.xy[2 * (pl.count - 1) + 1]);
+            return false;
+        });
     }
     return SaturateToInt32(t);
 }
@@ -229,13 +222,8 @@ int PlotPageList::NextGroup(CArray<CPoint>& group, bool at)
         s = currentShape_;
         total = s->GetTolPtNum();
     }
-    int i = 0;
-    int32_t first = 0;
-    hint_.Start(s, pointIndex_, i, first);
-    for (; i < s->GetPlNum(); ++i) {
-        const int32_t count = s->GetPlPtNum(i);
-        if (first <= pointIndex_) hint_.Note(s, i, first);
-        const int last = first + count - 1;
+    for (SubPolylineScan pl(hint_, s, pointIndex_); pl.More(); pl.Next()) {
+        const int32_t last = pl.last;
         if (pointIndex_ == last) {
             if (pointIndex_ >= total - 1) return R::kNothingAppended;
             ++pointIndex_;
@@ -246,7 +234,7 @@ int PlotPageList::NextGroup(CArray<CPoint>& group, bool at)
                 group.Add(b);
                 return counted(JoinCode(listKind_, at));
             }
-        } else if (first <= pointIndex_ && pointIndex_ < last) {
+        } else if (pl.first <= pointIndex_ && pointIndex_ < last) {
             group.Add(s->ToCPoint(pointIndex_));
             for (int p = pointIndex_ + 1; p <= last; ++p) {
                 const CPoint pt = s->ToCPoint(p);
@@ -256,7 +244,6 @@ int PlotPageList::NextGroup(CArray<CPoint>& group, bool at)
             if (group.GetSize() >= 2) return counted(PagePathCode(listKind_, s->GetMauIndex(), at));
             group.RemoveAll();
         }
-        first += count;
     }
     return R::kNothingAppended;
 }
@@ -273,36 +260,32 @@ int PlotPageList::BreakPoint(CArray<CPoint>& group, bool at)
     resumePulses_ = 0;
     int64_t t = 0;
     CPoint p(headX_, headY_);
+    int code = R::kNoShapeLeft;
     for (Place place = PlaceAfter({}); place.shape; place = PlaceAfter(place)) {
         PlotShape* s = place.shape;
         bool afterPolyline = false;  // a sub-polyline with points came before in this shape
-        int first = 0;
-        int32_t ignored = 0;
-        const float* next = s->GetPl(0, ignored);
-        for (int i = 0; i < s->GetPlNum(); ++i) {
-            const int32_t count = s->GetPlPtNum(i);
-            const float* xy = next;
-            next += 2 * static_cast<ptrdiff_t>(count);
-            if (count <= 0) continue;
-            const int last = first + count - 1;
-            const CPoint start = ToPulsePoint(xy[0], xy[1]);
+        bool found = ForEachSubPolyline(*s, [&](const SubPolyline& pl) {
+            const CPoint start = ToPulsePoint(pl.xy[0], pl.xy[1]);
             const int64_t m = MovePulses(p, start);
             if (n < t + m) {
                 GetBreakPointPath_Line(group, SaturateToInt32(n - t), p, start);
-                PlaceCursor({place.page, s, first, place.listKind});
-                return afterPolyline ? JoinCode(place.listKind, at) : R::kTravel;
+                PlaceCursor({place.page, s, pl.first, place.listKind});
+                code = afterPolyline ? JoinCode(place.listKind, at) : R::kTravel;
+                return true;
             }
-            const int64_t k = CurvePulses(count, xy);
+            const int64_t k = CurvePulses(pl.count, pl.xy);
             if (n < t + m + k) {
-                AppendPathBreakPoint(group, n - t - m, count, xy);
-                PlaceCursor({place.page, s, last, place.listKind});
-                return PagePathCode(place.listKind, s->GetMauIndex(), at);
+                AppendPathBreakPoint(group, n - t - m, pl.count, pl.xy);
+                PlaceCursor({place.page, s, pl.last, place.listKind});
+                code = PagePathCode(place.listKind, s->GetMauIndex(), at);
+                return true;
             }
             t += m + k;
-            p = ToPulsePoint(xy[2 * (count - 1)], xy[2 * (count - 1) + 1]);
+            p = ToPulsePoint(pl.xy[2 * (pl.count - 1)], pl.xy[2 * (pl.count - 1) + 1]);
             afterPolyline = true;
-            first += count;
-        }
+            return false;
+        });
+        if (found) return code;
     }
     const CPoint home(0, 0);
     if (at && !(p == home) && n < t + MovePulses(p, home)) {

@@ -19,7 +19,7 @@
 #include "plotmodel/pen_mode_settings.h"
 #include "plotmodel/plot_shape_list.h"
 #include "plotmodel/point_group.h"
-#include "plotmodel/sub_polyline_hint.h"
+#include "plotmodel/sub_polylines.h"
 
 #include <cstdint>
 

@@ -180,20 +180,12 @@ bool ForEachPolyline(const PlotShapeList& list, Visit visit)
     int32_t ordinal = 0;
     for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) {
         ++ordinal;
-        int first = 0;
-        int32_t ignored = 0;
-        // The sub-polylines lie back to back: step through the buffer rather than look each up.
-        const float* xy = s->GetPl(0, ignored);
-        for (int i = 0; i < s->GetPlNum(); xy += 2 * static_cast<ptrdiff_t>(s->GetPlPtNum(i)), ++i) {
-            const int32_t count = s->GetPlPtNum(i);
-            if (count > 0) {
-                const PolylineStop stop{s, ordinal, i, first, first + count - 1, count, xy,
-                                        ToPulsePoint(xy[0], xy[1]),
-                                        ToPulsePoint(xy[2 * (count - 1)], xy[2 * (count - 1) + 1])};
-                if (visit(stop)) return true;
-            }
-            first += count;
-        }
+        bool stop = ForEachSubPolyline(*s, [&](const SubPolyline& pl) {
+            const float* xy = pl.xy;
+            return visit(PolylineStop{s, ordinal, pl.index, pl.first, pl.last, pl.count, xy, ToPulsePoint(xy[0], xy[1]),
+                                      ToPulsePoint(xy[2 * (pl.count - 1)], xy[2 * (pl.count - 1) + 1])});
+        });
+        if (stop) return true;
     }
     return false;
 }
@@ -320,18 +312,14 @@ int PlotShapeCutList::WalkShapeWithDepth(CArray<CPoint>& group, PlotShape* s, Wa
 {
     const bool axisParallel = walk == Walk::kAxisParallel;
     const int total = s->GetTolPtNum();
-    int i = 0;
-    int32_t first = 0;
-    hint_.Start(s, pointIndex_, i, first);
-    for (; i < s->GetPlNum(); ++i) {
-        const int32_t count = s->GetPlPtNum(i);
-        if (first <= pointIndex_) hint_.Note(s, i, first);
-        const int last = first + count - 1;
+    for (SubPolylineScan pl(hint_, s, pointIndex_); pl.More(); pl.Next()) {
+        const int i = pl.index;
+        const int32_t last = pl.last;
         if (pointIndex_ == last) {
             // A sub-polyline of one point is passed at the depth the tool is at. Its depth
             // entry says so, so that the pulse count and the resume search count no plunge
             // to depth 0 and back where the walk joins through it without one.
-            if (count == 1) SetDepthEntry(*s, i, currentDepth_);
+            if (pl.count == 1) SetDepthEntry(*s, i, currentDepth_);
             if (pointIndex_ >= total - 1) return R::kNothingAppended;
             const CPoint a = s->ToCPoint(pointIndex_);
             const CPoint b = s->ToCPoint(pointIndex_ + 1);
@@ -343,7 +331,7 @@ int PlotShapeCutList::WalkShapeWithDepth(CArray<CPoint>& group, PlotShape* s, Wa
             }
             // The next sub-polyline starts where this one ended: no move, no raise.
             ++pointIndex_;
-        } else if (first <= pointIndex_ && pointIndex_ < last) {
+        } else if (pl.first <= pointIndex_ && pointIndex_ < last) {
             if (axisParallel) {
                 // This walk lowers only a raised tool, by the pen's depth.
                 int32_t target = DepthForPen(s->GetPenIndex());
@@ -368,7 +356,6 @@ int PlotShapeCutList::WalkShapeWithDepth(CArray<CPoint>& group, PlotShape* s, Wa
             if (group.GetSize() >= 2) return axisParallel ? PenPathCode(s->GetPenIndex()) : PathCode(s->GetMauIndex());
             group.RemoveAll();  // the whole sub-polyline truncates to one point
         }
-        first += count;
     }
     return R::kNothingAppended;
 }
@@ -384,13 +371,8 @@ int PlotShapeCutList::GetNextPath_at(CArray<CPoint>& group, CArray<CFloatPoint>&
     const int total = s->GetTolPtNum();
     if (s->GetPlNum() <= 0) return R::kNothingAppended;
     const Aspect k = AspectFactors(aspect);
-    int i = 0;
-    int32_t first = 0;
-    hint_.Start(s, pointIndex_, i, first);
-    for (; i < s->GetPlNum(); ++i) {
-        const int32_t count = s->GetPlPtNum(i);
-        if (first <= pointIndex_) hint_.Note(s, i, first);
-        const int last = first + count - 1;
+    for (SubPolylineScan pl(hint_, s, pointIndex_); pl.More(); pl.Next()) {
+        const int32_t last = pl.last;
         if (pointIndex_ == last) {
             if (pointIndex_ >= total - 1) return R::kNothingAppended;
             const CPoint a = s->ToCPoint(pointIndex_);
@@ -401,7 +383,7 @@ int PlotShapeCutList::GetNextPath_at(CArray<CPoint>& group, CArray<CFloatPoint>&
                 group.Add(b);
                 return RA::kJoinMove;
             }
-        } else if (first <= pointIndex_ && pointIndex_ < last) {
+        } else if (pl.first <= pointIndex_ && pointIndex_ < last) {
             AngleTrack track(angles, k);
             group.Add(s->ToCPoint(pointIndex_));
             for (int p = pointIndex_ + 1; p <= last; ++p) {
@@ -416,7 +398,6 @@ int PlotShapeCutList::GetNextPath_at(CArray<CPoint>& group, CArray<CFloatPoint>&
             group.RemoveAll();
             angles.RemoveAll();
         }
-        first += count;
     }
     return R::kNothingAppended;
 }
