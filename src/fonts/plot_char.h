@@ -40,6 +40,8 @@ public:
     // out of range.
     float* GetPl(int n, int32_t& count);
     const float* GetPl(int n, int32_t& count) const;
+    // The point count of polyline n (0 when out of range), without walking the ones before it.
+    int32_t GetPlPtNum(int n) const { return n >= 0 && n < plCount_ ? plLengths_[n] : 0; }
     int GetStartPt(float& x, float& y) const;
     int GetLastPt(float& x, float& y) const;
 

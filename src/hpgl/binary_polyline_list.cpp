@@ -4,6 +4,7 @@
 #include "hpgl/hpgl_analyzer.h"
 #include "plotmodel/plot_shape_list.h"
 #include "plotmodel/plot_units.h"
+#include "plotmodel/sub_polylines.h"
 
 #include <algorithm>
 
@@ -108,17 +109,15 @@ void CBinaryPolyLineList::CreateFrom(const PlotShapeList& shapes)
 void CBinaryPolyLineList::AppendPlotShape(const PlotShape& shape)
 {
     std::vector<int32_t> xy;
-    for (int pl = 0; pl < shape.GetPlNum(); ++pl) {
-        int32_t count = 0;
-        const float* pts = shape.GetPl(pl, count);
-        if (!pts || count <= 0) continue;
+    ForEachSubPolyline(shape, [&](const SubPolyline& pl) {
         xy.clear();
-        for (int32_t i = 0; i < count; ++i) {
-            xy.push_back(TruncateToInt32(pts[2 * i]));
-            xy.push_back(TruncateToInt32(pts[2 * i + 1]));
+        for (int32_t i = 0; i < pl.count; ++i) {
+            xy.push_back(TruncateToInt32(pl.xy[2 * i]));
+            xy.push_back(TruncateToInt32(pl.xy[2 * i + 1]));
         }
         AddSplit(*this, xy, 1);
-    }
+        return false;
+    });
 }
 
 void CBinaryPolyLineList::LinkAtEnd(CPolyLine* p)

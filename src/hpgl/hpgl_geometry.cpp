@@ -98,12 +98,10 @@ bool LayOutLabel(const PlotFontLib& font, const CStringA& text, float run, float
     glyphs.Scale(static_cast<float>(sx), static_cast<float>(sy));
     glyphs.Move(penX, penY);
     // A label scaled or placed beyond the float range cannot be drawn.
-    for (int32_t pl = 0; pl < glyphs.GetPlNum(); ++pl) {
-        int32_t count = 0;
-        const float* p = glyphs.GetPl(pl, count);
-        for (int32_t i = 0; i < 2 * count; ++i)
-            if (!std::isfinite(p[i])) return false;
-    }
+    int32_t ignored = 0;
+    const float* p = glyphs.GetPl(0, ignored);
+    for (int32_t i = 0; p && i < 2 * glyphs.GetTolPtNum(); ++i)
+        if (!std::isfinite(p[i])) return false;
     out = glyphs;
     return true;
 }

@@ -1,6 +1,8 @@
 // The streamed side of HpglStreamExplainer: the producer of file-marked shapes and the consumer.
 #include "hpgl/hpgl_stream_explainer.h"
 
+#include "plotmodel/sub_polylines.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -130,16 +132,17 @@ double HpglStreamExplainer::OutDataLen()
     double units = 0.0;
     double lastX = 0.0, lastY = 0.0;
     for (PlotShape* shape = outList_.HeadShape(); shape; shape = outList_.ShapeAfter(shape)) {
-        for (int pl = 0; pl < shape->GetPlNum(); ++pl) {
-            int32_t count = 0;
-            const float* p = shape->GetPl(pl, count);
-            if (!p || count < 2) continue;
+        ForEachSubPolyline(*shape, [&](const SubPolyline& pl) {
+            if (pl.count < 2) return false;
+            const float* p = pl.xy;
+            const int32_t count = pl.count;
             units += std::fabs(p[0] - lastX) + std::fabs(p[1] - lastY);
             for (int32_t i = 1; i < count; ++i)
                 units += std::max(std::fabs(double{p[2 * i]} - p[2 * i - 2]), std::fabs(double{p[2 * i + 1]} - p[2 * i - 1]));
             lastX = p[2 * count - 2];
             lastY = p[2 * count - 1];
-        }
+            return false;
+        });
     }
     return units / 40.0;
 }

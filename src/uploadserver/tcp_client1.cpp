@@ -381,11 +381,8 @@ int CTCPClient1::SendPlotShape(PlotShape* shape)
                 shape->GetPenIndex(), shape->GetRecIndex(), shape->GetMauIndex(), polylines, points);
     ByteWriter record;
     PutUtf16(record, head.str());
+    for (int32_t i = 0; i < polylines; ++i) record.PutI32(shape->GetPlPtNum(i));
     int32_t count = 0;
-    for (int32_t i = 0; i < polylines; ++i) {
-        shape->GetPl(i, count);
-        record.PutI32(count);
-    }
     const float* xy = shape->GetPl(0, count);
     for (int32_t i = 0; xy && i < 2 * points; ++i) record.PutFloat(xy[i]);
     PutUtf16(record, u">");
