@@ -1,6 +1,8 @@
 // PlotPage and the page list's building, boxes, transforms, dashing and knife strokes.
 #include "plotmodel/plot_page.h"
 
+#include "plotmodel/sub_polylines.h"
+
 #include "plotmodel/pen_render.h"
 #include "plotmodel/plot_pen.h"
 
@@ -178,11 +180,10 @@ void PlotPageList::DashCutList(const structDash& d)
         PlotShapeList dashes;
         PlotShapeList& cuts = page->CutList();
         for (PlotShape* s = cuts.HeadShape(); s; s = cuts.ShapeAfter(s)) {
-            for (int i = 0; i < s->GetPlNum(); ++i) {
-                int32_t count = 0;
-                const float* xy = s->GetPl(i, count);
-                if (count > 1) s->Dash(dashes, d, count, xy);
-            }
+            ForEachSubPolyline(*s, [&](const SubPolyline& pl) {
+                if (pl.count > 1) s->Dash(dashes, d, pl.count, pl.xy);
+                return false;
+            });
         }
         cuts.Clear();
         cuts.Append(&dashes);
