@@ -307,57 +307,44 @@ void P_DataBuf::JetRarBits(STR_JET_RAR& state, int value, int64_t n)
     }
 }
 
+void P_DataBuf::ContinueRun(STR_JET_RAR& state, uint8_t byte, int runBit)
+{
+    const uint8_t same = runBit ? 0xFF : 0x00;
+    if (byte == same) {
+        state.count += 8;
+        return;
+    }
+    const uint8_t other = static_cast<uint8_t>(~same);
+    const int lead = runBit ? std::countl_one(byte) : std::countl_zero(byte);
+    AppendBits(runBit, state.count + lead);
+    if (lead == 1) {
+        // One more bit of the run, then seven: a run of the other value, or a literal.
+        if ((byte & 0x7F) == (other & 0x7F)) {
+            StartRun(state, !runBit, 7);
+        } else {
+            Append7Bits(byte);
+            state = STR_JET_RAR{};
+        }
+    } else if (lead >= 2) {
+        state.mode = STR_JET_RAR::kLiteral;
+        state.bits = byte & Mask(8 - lead);
+        state.count = 8 - lead;
+    } else if (byte == other) {
+        StartRun(state, !runBit, 8);
+    } else {
+        SplitByte(state, byte);
+    }
+}
+
 void P_DataBuf::JetRar(STR_JET_RAR& state, uint8_t byte)
 {
     switch (state.mode) {
-    case STR_JET_RAR::kZeroRun: {
-        if (byte == 0x00) {
-            state.count += 8;
-            return;
-        }
-        const int lead = std::countl_zero(byte);
-        AppendBits(0, state.count + lead);
-        if (lead == 1) {
-            if (byte == 0x7F) StartRun(state, 1, 7);
-            else {
-                Append7Bits(byte);
-                state = STR_JET_RAR{};
-            }
-        } else if (lead >= 2) {
-            state.mode = STR_JET_RAR::kLiteral;
-            state.bits = byte & Mask(8 - lead);
-            state.count = 8 - lead;
-        } else if (byte == 0xFF) {
-            StartRun(state, 1, 8);
-        } else {
-            SplitByte(state, byte);
-        }
+    case STR_JET_RAR::kZeroRun:
+        ContinueRun(state, byte, 0);
         return;
-    }
-    case STR_JET_RAR::kOneRun: {
-        if (byte == 0xFF) {
-            state.count += 8;
-            return;
-        }
-        const int lead = std::countl_one(byte);
-        AppendBits(1, state.count + lead);
-        if (lead == 1) {
-            if (byte == 0x80) StartRun(state, 0, 7);
-            else {
-                Append7Bits(byte);
-                state = STR_JET_RAR{};
-            }
-        } else if (lead >= 2) {
-            state.mode = STR_JET_RAR::kLiteral;
-            state.bits = byte & Mask(8 - lead);
-            state.count = 8 - lead;
-        } else if (byte == 0x00) {
-            StartRun(state, 0, 8);
-        } else {
-            SplitByte(state, byte);
-        }
+    case STR_JET_RAR::kOneRun:
+        ContinueRun(state, byte, 1);
         return;
-    }
     case STR_JET_RAR::kLiteral: {
         const int64_t p = state.count;
         if (state.bits == Mask(p) && byte == 0xFF) {

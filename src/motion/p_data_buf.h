@@ -112,6 +112,9 @@ private:
     void SettleSeven(STR_JET_RAR& state, uint8_t bits7);
     // Emits the first seven bits of byte and keeps its last bit pending.
     void SplitByte(STR_JET_RAR& state, uint8_t byte);
+    // Feeds a whole byte to a run of runBit: bits of the same value lengthen it, the first
+    // other bit ends it and the byte's rest starts what follows.
+    void ContinueRun(STR_JET_RAR& state, uint8_t byte, int runBit);
 
     int64_t bitCount_ = 0;  // bits
     uint8_t* data_ = nullptr;
