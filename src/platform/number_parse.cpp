@@ -50,7 +50,9 @@ double CLocaleAtof(std::string_view text)
     return negative ? -value : value;
 }
 
-double CLocaleAtof(std::u16string_view text)
+namespace {
+// The ASCII start of UTF-16 text, up to its first character outside ASCII.
+std::string AsciiPrefix(std::u16string_view text)
 {
     std::string ascii;
     ascii.reserve(text.size());
@@ -58,8 +60,11 @@ double CLocaleAtof(std::u16string_view text)
         if (c == 0 || c > 0x7F) break;
         ascii += static_cast<char>(c);
     }
-    return CLocaleAtof(std::string_view(ascii));
+    return ascii;
 }
+}  // namespace
+
+double CLocaleAtof(std::u16string_view text) { return CLocaleAtof(std::string_view(AsciiPrefix(text))); }
 
 int32_t CLocaleAtoi(std::string_view text)
 {
@@ -80,6 +85,8 @@ int32_t CLocaleAtoi(std::string_view text)
     return value > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
                                                        : static_cast<int32_t>(value);
 }
+
+int32_t CLocaleAtoi(std::u16string_view text) { return CLocaleAtoi(std::string_view(AsciiPrefix(text))); }
 
 float CLocaleAtofFloat(std::string_view text) { return NarrowToFloat(CLocaleAtof(text)); }
 

@@ -15,6 +15,9 @@ double CLocaleAtof(std::u16string_view text);
 // Reads the leading integer of text as atoi does (blanks, an optional sign, digits), but
 // saturates at the int32 limits where atoi would overflow. Text without digits gives 0.
 int32_t CLocaleAtoi(std::string_view text);
+// The same for UTF-16 text (the _wtol of the framework, saturating); reading stops at the
+// first character outside ASCII.
+int32_t CLocaleAtoi(std::u16string_view text);
 
 // CLocaleAtof narrowed to a float with NarrowToFloat.
 float CLocaleAtofFloat(std::string_view text);

@@ -1,0 +1,175 @@
+// Files and folders over POSIX calls: folders, times, atomic replace, deletion, _time64.
+#include "platform/file_system.h"
+
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t kNsPerSecond = 1000000000;
+
+std::atomic<bool> timeOverridden{false};
+std::atomic<int64_t> overrideSeconds{0};
+// Tells the temporary files of one process apart.
+std::atomic<uint32_t> temporaryCounter{0};
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Writes all bytes, going on after interrupted and partial writes.
+bool WriteAll(int fd, const uint8_t* data, size_t bytes)
+{
+    while (bytes > 0) {
+        ssize_t n = write(fd, data, bytes);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        bytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+timespec ToTimespec(int64_t ns)
+{
+    int64_t seconds = ns / kNsPerSecond;
+    int64_t rest = ns % kNsPerSecond;
+    if (rest < 0) {
+        rest += kNsPerSecond;
+        --seconds;
+    }
+    timespec t{};
+    t.tv_sec = static_cast<time_t>(seconds);
+    t.tv_nsec = static_cast<long>(rest);
+    return t;
+}
+
+// Flushes the folder's entries to disk, so a rename inside it survives a power loss.
+bool SyncFolder(const std::string& folder)
+{
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+}  // namespace
+
+bool FolderExists(const CString& path) { return IsFolder(path.ToUtf8()); }
+
+bool CreateFolder(const CString& path)
+{
+    const std::string full = path.ToUtf8();
+    if (full.empty()) return false;
+    // Each folder from the top down; one that exists already is passed over.
+    for (size_t end = full.find('/', 1);; end = full.find('/', end + 1)) {
+        const std::string part = full.substr(0, end);
+        if (!part.empty() && mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
+        if (end == std::string::npos) break;
+    }
+    return IsFolder(full);
+}
+
+bool GetFileTimeNs(const CString& path, int64_t& modifiedNs)
+{
+    struct stat st {};
+    if (stat(path.ToUtf8().c_str(), &st) != 0) return false;
+    modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * kNsPerSecond + st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool SetFileTimeNs(const CString& path, int64_t modifiedNs)
+{
+    timespec times[2] = {{0, UTIME_OMIT}, ToTimespec(modifiedNs)};
+    return utimensat(AT_FDCWD, path.ToUtf8().c_str(), times, 0) == 0;
+}
+
+int64_t WallClockNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * kNsPerSecond + now.tv_nsec;
+}
+
+bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes, std::optional<int64_t> modifiedNs)
+{
+    const std::string target = path.ToUtf8();
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty()) return false;
+
+    // A name of its own per attempt, so two writers never share a temporary file.
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = (slash == std::string::npos ? std::string() : folder) + "." + name + ".tmp" +
+                    std::to_string(getpid()) + "-" + std::to_string(temporaryCounter.fetch_add(1));
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), bytes) && fsync(fd) == 0;
+    if (ok && modifiedNs) {
+        timespec times[2] = {{0, UTIME_OMIT}, ToTimespec(*modifiedNs)};
+        ok = futimens(fd, times) == 0;
+    }
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return SyncFolder(folder);
+}
+
+bool ReadWholeFile(const CString& path, std::string& bytes, size_t maxBytes, int* errorCode)
+{
+    if (errorCode) *errorCode = 0;
+    bytes.clear();
+    int fd = open(path.ToUtf8().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errorCode) *errorCode = errno;
+        return false;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buffer[4096];
+    while (ok) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0 && bytes.size() + static_cast<size_t>(n) <= maxBytes;
+        if (ok) bytes.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+BOOL DeleteFile(const CString& path) { return unlink(path.ToUtf8().c_str()) == 0 ? TRUE : FALSE; }
+
+int64_t _time64(int64_t* timer)
+{
+    const int64_t now = timeOverridden.load() ? overrideSeconds.load() : static_cast<int64_t>(std::time(nullptr));
+    if (timer) *timer = now;
+    return now;
+}
+
+void SetTime64ForTesting(std::optional<int64_t> seconds)
+{
+    overrideSeconds.store(seconds.value_or(0));
+    timeOverridden.store(seconds.has_value());
+}

@@ -1,0 +1,49 @@
+// Files and folders: folder tests and creation, modification times in nanoseconds, the
+// atomic replace of a whole file, deletion, and the wall-clock seconds of _time64.
+//
+// Paths are CStrings (UTF-16) opened through their UTF-8 names; names compare exactly, as
+// Linux file names are case-sensitive.
+#pragma once
+
+#include "platform/cstring.h"
+#include "platform/win_types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// True when path names an existing folder.
+bool FolderExists(const CString& path);
+// Creates the folder path and any missing folder above it; true when it exists afterwards.
+bool CreateFolder(const CString& path);
+
+// The file's modification time, nanoseconds since 1970-01-01 UTC; false when the file cannot
+// be examined.
+bool GetFileTimeNs(const CString& path, int64_t& modifiedNs);
+// Sets the file's modification time (its access time stays); false on failure.
+bool SetFileTimeNs(const CString& path, int64_t modifiedNs);
+// The wall clock now, nanoseconds since 1970-01-01 UTC.
+int64_t WallClockNs();
+
+// Replaces the file at path by the given bytes so that a reader, or the file after a crash,
+// holds either the old contents or the new ones, never a part: the bytes go to a temporary
+// file in the same folder, which is flushed to disk, dated (modifiedNs when given), renamed
+// over path, and the folder is flushed. False on any failure: path is then untouched, unless
+// only the last flush of the folder failed (the new contents are in place but may not survive
+// a power loss).
+bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes,
+                           std::optional<int64_t> modifiedNs = std::nullopt);
+
+// Reads the whole regular file at path into bytes; false when it cannot be opened or read, is
+// no regular file or is longer than maxBytes. errorCode, when given, receives the errno of a
+// failed open (ENOENT: no such file), else 0.
+bool ReadWholeFile(const CString& path, std::string& bytes, size_t maxBytes = SIZE_MAX, int* errorCode = nullptr);
+
+// Deletes the file; FALSE when it cannot be deleted.
+BOOL DeleteFile(const CString& path);
+
+// The wall-clock time in seconds since 1970-01-01 UTC, also stored in *timer when given.
+int64_t _time64(int64_t* timer);
+// Makes _time64 answer seconds; std::nullopt returns to the real clock. For tests only.
+void SetTime64ForTesting(std::optional<int64_t> seconds);

@@ -1,0 +1,126 @@
+// Folders, file times, the atomic replace, deletion and _time64.
+#include "platform/file_system.h"
+
+#include "support/test_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using corvane_test::ReadFile;
+using corvane_test::ScratchDir;
+
+CString Path(const std::string& utf8) { return CString::FromUtf8(utf8); }
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (dirent* e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+TEST(FileSystem, CreatesNestedFoldersAndTellsFoldersFromFiles)
+{
+    const std::string top = ScratchDir() + "Pages";
+    const std::string nested = top + "/0123ABCD/sub";
+    EXPECT_FALSE(FolderExists(Path(top)));
+    ASSERT_TRUE(CreateFolder(Path(nested)));
+    EXPECT_TRUE(FolderExists(Path(nested)));
+    EXPECT_TRUE(CreateFolder(Path(nested)));  // existing already: still a success
+    // Names are case-sensitive.
+    EXPECT_FALSE(FolderExists(Path(ScratchDir() + "pages")));
+
+    ASSERT_TRUE(corvane_test::WriteFile(top + "/file", "x"));
+    EXPECT_FALSE(FolderExists(Path(top + "/file")));
+    EXPECT_FALSE(CreateFolder(Path(top + "/file")));
+    EXPECT_FALSE(CreateFolder(Path(top + "/file/below")));
+    EXPECT_FALSE(CreateFolder(CString()));
+}
+
+TEST(FileSystem, SetsAndReadsModificationTimesToTheNanosecond)
+{
+    const std::string path = ScratchDir() + "dated.txt";
+    int64_t ns = 0;
+    EXPECT_FALSE(GetFileTimeNs(Path(path), ns));
+    EXPECT_FALSE(SetFileTimeNs(Path(path), 1));
+    ASSERT_TRUE(corvane_test::WriteFile(path, "x"));
+    const int64_t stamp = 1700000000123456789;
+    ASSERT_TRUE(SetFileTimeNs(Path(path), stamp));
+    ASSERT_TRUE(GetFileTimeNs(Path(path), ns));
+    EXPECT_EQ(ns, stamp);
+    // Before 1970 too.
+    ASSERT_TRUE(SetFileTimeNs(Path(path), -1500000001));
+    ASSERT_TRUE(GetFileTimeNs(Path(path), ns));
+    EXPECT_EQ(ns, -1500000001);
+}
+
+TEST(FileSystem, ReplacesWholeFilesAndDatesThem)
+{
+    const std::string folder = ScratchDir();
+    const std::string path = folder + "state 状态.txt";
+    const std::string first = "first contents";
+    ASSERT_TRUE(ReplaceFileAtomically(Path(path), first.data(), first.size()));
+    EXPECT_EQ(ReadFile(path), first);
+    int64_t ns = 0;
+    ASSERT_TRUE(GetFileTimeNs(Path(path), ns));
+    EXPECT_LE(ns, WallClockNs());
+
+    const std::string second = "2";
+    ASSERT_TRUE(ReplaceFileAtomically(Path(path), second.data(), second.size(), int64_t{1234567890000000001}));
+    EXPECT_EQ(ReadFile(path), second);
+    ASSERT_TRUE(GetFileTimeNs(Path(path), ns));
+    EXPECT_EQ(ns, 1234567890000000001);
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0044, 0u);  // a normal file for others to read, not a private temporary
+
+    ASSERT_TRUE(ReplaceFileAtomically(Path(path), nullptr, 0));
+    EXPECT_EQ(ReadFile(path), "");
+    // No temporary file is left behind.
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"state 状态.txt"});
+
+    // A folder that does not exist, or a folder in the file's place, fails and leaves nothing.
+    EXPECT_FALSE(ReplaceFileAtomically(Path(folder + "none/x.txt"), "a", 1));
+    ASSERT_TRUE(CreateFolder(Path(folder + "dir")));
+    EXPECT_FALSE(ReplaceFileAtomically(Path(folder + "dir"), "a", 1));
+    EXPECT_EQ(FolderEntries(folder + "dir"), std::vector<std::string>{});
+    EXPECT_EQ(FolderEntries(folder).size(), 2u);
+}
+
+TEST(FileSystem, DeletesFiles)
+{
+    const std::string path = ScratchDir() + "gone.plt";
+    ASSERT_TRUE(corvane_test::WriteFile(path, "IN;"));
+    EXPECT_EQ(DeleteFile(Path(path)), TRUE);
+    EXPECT_EQ(DeleteFile(Path(path)), FALSE);
+    EXPECT_FALSE(corvane_test::WriteFile(path + "/x", ""));
+}
+
+TEST(FileSystem, Time64FollowsTheWallClockUnlessOverridden)
+{
+    const int64_t before = static_cast<int64_t>(time(nullptr));
+    int64_t stored = 0;
+    const int64_t now = _time64(&stored);
+    EXPECT_EQ(now, stored);
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, before + 5);
+
+    SetTime64ForTesting(int64_t{4102444800});  // 2100-01-01
+    EXPECT_EQ(_time64(nullptr), 4102444800);
+    SetTime64ForTesting(std::nullopt);
+    EXPECT_LE(_time64(nullptr) - before, 5);
+}
+
+}  // namespace
