@@ -2,6 +2,7 @@
 // one whose ID moved to a free address is re-keyed, and a clashing one is refused.
 #include "app/udp_server.h"
 
+#include "app/access_database.h"
 #include "machinelink/machine_messages.h"
 #include "machinelink/net_machine.h"
 #include "platform/byte_order.h"
@@ -24,6 +25,8 @@ constexpr int32_t kAnnounceJetSequence = 28;
 // The settings block behind the fixed part, and how many bytes of it the machine sends.
 constexpr int32_t kAnnounceSettings = kAnnounceFixedBytes;
 constexpr int32_t kSettingsBlockBytes = 180;
+// Firmware up to this version keeps no speeds of its own: the stored ones are loaded.
+constexpr uint8_t kLastFirmwareWithoutStoredSpeeds = 2;
 // The refusal carries the announce's bytes 5 to 16.
 constexpr int32_t kRefusalCopiedFrom = 5;
 
@@ -90,6 +93,7 @@ void CUDPServer::HandleAnnounce(const uint8_t* announce, int32_t length, uint32_
         machine->InitVal();
         SendAnnounceReply(fromAddress, machine);
         LoadAnnouncedSettings(*machine, announce, length);
+        if (machine->firmwareVersion <= kLastFirmwareWithoutStoredSpeeds) LoadStoredMachineRecords(*machine);
         PostMainMessage(WM_NET_MACHINE_FOUND, static_cast<WPARAM>(fromAddress), 0);
         return;
     }

@@ -103,6 +103,16 @@ struct JetHeadParams {
     uint8_t margin = 23;      // rows
 };
 
+// The interpolator's base speeds and PWM values, kept for the machine in the parameter
+// database; nothing in the library reads them.
+struct InterpolatorBaseSpeeds {
+    int32_t speed = 0;
+    int32_t speedIncise = 0;  // the cutting speed
+    int32_t speedSpace = 0;   // the idle-move speed
+    uint16_t pwm0 = 0;
+    uint16_t pwm1 = 0;
+};
+
 class NET_Machine : public MachineMotionParams {
 public:
     // Machine silent for longer than this is offline.
@@ -246,6 +256,9 @@ public:
     uint8_t extraBlockReceived = 0;  // a "PQCE" arrived
     uint8_t extraBlock[kExtraBlockBytes] = {};
     int32_t endWithD100 = 0;  // nonzero: the motion data always ends with "D100;"
+    InterpolatorBaseSpeeds baseSpeeds;
+    float xOrigin = 0.0f;  // the machine's origin as the parameter database keeps it
+    float yOrigin = 0.0f;
 
 private:
     // Creates a pack on queue and sends it at once; nothing when it cannot be built.
