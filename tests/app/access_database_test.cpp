@@ -264,13 +264,17 @@ TEST_F(AccessDataBase, AFileThatIsNoDatabaseIsLeftAsItIs)
 // the main window about them.
 class DatabaseOnAnnounce : public ::testing::Test {
 protected:
-    bool WaitForFound(uint32_t key)
+    // Starts machine and link and waits until the link reports the machine as new.
+    void Admit(SimulatedMachine& machine, LoopbackLink& link)
     {
-        return WaitUntil([&] {
+        std::string error;
+        ASSERT_TRUE(machine.Start(&error)) << error;
+        ASSERT_TRUE(link.Start());
+        ASSERT_TRUE(WaitUntil([&] {
             for (const PostedMessage& m : window_.Drain())
-                if (m.message == WM_NET_MACHINE_FOUND && m.wParam == key) return true;
+                if (m.message == WM_NET_MACHINE_FOUND && m.wParam == machine.Key()) return true;
             return false;
-        });
+        }));
     }
 
     FakeClock clock_;
@@ -288,11 +292,8 @@ TEST_F(DatabaseOnAnnounce, AFirmwareOneMachineGetsItsRecordsAndTheStoredSpeed)
     options.firmware = 1;
     options.settingsBlock.clear();
     SimulatedMachine machine(options);
-    std::string error;
-    ASSERT_TRUE(machine.Start(&error)) << error;
     LoopbackLink link(131);
-    ASSERT_TRUE(link.Start());
-    ASSERT_TRUE(WaitForFound(machine.Key()));
+    ASSERT_NO_FATAL_FAILURE(Admit(machine, link));
 
     {
         CSingleLock guard(&link.Server().GetLock(), TRUE);
@@ -312,11 +313,8 @@ TEST_F(DatabaseOnAnnounce, AFirmwareTwelveMachineOpensNoDatabase)
     SimulatedMachineOptions options;
     options.hostOctet = 132;
     SimulatedMachine machine(options);
-    std::string error;
-    ASSERT_TRUE(machine.Start(&error)) << error;
     LoopbackLink link(132);
-    ASSERT_TRUE(link.Start());
-    ASSERT_TRUE(WaitForFound(machine.Key()));
+    ASSERT_NO_FATAL_FAILURE(Admit(machine, link));
     EXPECT_NE(access(GetConfigDatabasePath().ToUtf8().c_str(), F_OK), 0);
 }
 
