@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr uint16_t kFullWidthSpace = 0xA1A1;
-constexpr uint16_t kFullWidthFirst = 0xA3A1;  // full-width form of "!"
-constexpr float kSingleByteRise = 15.0f;
 constexpr uint16_t kLetterA = 'a';
 
 // Loads one font file of the program directory into font (emptied when it is missing).
@@ -27,8 +24,8 @@ void LoadProgramFont(CTamselFont& font, const char16_t* name)
 
 PlotFontLib::PlotFontLib()
 {
-    asciiTable_[' '] = kFullWidthSpace;
-    for (int b = '!'; b <= '~'; ++b) asciiTable_[b] = static_cast<uint16_t>(kFullWidthFirst + (b - '!'));
+    asciiTable_[' '] = FullWidthSpace;
+    for (int b = '!'; b <= '~'; ++b) asciiTable_[b] = static_cast<uint16_t>(FullWidthFirst + (b - '!'));
 }
 
 PlotFontLib::PlotFontLib(const PlotFontLib& other) : box_(other.box_)
@@ -112,10 +109,14 @@ int PlotFontLib::Create(CTamselFont& font)
     ShxExplainer explainer(font);
     int length = 0;
     uint16_t number = 0;
+    // Points are bounded per table as well as per glyph, so that a small damaged or hostile
+    // font cannot expand into hundreds of megabytes; its glyphs within the bounds load.
+    int32_t pointsLeft = MaxPointsPerFont;
     for (const char* code = font.GetFirstShape(length, number); code; code = font.GetNextShape(length, number)) {
         auto* glyph = new PlotChar;
         explainer.Attach(code, length, number);
-        explainer.Explain(*glyph);
+        explainer.Explain(*glyph, pointsLeft);
+        pointsLeft -= glyph->GetTolPtNum();
         glyph->SetChar(number);
         glyph->CalArea();
         glyph->FreeUsedSpace();
@@ -160,7 +161,7 @@ int PlotFontLib::FindPlotString(const CStringA& text, PlotChar& out) const
             glyph = FindPlotChar(static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(bytes[++i])));
         } else {
             if (asciiTable_[b] != 0) glyph = FindPlotChar(asciiTable_[b]);
-            rise = kSingleByteRise;
+            rise = SingleByteRise;
         }
         if (!glyph) continue;
         PlotChar copy(*glyph);

@@ -19,6 +19,12 @@ class PlotFontLib {
 public:
     // Font file of the global library, in the program directory.
     static constexpr const char16_t* GlobalFontFile = u"fshz.fnt";
+    // The double-byte codes single bytes are looked up under: the full-width space, and the
+    // full-width form of "!", followed by those of "\"" to "~" in order.
+    static constexpr uint16_t FullWidthSpace = 0xA1A1;
+    static constexpr uint16_t FullWidthFirst = 0xA3A1;
+    // Single-byte glyphs are laid out this many font units above double-byte ones.
+    static constexpr float SingleByteRise = 15.0f;
 
     PlotFontLib();
     // Copies are deep: each library owns its glyphs, so that no two tables free one glyph.
@@ -26,8 +32,14 @@ public:
     PlotFontLib& operator=(const PlotFontLib& other);
     virtual ~PlotFontLib();
 
+    // Points all glyphs of one table hold together at the most (32 MiB of points; a full
+    // double-byte font needs a few million at the most).
+    static constexpr int32_t MaxPointsPerFont = 1 << 22;
+
     // Rebuilds the table from every shape of a loaded font: 0 (and an empty table) when the
-    // font has no shapes, else 1. Of shapes sharing a number the first is kept.
+    // font has no shapes, else 1. Of shapes sharing a number the first is kept. A glyph over
+    // the glyph bound (ShxExplainer::MaxPointsPerGlyph), or one that would take the table past
+    // MaxPointsPerFont, is kept empty.
     int Create(CTamselFont& font);
     // The glyph of a code, or null.
     const PlotChar* FindPlotChar(uint16_t code) const;

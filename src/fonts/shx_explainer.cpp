@@ -12,6 +12,7 @@
 #include "fonts/plot_char.h"
 #include "fonts/tamsel_font.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -63,14 +64,24 @@ void ShxExplainer::Attach(const char* code, int length, uint16_t number)
     position_ = 0;
 }
 
-int ShxExplainer::Explain(PlotChar& glyph)
+int ShxExplainer::Explain(PlotChar& glyph, int32_t maxPoints)
 {
     DrawInfo info;
-    int32_t stepsLeft = MaxStepsPerGlyph;
-    ExplainSub(glyph, info, 0, stepsLeft);
+    Budget budget;
+    budget.maxPoints = std::clamp(maxPoints, 0, MaxPointsPerGlyph);
+    ExplainSub(glyph, info, 0, budget);
     if (glyph.GetPlNum() > 0) glyph.AddPoint(info.x, info.y, 1);
+    // A glyph past its point bound (a damaged or hostile font) is left empty rather than cut
+    // short, so that no half glyph is cut; the other glyphs of the font load as they are.
+    if (budget.exceeded || budget.Overrun(glyph)) glyph = PlotChar();
     glyph.FreeUsedSpace();
     return 1;
+}
+
+bool ShxExplainer::Budget::Overrun(const PlotChar& glyph)
+{
+    if (glyph.GetTolPtNum() > maxPoints) exceeded = true;
+    return exceeded;
 }
 
 void ShxExplainer::Offset(float& dx, float& dy, unsigned char vectorByte)
@@ -194,7 +205,7 @@ void ShxExplainer::BulgeArc(PlotChar& glyph, DrawInfo& info, int dx, int dy, int
     info.y = endY;
 }
 
-void ShxExplainer::ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, int32_t& stepsLeft)
+void ShxExplainer::ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, Budget& budget)
 {
     if (!code_) return;
     position_ = 0;
@@ -203,7 +214,9 @@ void ShxExplainer::ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, int32_
 
     for (;;) {
         int cmd = GetNextCmd();
-        if (cmd == 0 || --stepsLeft < 0) return;
+        // Every command adds a bounded number of points (an arc at most 50), so checking
+        // after each one keeps the glyph within a few points of its bound.
+        if (cmd == 0 || --budget.stepsLeft < 0 || budget.Overrun(glyph)) return;
         int at = position_;
         position_ += cmd;
         unsigned char code = Byte(at);
@@ -235,7 +248,7 @@ void ShxExplainer::ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, int32_
             if (!sub) break;
             ShxExplainer inner(*font_);
             inner.Attach(sub, length, Byte(at + 1));
-            inner.ExplainSub(glyph, info, depth + 1, stepsLeft);
+            inner.ExplainSub(glyph, info, depth + 1, budget);
             break;
         }
         case 8:
@@ -243,14 +256,14 @@ void ShxExplainer::ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, int32_
             break;
         case 9:
             // The pairs before the closing (0, 0).
-            for (int p = at + 1; p < at + cmd - 2 && stepsLeft-- > 0; p += 2)
+            for (int p = at + 1; p < at + cmd - 2 && budget.stepsLeft-- > 0 && !budget.Overrun(glyph); p += 2)
                 MoveTo(glyph, info, info.x + SignedByte(p) * info.scale, info.y + SignedByte(p + 1) * info.scale);
             break;
         case 10: OctantArc(glyph, info, at + 1); break;
         case 11: FractionalArc(glyph, info, at + 1); break;
         case 12: BulgeArc(glyph, info, SignedByte(at + 1), SignedByte(at + 2), SignedByte(at + 3)); break;
         case 13:
-            for (int p = at + 1; p < at + cmd - 2 && stepsLeft-- > 0; p += 3)
+            for (int p = at + 1; p < at + cmd - 2 && budget.stepsLeft-- > 0 && !budget.Overrun(glyph); p += 3)
                 BulgeArc(glyph, info, SignedByte(p), SignedByte(p + 1), SignedByte(p + 2));
             break;
         case 14: {

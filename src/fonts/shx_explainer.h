@@ -24,6 +24,10 @@ public:
     // Commands (and pairs or triples of a list) interpreted for one glyph at the most, so
     // that subshapes calling each other many times over cannot make a glyph without end.
     static constexpr int32_t MaxStepsPerGlyph = 50000;
+    // Points one glyph may hold (real glyphs hold a few hundred). The step limit alone lets
+    // a few bytes of arcs that call themselves expand into millions of points; a glyph that
+    // would hold more than this is left empty instead.
+    static constexpr int32_t MaxPointsPerGlyph = 1 << 12;
 
     explicit ShxExplainer(CTamselFont& font);
     virtual ~ShxExplainer() = default;
@@ -32,8 +36,9 @@ public:
     void Attach(const char* code, int length, uint16_t number);
     // Interprets the attached shape into glyph with a fresh pen state; a glyph that draws
     // anything ends with its final pen position as a one-point polyline (its advance).
-    // Returns 1.
-    int Explain(PlotChar& glyph);
+    // A glyph that would hold more than maxPoints points (at most MaxPointsPerGlyph) is left
+    // empty. Returns 1.
+    int Explain(PlotChar& glyph, int32_t maxPoints = MaxPointsPerGlyph);
 
     // The move (dx, dy) of a vector byte: length in the high nibble, direction in the low.
     static void Offset(float& dx, float& dy, unsigned char vectorByte);
@@ -45,7 +50,15 @@ public:
 private:
     // The length of the command at the read position; 0 when the shape ends there.
     int GetNextCmd() const;
-    void ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, int32_t& stepsLeft);
+    // What one glyph may still spend, shared by the shape and the subshapes it calls.
+    struct Budget {
+        int32_t stepsLeft = MaxStepsPerGlyph;
+        int32_t maxPoints = MaxPointsPerGlyph;
+        bool exceeded = false;  // the glyph went past maxPoints
+        // Notes whether the glyph now holds more points than allowed; true when it does.
+        bool Overrun(const PlotChar& glyph);
+    };
+    void ExplainSub(PlotChar& glyph, DrawInfo& info, int depth, Budget& budget);
     // Moves the pen to (x, y), drawing when it is down.
     static void MoveTo(PlotChar& glyph, DrawInfo& info, float x, float y);
     void OctantArc(PlotChar& glyph, DrawInfo& info, int at) const;

@@ -1,8 +1,11 @@
 // Glyph tables from generated fonts, text layout, and the two global libraries.
 #include "font_fixture.h"
 
+#include "fonts/global_font_files.h"
 #include "fonts/plot_font_lib.h"
+#include "fonts/shx_explainer.h"
 
+#include <chrono>
 #include <filesystem>
 
 using corvane_test::ShxCode;
@@ -219,6 +222,7 @@ TEST(GlobalFontLibs, AreEmptyWithoutFontFilesAndLoadFromTheProgramDirectory)
     EXPECT_EQ(single->GetCount(), 0);
     EXPECT_EQ(multi->GetShapesLib().GetCount(), 0);
     EXPECT_EQ(multi->GetBigFontLib().GetCount(), 0);
+    EXPECT_EQ(MissingGlobalFontFiles(), (std::vector<CString>{u"fshz.fnt", u"txt.shx"}));
     EXPECT_EQ(Layout(*single, "A1\xA3\xC1").GetPlNum(), 0);
     EXPECT_EQ(Layout(*multi, "ab \xA4\xA1").GetPlNum(), 0);
 
@@ -229,6 +233,12 @@ TEST(GlobalFontLibs, AreEmptyWithoutFontFilesAndLoadFromTheProgramDirectory)
     EXPECT_EQ(multi->GetShapesLib().GetCount(), 4);
     EXPECT_EQ(multi->GetBigFontLib().GetCount(), 1);
     EXPECT_EQ(Layout(*single, "A").GetPlNum(), 2);
+    EXPECT_TRUE(MissingGlobalFontFiles().empty());
+    // A shapes font without shapes loads no table, and counts as missing.
+    ShxFontDef empty;
+    ASSERT_TRUE(WriteShxFont(corvane_test::ProgramDir() + "txt.shx", empty));
+    loadBoth();
+    EXPECT_EQ(MissingGlobalFontFiles(), std::vector<CString>{u"txt.shx"});
 
     // Loading again without the files empties them (and leaves nothing for later tests).
     for (const char* name : {"fshz.fnt", "txt.shx", "chineset.shx"}) std::filesystem::remove(corvane_test::ProgramDir() + name);
@@ -236,4 +246,29 @@ TEST(GlobalFontLibs, AreEmptyWithoutFontFilesAndLoadFromTheProgramDirectory)
     EXPECT_EQ(single->GetCount(), 0);
     EXPECT_EQ(multi->GetShapesLib().GetCount(), 0);
     EXPECT_EQ(multi->GetBigFontLib().GetCount(), 0);
+}
+
+TEST(PlotFontLib, ASmallFontOfSelfCallingArcsLoadsItsSaneGlyphsInBoundedPoints)
+{
+    // Each hostile glyph draws ten fractional arcs of 15 octants (44 points each), then
+    // calls itself twice: without a point bound 2.6 KB expand into tens of millions of points.
+    ShxFontDef def = AsciiFont();
+    std::string arcs;
+    for (int i = 0; i < 10; ++i) arcs += ShxCode({11, 0, 0, 0, 10, 0x0F});
+    for (int n = 0x80; n < 0x80 + 36; ++n) def.glyphs.push_back({static_cast<uint16_t>(n), arcs + ShxCode({7, n, 7, n}), "x"});
+    std::string bytes = corvane_test::ShxFontBytes(def);
+    ASSERT_GT(bytes.size(), 2500u);
+    ASSERT_LT(bytes.size(), 2700u);
+
+    auto start = std::chrono::steady_clock::now();
+    CTamselFont font;
+    ASSERT_EQ(font_test::LoadBytes(font, bytes), 1);
+    PlotFontLib lib;
+    ASSERT_EQ(lib.Create(font), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+    EXPECT_EQ(lib.GetCount(), 40);
+    ExpectPolylines(*lib.FindPlotChar('b'), {{{0, 0}, {3, 0}, {3, 1}}, {{3, 1}}});
+    ExpectPolylines(*lib.FindPlotChar('|'), {{{0, 0}, {0, 2}}, {{0, 2}}});
+    for (int n = 0x80; n < 0x80 + 36; ++n) EXPECT_EQ(lib.FindPlotChar(static_cast<uint16_t>(n))->GetTolPtNum(), 0) << n;
 }

@@ -166,6 +166,39 @@ TEST(ShxExplainer, SubshapesShareThePenAndStopWhenMissingOrEndless)
     EXPECT_LE(fanned.GetTolPtNum(), 2 * ShxExplainer::MaxStepsPerGlyph);
 }
 
+TEST(ShxExplainer, GlyphsOverTheirPointBoundAreLeftEmpty)
+{
+    // n vectors with the pen down make n + 1 points, and the advance point one more.
+    auto vectors = [](int n) { return std::string(static_cast<size_t>(n), '\x10'); };
+    CTamselFont font;
+    ASSERT_EQ(font_test::Load(font, font_test::ShapesFont({{'A', vectors(ShxExplainer::MaxPointsPerGlyph - 2), "A"},
+                                                           {'B', vectors(ShxExplainer::MaxPointsPerGlyph - 1), "B"},
+                                                           {'C', vectors(8), "C"}})),
+              1);
+    struct Case {
+        uint16_t number;
+        int32_t maxPoints;
+        int32_t points;
+    } cases[] = {
+        {'A', ShxExplainer::MaxPointsPerGlyph, ShxExplainer::MaxPointsPerGlyph},
+        {'B', ShxExplainer::MaxPointsPerGlyph, 0},
+        {'B', ShxExplainer::MaxPointsPerGlyph + 100, 0},  // never above the glyph bound
+        {'C', 10, 10},
+        {'C', 9, 0},
+        {'C', 0, 0},
+    };
+    for (const Case& c : cases) {
+        int length = 0;
+        const char* code = font.Find(c.number, length);
+        ShxExplainer explainer(font);
+        explainer.Attach(code, length, c.number);
+        PlotChar glyph;
+        EXPECT_EQ(explainer.Explain(glyph, c.maxPoints), 1);
+        EXPECT_EQ(glyph.GetTolPtNum(), c.points) << char(c.number) << " within " << c.maxPoints;
+        EXPECT_EQ(glyph.GetPlNum() == 0, c.points == 0);
+    }
+}
+
 TEST(ShxExplainer, RotationsWithDegenerateDirectionsChangeNothing)
 {
     double x = 3;

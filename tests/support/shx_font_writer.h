@@ -1,49 +1,25 @@
-// Writes small vector-font files (shapes, bigfont, unifont) from glyph definitions, so that
+// Writes small vector-font files for tests, through the project's font encoder, so that
 // tests build the fonts they read instead of shipping binary files.
 //
 // Use:
 //   corvane_test::ShxFontDef font;                 // a shapes font named "corvane test"
 //   font.glyphs.push_back({'A', corvane_test::ShxCode({2, 0x14, 1, 0x40})});
 //   corvane_test::WriteShxFont(corvane_test::ProgramDir() + "txt.shx", font);
-// A bigfont (kind Bigfont) takes double-byte numbers, lead byte * 256 + trail byte, e.g.
-// 0xA3C1. Every file starts with a header of the form "Corvane <kind> 1.0" and the bytes
-// 13 10 26, then the index of its kind, the font information (number 0; for a unifont the
-// block after the header) and the definitions, all little-endian. Tests that need damaged
-// files take ShxFontBytes and cut or overwrite the bytes.
+// Tests that need damaged files take ShxFontBytes and cut or overwrite the bytes.
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
+#include "shx_encoder/shx_font_encoder.h"
+
 #include <string>
-#include <vector>
 
 namespace corvane_test {
 
-enum class ShxFontKind { Shapes, Bigfont, Unifont };
+using shx_font::ShxCode;
+using shx_font::ShxFontBytes;
+using shx_font::ShxFontDef;
+using shx_font::ShxFontKind;
+using shx_font::ShxGlyphDef;
 
-struct ShxGlyphDef {
-    uint16_t number = 0;  // the shape number: an ASCII code, or a double-byte code
-    std::string code;     // the byte code; the writer adds the closing 0
-    std::string name;     // written before the byte code with its terminator
-};
-
-struct ShxFontDef {
-    ShxFontKind kind = ShxFontKind::Shapes;
-    std::string name = "corvane test";  // name of the font information
-    uint8_t heightUp = 8;
-    uint8_t heightDown = 2;
-    uint8_t mode = 0;
-    bool withInfo = true;  // false: no font information is written
-    // Escape ranges of a bigfont (first and last lead code).
-    std::vector<std::pair<uint16_t, uint16_t>> ranges = {{0x81, 0xFE}};
-    std::vector<ShxGlyphDef> glyphs;  // in file order
-};
-
-// Byte code from numbers: 0..255 as they are, -128..-1 as signed bytes (for the moves of
-// codes 8, 9, 12 and 13).
-std::string ShxCode(std::initializer_list<int> bytes);
-// The bytes of the font file.
-std::string ShxFontBytes(const ShxFontDef& font);
 // Writes the font file; false when it cannot be written.
 bool WriteShxFont(const std::string& path, const ShxFontDef& font);
 

@@ -1,0 +1,155 @@
+// MakeProgramFonts: converting Hershey glyphs into shape byte code.
+#include "hershey/hershey_to_shx.h"
+
+#include "fonts/plot_font_lib.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace hershey {
+namespace {
+
+constexpr char kPenDown = 1;
+constexpr char kPenUp = 2;
+constexpr char kMove = 8;
+constexpr int32_t kMaxByteMove = 127;
+
+struct Metrics {
+    int32_t baseline = 0;   // Hershey y of the baseline
+    int32_t capHeight = 0;  // font units above the baseline
+    int32_t descender = 0;  // font units below the baseline
+};
+
+// Where a glyph's Hershey coordinates land in font units: x - left + shiftX, baseline - y + shiftY.
+struct Placement {
+    int32_t shiftX = 0;
+    int32_t shiftY = 0;
+};
+
+int32_t Advance(const HersheyGlyph& g) { return g.right - g.left; }
+
+// Appends code-8 moves by (dx, dy) in equal steps that each fit a signed byte, so that a
+// long line drawn in steps stays on its line.
+void AppendMove(std::string& code, int32_t dx, int32_t dy)
+{
+    int32_t longest = std::max(std::abs(dx), std::abs(dy));
+    int32_t steps = (longest + kMaxByteMove - 1) / kMaxByteMove;
+    int32_t doneX = 0;
+    int32_t doneY = 0;
+    for (int32_t k = 1; k <= steps; ++k) {
+        int32_t toX = static_cast<int32_t>(static_cast<int64_t>(dx) * k / steps);
+        int32_t toY = static_cast<int32_t>(static_cast<int64_t>(dy) * k / steps);
+        code += kMove;
+        code += static_cast<char>(static_cast<signed char>(toX - doneX));
+        code += static_cast<char>(static_cast<signed char>(toY - doneY));
+        doneX = toX;
+        doneY = toY;
+    }
+}
+
+// The byte code of one glyph: every stroke pen up to its start, pen down along it; then pen
+// up to the advance on the baseline.
+std::string GlyphCode(const HersheyGlyph& g, const Metrics& m, const Placement& at, int32_t advance)
+{
+    std::string code;
+    int32_t x = 0;
+    int32_t y = 0;
+    auto moveTo = [&](int32_t toX, int32_t toY) {
+        AppendMove(code, toX - x, toY - y);
+        x = toX;
+        y = toY;
+    };
+    for (const auto& stroke : g.strokes) {
+        code += kPenUp;
+        for (size_t i = 0; i < stroke.size(); ++i) {
+            moveTo(stroke[i].x - g.left + at.shiftX, m.baseline - stroke[i].y + at.shiftY);
+            if (i == 0) code += kPenDown;
+        }
+    }
+    code += kPenUp;
+    moveTo(advance, at.shiftY);
+    return code;
+}
+
+// The lowest and highest Hershey y of a glyph's strokes; false when it has none.
+bool VerticalExtent(const HersheyGlyph& g, int32_t& top, int32_t& bottom)
+{
+    if (g.strokes.empty()) return false;
+    top = g.strokes.front().front().y;
+    bottom = top;
+    for (const auto& stroke : g.strokes) {
+        for (const auto& p : stroke) {
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
+        }
+    }
+    return true;
+}
+
+// Measures the baseline and cap height on "H" and the descender on "p".
+bool Measure(const std::vector<HersheyGlyph>& ascii, Metrics& m, std::string& error)
+{
+    int32_t top = 0;
+    int32_t bottom = 0;
+    int32_t pTop = 0;
+    int32_t pBottom = 0;
+    if (!VerticalExtent(ascii['H' - FirstPrintable], top, bottom) ||
+        !VerticalExtent(ascii['p' - FirstPrintable], pTop, pBottom)) {
+        error = "\"H\" or \"p\" draws nothing, so the font's heights cannot be measured";
+        return false;
+    }
+    m.baseline = bottom;
+    m.capHeight = bottom - top;
+    m.descender = pBottom - bottom;
+    if (m.capHeight < 1 || m.capHeight > 255 || m.descender < 0 || m.descender > 255) {
+        error = "the cap height or descender does not fit the font information";
+        return false;
+    }
+    return true;
+}
+
+shx_font::ShxFontDef FontInformation(shx_font::ShxFontKind kind, const std::string& name, const Metrics& m)
+{
+    shx_font::ShxFontDef font;
+    font.kind = kind;
+    font.name = name;
+    font.heightUp = static_cast<uint8_t>(m.capHeight);
+    font.heightDown = static_cast<uint8_t>(m.descender);
+    font.mode = 0;  // horizontal text
+    font.ranges = {{0xA1, 0xFE}};
+    return font;
+}
+
+}  // namespace
+
+bool MakeProgramFonts(const std::string& jhfText, const std::string& name, ProgramFonts& fonts, std::string& error)
+{
+    std::vector<HersheyGlyph> glyphs;
+    if (!ParseJhf(jhfText, glyphs, error)) return false;
+    if (glyphs.size() < static_cast<size_t>(PrintableCount)) {
+        error = "the font has " + std::to_string(glyphs.size()) + " glyphs; printable ASCII needs " +
+                std::to_string(PrintableCount);
+        return false;
+    }
+    glyphs.resize(PrintableCount);
+    Metrics m;
+    if (!Measure(glyphs, m, error)) return false;
+
+    fonts.shapes = FontInformation(shx_font::ShxFontKind::Shapes, name, m);
+    fonts.fullWidth = FontInformation(shx_font::ShxFontKind::Bigfont, name, m);
+    int32_t cell = 0;
+    for (const auto& g : glyphs) cell = std::max(cell, Advance(g));
+    const auto rise = static_cast<int32_t>(PlotFontLib::SingleByteRise);
+    for (int c = FirstPrintable; c <= LastPrintable; ++c) {
+        const HersheyGlyph& g = glyphs[static_cast<size_t>(c - FirstPrintable)];
+        std::string label(1, static_cast<char>(c));
+        fonts.shapes.glyphs.push_back({static_cast<uint16_t>(c), GlyphCode(g, m, {}, Advance(g)), label});
+        auto code = static_cast<uint16_t>(c == ' ' ? PlotFontLib::FullWidthSpace
+                                                   : PlotFontLib::FullWidthFirst + (c - '!'));
+        Placement centred{(cell - Advance(g)) / 2, -rise};
+        fonts.fullWidth.glyphs.push_back({code, GlyphCode(g, m, centred, cell), ""});
+    }
+    return true;
+}
+
+}  // namespace hershey
