@@ -44,6 +44,10 @@ dxfrw_repair(drw_entities.cpp
 dxfrw_repair(drw_entities.cpp
   "alignV = (VAlign)reader->getInt32();"
   "{ int v = reader->getInt32(); alignV = v >= VBaseLine && v <= VTop ? (VAlign)v : VBaseLine; }")
+# A header variable given twice replaces the first, which was never freed.
+dxfrw_repair(drw_header.cpp
+  "        vars[name]=curr;\n        break;\n    case 1:"
+  "        delete vars[name];\n        vars[name]=curr;\n        break;\n    case 1:")
 # A count read from the file only sizes a reservation: a count beyond the bytes left in the
 # file cannot be true, so it reserves nothing (a reservation of gigabytes would abort).
 dxfrw_repair(intern/drw_reserve.h
