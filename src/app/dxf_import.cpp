@@ -421,9 +421,8 @@ void ConvertDxfEntity(const DRW_Entity& entity, PlotShapeList& out, DxfDrawingDa
     if (shape) Emit(shape, entity, out, data);
 }
 
-bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingData& data)
+bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingData& /*filled through adapter*/)
 {
-    (void)data;
     size_t dot = path.rfind('.');
     std::string ext = dot == std::string::npos ? std::string() : path.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });

@@ -91,6 +91,10 @@ TEST(PrintTask, JobsArePlacedAtOneOneAndMeasuredInMillimetres)
         EXPECT_EQ(task->widthMm, c.widthMm) << c.name;
         EXPECT_NE(task->jobRef, 0u) << c.name;
     }
+    // A corner at the end of the 32-bit range moves as far as an offset can go.
+    auto far = LoadTask("far.plt", "IN;PU-3000000000,0;PD0,400;");
+    ASSERT_TRUE(far->IsTaskLoaded());
+    EXPECT_GT(far->GetCutList()->GetArea().xmin, INT32_MIN);
 }
 
 TEST(PrintTask, JobReferencesAreNeverGivenTwice)
