@@ -8,10 +8,17 @@ void dx_iface::addHeader(const DRW_Header* data)
     cData.hasHeader = true;
 }
 
+void dx_iface::addLayer(const DRW_Layer& data)
+{
+    cData.layers.push_back(data);
+    cData.layerColours.emplace(data.name, data.color);
+}
+
 void dx_iface::addBlock(const DRW_Block& data)
 {
     cData.blocks.push_back(std::make_unique<dx_ifaceBlock>(data));
     currentBlock = cData.blocks.back().get();
+    cData.blocksByName[currentBlock->name].push_back(currentBlock);
 }
 
 void dx_iface::addImage(const DRW_Image* data)

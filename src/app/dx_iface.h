@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A block definition with its own entities, in file order; the block owns them.
@@ -43,6 +44,9 @@ struct DxfDrawingData {
     std::vector<std::unique_ptr<dx_ifaceImg>> images;
     // Receives every entity read outside a block definition.
     std::unique_ptr<dx_ifaceBlock> mBlock;
+    // The blocks of each name, in file order, and the colour of the first layer of each name.
+    std::unordered_map<std::string, std::vector<const dx_ifaceBlock*>> blocksByName;
+    std::unordered_map<std::string, int> layerColours;
 
     // The running counts of an import and the blocks being expanded, held to its limits.
     int64_t conversions = 0;
@@ -56,7 +60,7 @@ public:
 
     void addHeader(const DRW_Header* data) override;
     void addLType(const DRW_LType& data) override { cData.lineTypes.push_back(data); }
-    void addLayer(const DRW_Layer& data) override { cData.layers.push_back(data); }
+    void addLayer(const DRW_Layer& data) override;
     void addDimStyle(const DRW_Dimstyle& data) override { cData.dimStyles.push_back(data); }
     void addVport(const DRW_Vport& data) override { cData.VPorts.push_back(data); }
     void addTextStyle(const DRW_Textstyle& data) override { cData.textStyles.push_back(data); }

@@ -337,9 +337,8 @@ int DxfEntityPenIndex(const DRW_Entity& entity, const DxfDrawingData& data)
 {
     int colour = entity.color;
     if (colour == kColourByLayer) {
-        auto layer = std::find_if(data.layers.begin(), data.layers.end(),
-                                  [&](const DRW_Layer& l) { return l.name == entity.layer; });
-        if (layer != data.layers.end()) colour = layer->color;
+        auto layer = data.layerColours.find(entity.layer);
+        if (layer != data.layerColours.end()) colour = layer->second;
     }
     // Pens are 16-bit: a colour beyond that range is held at its end (and then becomes pen 8).
     return std::clamp(colour, static_cast<int>(SHRT_MIN), static_cast<int>(SHRT_MAX));
@@ -367,14 +366,16 @@ void ExpandDxfInsert(const DRW_Insert& insert, PlotShapeList& out, DxfDrawingDat
     if (static_cast<int>(data.expanding.size()) >= DxfImportLimits::kMaxInsertDepth) throw DxfImportFailure();
     const std::string name = insert.name.empty() ? std::string("noname") : insert.name;
     PlotShapeList collected;
-    for (const auto& block : data.blocks) {
-        if (block->name != name) continue;
-        // A block that inserts itself, directly or through others, cannot be expanded.
-        if (std::find(data.expanding.begin(), data.expanding.end(), block.get()) != data.expanding.end())
-            throw DxfImportFailure();
-        data.expanding.push_back(block.get());
-        for (const auto& e : block->ent) ConvertDxfEntity(*e, collected, data);
-        data.expanding.pop_back();
+    auto named = data.blocksByName.find(name);
+    if (named != data.blocksByName.end()) {
+        for (const dx_ifaceBlock* block : named->second) {
+            // A block that inserts itself, directly or through others, cannot be expanded.
+            if (std::find(data.expanding.begin(), data.expanding.end(), block) != data.expanding.end())
+                throw DxfImportFailure();
+            data.expanding.push_back(block);
+            for (const auto& e : block->ent) ConvertDxfEntity(*e, collected, data);
+            data.expanding.pop_back();
+        }
     }
     double dx = insert.basePoint.x * kUnitsPerMm, dy = insert.basePoint.y * kUnitsPerMm;
     if (!FitsFloat(dx) || !FitsFloat(dy)) return;
