@@ -226,6 +226,9 @@ TEST(DxfImport, AsciiAndBinaryFilesGiveIdenticalShapes)
                 for (auto [x, y, b] : {std::tuple{0.0, 0.0, 0.2}, {4.0, 0.0, 0.0}, {4.0, 4.0, 0.0}})
                     w.Text(0, "VERTEX").Text(8, "0").Number(10, x).Number(20, y).Number(30, 0).Number(42, b);
                 w.Text(0, "SEQEND").Text(8, "0");
+                w.Text(0, "SPLINE").Text(8, "0").Number(62, 10).Number(70, 8).Number(71, 3).Number(72, 0).Number(73, 5).Number(74, 0);
+                for (auto [x, y] : {std::pair{0.0, 0.0}, {3.0, 7.0}, {9.0, -2.0}, {12.0, 4.0}, {20.0, 1.0}})
+                    w.Number(10, x).Number(20, y).Number(30, 0);
                 Insert(w, "B", 30, 1, 12);
                 Text(w, "AB", 2.5);
                 MText(w, "A\\PB", 2.5, 5, 4, 4);
@@ -236,7 +239,7 @@ TEST(DxfImport, AsciiAndBinaryFilesGiveIdenticalShapes)
     ASSERT_EQ(ImportBytes(w.Ascii(), ascii, "a.dxf"), 1);
     ASSERT_EQ(ImportBytes(w.Binary(), binary, "b.dxf"), 1);
     auto a = ShapesOf(ascii), b = ShapesOf(binary);
-    ASSERT_EQ(a.size(), 10u);
+    ASSERT_EQ(a.size(), 11u);
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) {
         EXPECT_EQ(a[i]->GetPenIndex(), b[i]->GetPenIndex()) << i;
