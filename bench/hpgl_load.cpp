@@ -8,6 +8,8 @@
 #include "hpgl/hpgl_stream_explainer.h"
 #include "platform/program_directory.h"
 
+#include "work_dir.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -20,18 +22,7 @@
 
 namespace {
 
-// A folder of its own for the job files and the font, removed at exit.
-const std::string& WorkDir()
-{
-    static const std::string dir = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/corvane-bench-XXXXXX";
-        if (!mkdtemp(pattern.data())) std::abort();
-        std::atexit([] { std::filesystem::remove_all(WorkDir()); });
-        return pattern + "/";
-    }();
-    return dir;
-}
+using bench::WorkDir;
 
 void PutU16(std::string& out, uint32_t v)
 {

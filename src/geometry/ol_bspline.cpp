@@ -115,6 +115,27 @@ int OL_BSpline::CreateByCtlPt(const CArray<OL_2dFloatPoint>& pts)
     return 1;
 }
 
+int OL_BSpline::Create(const std::vector<float>& knots, const CArray<OL_2dFloatPoint>& controls,
+                       const CArray<OL_2dFloatPoint>* origins)
+{
+    int k = controls.GetSize();
+    if (k < 4 || knots.size() != static_cast<size_t>(k) + 4) return 0;
+    if (origins && origins->GetSize() != k - 2) return 0;
+    Destroy();
+    n_ = static_cast<uint32_t>(k - 2);
+    controls_.assign(controls.begin(), controls.end());
+    knots_ = knots;
+    if (origins) {
+        origins_.assign(origins->begin(), origins->end());
+        return 1;
+    }
+    origins_.resize(n_);
+    origins_[0] = controls_[0];
+    for (uint32_t i = 1; i + 1 < n_; ++i) origins_[i] = CalOrg(i);
+    origins_[n_ - 1] = controls_.back();
+    return 1;
+}
+
 OL_2dFloatPoint OL_BSpline::CalOrg(unsigned i) const
 {
     if (i >= n_) return {0.0f, 0.0f};
@@ -331,7 +352,8 @@ void OL_BSpline::FlattenSpan(unsigned i, float chordLimit, float lenTol, float a
     }
 }
 
-int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol) const
+int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol,
+                          size_t pointLimit) const
 {
     if (!(lenTol > 0.0f) || !(angTol > 0.0f) || !(angTol < 1.0471975511965976) || xs || ys || n_ < 2) return 0;
     FloatBuffer points(2);
@@ -340,9 +362,12 @@ int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenT
     first[0] = origins_[0].x;
     first[1] = origins_[0].y;
     bool complete = true;
+    // Stays true while the points are within pointLimit.
+    bool withinLimit = true;
     for (unsigned span = 0; span + 1 < n_ && complete; ++span) {
         if (knots_[span + 4] - knots_[span + 3] >= kMinSpan) {
             FlattenSpan(span, kPointChordLimit, lenTol, angTol, [&](const OL_Bezier& piece) {
+                if (points.Count() >= pointLimit) return complete = withinLimit = false;
                 if (!points.Room()) return complete = false;
                 float* p = points.Next();
                 p[0] = piece.P3.x;
@@ -354,6 +379,10 @@ int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenT
     }
     size_t count = points.Count();
     float* pairs = points.Release();
+    if (!withinLimit) {
+        std::free(pairs);
+        return 0;
+    }
     xs = static_cast<float*>(std::malloc(sizeof(float) * std::max<size_t>(count, kFirstCapacity)));
     ys = static_cast<float*>(std::malloc(sizeof(float) * std::max<size_t>(count, kFirstCapacity)));
     if (!xs || !ys) {

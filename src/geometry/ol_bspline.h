@@ -12,6 +12,7 @@
 #include "geometry/float_point.h"
 #include "platform/carray.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +31,11 @@ public:
     // Builds the curve on m >= 4 control points with the clamped uniform knots 0, 0, 0, 0,
     // 1, ..., m - 3 (four times); 0 for fewer points.
     int CreateByCtlPt(const CArray<OL_2dFloatPoint>& pts);
+    // Builds the curve on k >= 4 control points with the given k + 4 knots and k - 2
+    // origins; null origins are computed as CreateByCtlPt does (the end control points and
+    // the curve points at the inner knots). 0 when the sizes do not fit.
+    int Create(const std::vector<float>& knots, const CArray<OL_2dFloatPoint>& controls,
+               const CArray<OL_2dFloatPoint>* origins);
     // Builds the curve through the data points (points closer than 0.1 merged); 0 when
     // fewer than two distinct points remain.
     int Interpolate(const CArray<OL_2dFloatPoint>& data);
@@ -53,8 +59,9 @@ public:
     // Flattens into xs and ys (malloc'ed, the caller frees them; both must be null on entry)
     // with the across tolerance lenTol (> 0) and the ratio tolerance angTol (0 < angTol < π/3);
     // spanEnds, when not null, receives the index of each span's last point. Returns the
-    // number of points, 0 when a precondition fails.
-    int Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol) const;
+    // number of points, 0 when a precondition fails or more than pointLimit points are needed.
+    int Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol,
+                  size_t pointLimit = SIZE_MAX) const;
     // Flattens into records of four floats (x, y, direction in radians unwrapped to within π
     // of the previous one, 0); out must be null on entry and is malloc'ed.
     int Subdivide(float*& out, float lenTol, float angTol) const;

@@ -61,6 +61,45 @@ TEST(BSplineBuild, NeedsFourControlPointsAndClampsItsKnots)
     EXPECT_FLOAT_EQ(after.x, (2 * 18 + 24) / 3.0f);
 }
 
+TEST(BSplineBuild, GivenKnotsAndOriginsBuildTheCurveAsGiven)
+{
+    CArray<OL_2dFloatPoint> controls = Points({{0, 0}, {10, 20}, {20, 20}, {30, 0}, {40, 10}});
+    OL_BSpline uniform, given, withOrigins;
+    ASSERT_EQ(uniform.CreateByCtlPt(controls), 1);
+    ASSERT_EQ(given.Create({0, 0, 0, 0, 1, 2, 2, 2, 2}, controls, nullptr), 1);
+    for (unsigned i = 0; i < uniform.GetOrgNum(); ++i) {
+        EXPECT_EQ(given.GetOrg(i).x, uniform.GetOrg(i).x) << i;
+        EXPECT_EQ(given.GetOrg(i).y, uniform.GetOrg(i).y) << i;
+    }
+    CArray<OL_2dFloatPoint> origins = Points({{0, 0}, {5, 5}, {40, 10}});
+    ASSERT_EQ(withOrigins.Create({0, 0, 0, 0, 1, 2, 2, 2, 2}, controls, &origins), 1);
+    EXPECT_EQ(withOrigins.GetOrg(1).x, 5.0f);
+    // Sizes must be k + 4 knots and k - 2 origins for k >= 4 control points.
+    EXPECT_EQ(given.Create({0, 0, 0, 0, 1, 2, 2, 2}, controls, nullptr), 0);
+    CArray<OL_2dFloatPoint> two = Points({{0, 0}, {1, 1}});
+    EXPECT_EQ(given.Create({0, 0, 0, 0, 1, 2, 2, 2, 2}, controls, &two), 0);
+}
+
+TEST(BSplineFlatten, APointLimitFailsTheFlatteningInsteadOfCuttingIt)
+{
+    OL_BSpline s;
+    ASSERT_EQ(s.CreateByCtlPt(Points({{0, 0}, {100, 200}, {200, 200}, {300, 0}})), 1);
+    float* xs = nullptr;
+    float* ys = nullptr;
+    int all = s.Subdivide(xs, ys, nullptr, 0.5f, 0.1f);
+    ASSERT_GT(all, 3);
+    std::free(xs);
+    std::free(ys);
+    xs = ys = nullptr;
+    EXPECT_EQ(s.Subdivide(xs, ys, nullptr, 0.5f, 0.1f, static_cast<size_t>(all)), all);
+    std::free(xs);
+    std::free(ys);
+    xs = ys = nullptr;
+    EXPECT_EQ(s.Subdivide(xs, ys, nullptr, 0.5f, 0.1f, static_cast<size_t>(all - 1)), 0);
+    EXPECT_EQ(xs, nullptr);
+    EXPECT_EQ(ys, nullptr);
+}
+
 TEST(BSplineBuild, CurvesWithoutTwoSpansHaveNoInnerOrigin)
 {
     // n - 2 is never taken below zero: an empty curve and a one-span curve refuse.

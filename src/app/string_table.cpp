@@ -1,0 +1,26 @@
+// The operator texts of the program: one table from resource number to text.
+#include "app/string_table.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct StringEntry {
+    uint32_t id;
+    const char16_t* text;
+};
+
+// Sorted by number.
+constexpr StringEntry kStrings[] = {
+    {StringId::kFileOpenError, u"文件打开错误!"},
+};
+
+}  // namespace
+
+CString LoadResString(uint32_t id)
+{
+    auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                               [](const StringEntry& e, uint32_t key) { return e.id < key; });
+    return it != std::end(kStrings) && it->id == id ? CString(it->text) : CString();
+}
