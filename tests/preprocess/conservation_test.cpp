@@ -105,7 +105,10 @@ void MakeJob(unsigned seed, Job& job)
         float x = 100.0f * uniform(0, 3000) + 50, y = 100.0f * uniform(0, 600) + 50;
         add({{{x, y}, {x + 100.0f * uniform(1, 20), y + 100.0f * uniform(-5, 5)}}});
     }
-    add({{{50, 50}, {850, 50}, {850, 850}}, {{850, 850}, {50, 850}, {50, 50}}});
+    // Two sub-polylines, the first of which closes an outline with the next two strokes.
+    add({{{0, 0}, {900, 0}, {900, 900}}, {{5050, 5050}, {5150, 5050}}});
+    add({{{900, 900}, {0, 900}}});
+    add({{{0, 900}, {0, 0}}});
     add({});
     add({{{150, 150}}});
     cutRing(Ring(2146435072.0f, 1024.0f, 3072.0f, 256.0f));

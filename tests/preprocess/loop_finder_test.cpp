@@ -117,20 +117,22 @@ TEST(LoopFinderSearch, SmallOutlinesDanglingStrokesAndUnjoinableShapesStayInRest
     DestructionCounts counts;
     PlotShapeList shapes, loops, rest;
     AddSquareStrokes(shapes, counts, 0, 0, 0, 200);  // 5 mm: 25 mm², below 100
-    shapes.AddTail(NewCounted(counts, 10, {{5000, 0}, {5800, 0}}));
+    shapes.AddTail(NewCounted(counts, 10, {{6000, 0}, {6800, 0}}));
+    // Its first sub-polyline and the three strokes after it go round a 50 mm square: a join
+    // would lose the points of its second sub-polyline.
     auto* twoPolylines = new CountedShape(counts, 11);
-    Fill(*twoPolylines, {{{3000, 0}, {3800, 0}}, {{3800, 0}, {3800, 800}}});
+    Fill(*twoPolylines, {{{3000, 0}, {5000, 0}, {5000, 1000}}, {{9050, 50}, {9150, 50}}});
     shapes.AddTail(twoPolylines);
     shapes.AddTail(NewCounted(counts, 12, {{3000, 800}}));
     shapes.AddTail(new CountedShape(counts, 13));
-    // These two close the two-polyline shape's outline: a join would lose its points.
-    shapes.AddTail(NewCounted(counts, 14, {{3800, 800}, {3000, 800}}));
-    shapes.AddTail(NewCounted(counts, 15, {{3000, 800}, {3000, 0}}));
+    shapes.AddTail(NewCounted(counts, 14, {{5000, 1000}, {5000, 2000}}));
+    shapes.AddTail(NewCounted(counts, 15, {{5000, 2000}, {3000, 2000}}));
+    shapes.AddTail(NewCounted(counts, 16, {{3000, 2000}, {3000, 0}}));
     f.LoopFinder(shapes, loops, rest, 0, kTol);
     EXPECT_EQ(loops.Count(), 0);
-    EXPECT_EQ(rest.Count(), 10);
+    EXPECT_EQ(rest.Count(), 11);
     EXPECT_TRUE(counts.byId.empty()) << "nothing deleted";
-    EXPECT_EQ(twoPolylines->GetTolPtNum(), 4);
+    EXPECT_EQ(twoPolylines->GetTolPtNum(), 5);
     EXPECT_EQ(twoPolylines->GetStoredIn(), &rest);
 }
 
