@@ -13,13 +13,13 @@
 // The depth-first search keeps its own stack, so a chain of any length fits.
 #include "preprocess/loop_finder.h"
 
+#include "preprocess/end_point_grid.h"
 #include "preprocess/stroke_ends.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -29,37 +29,7 @@ using stroke_ends::Vertex;
 // A relative direction this close above the negative x axis counts as on it (y < 0.008·|x|).
 constexpr double kBackwardsSlope = 0.008;
 
-// Grid cells of end points: a cell is at least 2·tol wide, so the points within tol of q
-// lie in the 3 × 3 cells around q's cell.
-class EndGrid {
-public:
-    explicit EndGrid(float tol) : cell_(std::max(2.0 * tol, 1.0)) {}
-
-    void Add(const CFloatPoint& q, int index) { cells_[Key(Cell(q.x), Cell(q.y))].push_back(index); }
-    // Calls f(index) for every index filed near q (an index may come twice).
-    template <class F>
-    void Near(const CFloatPoint& q, F f) const
-    {
-        int64_t cx = Cell(q.x), cy = Cell(q.y);
-        for (int64_t dx = -1; dx <= 1; ++dx)
-            for (int64_t dy = -1; dy <= 1; ++dy) {
-                auto it = cells_.find(Key(cx + dx, cy + dy));
-                if (it == cells_.end()) continue;
-                for (int i : it->second) f(i);
-            }
-    }
-
-private:
-    int64_t Cell(double v) const
-    {
-        double c = std::floor(v / cell_);
-        return c > 4e9 ? 4000000000LL : (c < -4e9 ? -4000000000LL : static_cast<int64_t>(c));
-    }
-    static uint64_t Key(int64_t cx, int64_t cy) { return (static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ULL) ^ static_cast<uint64_t>(cy); }
-
-    double cell_;
-    std::unordered_map<uint64_t, std::vector<int>> cells_;
-};
+using EndGrid = EndPointGrid<int>;
 
 // PLOT_SHAPE_SECTION: the strokes waiting for a cluster, in band order (bands of 8000 units
 // from the strokes' xmin by left edge, list order within a band), owned by one list. The

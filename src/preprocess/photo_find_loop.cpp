@@ -75,22 +75,11 @@ CPhotoFindTask::~CPhotoFindTask()
     for (CPhotoPoint* p : points) delete p;
 }
 
-int64_t CPhotoFindTask::Cell(double v) const
-{
-    double c = std::floor(v / cell_);
-    return c > 4e9 ? 4000000000LL : (c < -4e9 ? -4000000000LL : static_cast<int64_t>(c));
-}
-
-uint64_t CPhotoFindTask::CellKey(int64_t cx, int64_t cy) const
-{
-    return (static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ULL) ^ static_cast<uint64_t>(cy);
-}
-
 CPhotoPoint* CPhotoFindTask::NewPoint(const CFloatPoint& p)
 {
     auto* point = new CPhotoPoint(p, nextSequence_++);
     points.Add(point);
-    grid_[CellKey(Cell(p.x), Cell(p.y))].push_back(point);
+    grid_.Add(p, point);
     return point;
 }
 
@@ -108,14 +97,9 @@ void CPhotoFindTask::Link(PlotShape* shape, CPhotoPoint* start, CPhotoPoint* end
 CPhotoPoint* CPhotoFindTask::FindPoint(const CFloatPoint& p) const
 {
     CPhotoPoint* first = nullptr;
-    int64_t cx = Cell(p.x), cy = Cell(p.y);
-    for (int64_t dx = -1; dx <= 1; ++dx)
-        for (int64_t dy = -1; dy <= 1; ++dy) {
-            auto it = grid_.find(CellKey(cx + dx, cy + dy));
-            if (it == grid_.end()) continue;
-            for (CPhotoPoint* q : it->second)
-                if (Matches(q->position, p, tol_) && (!first || q->sequence < first->sequence)) first = q;
-        }
+    grid_.Near(p, [&](CPhotoPoint* q) {
+        if (Matches(q->position, p, tol_) && (!first || q->sequence < first->sequence)) first = q;
+    });
     return first;
 }
 
@@ -147,8 +131,7 @@ int CPhotoFindTask::TryAddShape(PlotShape* shape)
 int CPhotoFindTask::RemovePoint(CPhotoPoint* p)
 {
     if (!RemoveFirst(points, p)) return 0;
-    auto it = grid_.find(CellKey(Cell(p->position.x), Cell(p->position.y)));
-    if (it != grid_.end()) it->second.erase(std::remove(it->second.begin(), it->second.end(), p), it->second.end());
+    grid_.Remove(p->position, p);
     delete p;
     return 1;
 }

@@ -16,10 +16,9 @@
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
 #include "platform/carray.h"
+#include "preprocess/end_point_grid.h"
 
 #include <cstdint>
-#include <unordered_map>
-#include <vector>
 
 class CPhotoBorder;
 
@@ -94,14 +93,11 @@ private:
     // Adds a border for the shape between the given points (new ones where null).
     void Link(PlotShape* shape, CPhotoPoint* start, CPhotoPoint* end);
     CPhotoPoint* NewPoint(const CFloatPoint& p);
-    // Grid cell keys of the points, so FindPoint looks at the points near p only.
-    uint64_t CellKey(int64_t cx, int64_t cy) const;
-    int64_t Cell(double v) const;
-    std::unordered_map<uint64_t, std::vector<CPhotoPoint*>> grid_;
-    uint64_t nextSequence_ = 0;
-    // The matching tolerance and the grid's cell size, plotter units, fixed at creation.
+    // The matching tolerance, plotter units, fixed at creation.
     float tol_ = PlotShape::GetError();
-    double cell_ = tol_ * 2.0 > 1.0 ? tol_ * 2.0 : 1.0;
+    // The points by position, so FindPoint looks at the points near p only.
+    EndPointGrid<CPhotoPoint*> grid_{tol_};
+    uint64_t nextSequence_ = 0;
 };
 
 class CPhotoFindLoop {

@@ -2,6 +2,7 @@
 #include "preprocess/loop_finder.h"
 
 #include "plotmodel/shape_fixtures.h"
+#include "loop_stroke_fixtures.h"
 #include "preprocess/plot_loop.h"
 
 #include <gtest/gtest.h>
@@ -14,18 +15,6 @@ namespace {
 using namespace plot_fixtures;
 
 constexpr float kTol = 6.0f;
-
-Polyline Square(float x, float y, float side) { return {{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}, {x, y}}; }
-
-// The four sides of a square as separate strokes, shuffled and partly reversed.
-void AddSquareStrokes(PlotShapeList& list, DestructionCounts& counts, int firstId, float x, float y, float side)
-{
-    Polyline c = Square(x, y, side);
-    list.AddTail(NewCounted(counts, firstId, {c[2], c[1]}));
-    list.AddTail(NewCounted(counts, firstId + 1, {c[3], c[4]}));
-    list.AddTail(NewCounted(counts, firstId + 2, {c[0], c[1]}));
-    list.AddTail(NewCounted(counts, firstId + 3, {c[3], c[2]}));
-}
 
 TEST(LoopFinderOrientation, VectorComparisonIsOneConsistentOrder)
 {

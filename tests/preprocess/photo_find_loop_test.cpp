@@ -2,6 +2,7 @@
 #include "preprocess/photo_find_loop.h"
 
 #include "plotmodel/shape_fixtures.h"
+#include "loop_stroke_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +11,6 @@
 namespace {
 
 using namespace plot_fixtures;
-
-Polyline Square(float x, float y, float side) { return {{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}, {x, y}}; }
-
-void AddSquareStrokes(PlotShapeList& list, DestructionCounts& counts, int firstId, float x, float y, float side)
-{
-    Polyline c = Square(x, y, side);
-    list.AddTail(NewCounted(counts, firstId, {c[2], c[1]}));
-    list.AddTail(NewCounted(counts, firstId + 1, {c[3], c[4]}));
-    list.AddTail(NewCounted(counts, firstId + 2, {c[0], c[1]}));
-    list.AddTail(NewCounted(counts, firstId + 3, {c[3], c[2]}));
-}
 
 class PhotoFindLoopTest : public ::testing::Test {
 protected:
