@@ -67,6 +67,29 @@ TEST_F(PhotoFindLoopTest, TasksTakeTouchingOpenShapesOnly)
     EXPECT_EQ(empty.TryAddShape(far.get()), 1);
 }
 
+TEST_F(PhotoFindLoopTest, AWalkThatMissesBordersIsNotOneLoop)
+{
+    // Two separate rings in one task: every point has two borders, yet the walk from the
+    // first border goes round one ring only.
+    auto ring = [](CPhotoFindTask& task, float x) {
+        task.TryAddShape(NewShape({{x, 0}, {x + 800, 0}, {x + 800, 800}}));
+        task.TryAddShape(NewShape({{x + 800, 800}, {x, 800}, {x, 0}}));
+    };
+    CPhotoFindTask task, other;
+    ring(task, 0);
+    ring(other, 5000);
+    for (CPhotoPoint* p : other.points) task.points.Add(p);
+    for (CPhotoBorder* b : other.borders) task.borders.Add(b);
+    other.points.RemoveAll();
+    other.borders.RemoveAll();
+    ASSERT_EQ(task.IsOneLoop(), 1);
+    CPhotoFindLoop engine;
+    EXPECT_EQ(engine.GetLoop(&task), 0);
+    engine.RecognizeLoop(&task);
+    EXPECT_EQ(engine.Loops().Count(), 0);
+    EXPECT_EQ(engine.Lines().Count(), 4);
+}
+
 TEST_F(PhotoFindLoopTest, JoinsStrokesIntoLoopsAndSendsTheRestToLines)
 {
     DestructionCounts counts;
