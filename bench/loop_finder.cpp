@@ -112,7 +112,7 @@ BENCHMARK(BM_LoopFinder)
     ->ArgNames({"sheet", "strokes", "sequence"})
     ->ArgsProduct({{kSpread, kOneBand, kLattice}, {1000, 10000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
-BENCHMARK(BM_Order)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+    ->Iterations(10);
+BENCHMARK(BM_Order)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 BENCHMARK_MAIN();
