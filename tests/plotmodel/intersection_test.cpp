@@ -84,7 +84,7 @@ TEST(Compare, OrdersPositionsAlongThePolyline)
     PtOnPolyline onSeg2(CFloatPoint(50, 100), 2, square.get()), vertex1(CFloatPoint(100, 0), 1, square.get());
     PtOnPolyline elsewhere(CFloatPoint(50, 0), 0, other.get()), pastEnd(CFloatPoint(0, 0), 5, square.get());
     PtOnPolyline upSeg1(CFloatPoint(100, 20), 1, square.get()), higherSeg1(CFloatPoint(100, 70), 1, square.get());
-    PtOnPolyline leftSeg2(CFloatPoint(20, 100), 2, square.get());
+    PtOnPolyline leftSeg2(CFloatPoint(20, 100), 2, square.get()), noShape(CFloatPoint(50, 0), 0);
     struct Case {
         const char* name;
         PtOnPolyline& a;
@@ -93,6 +93,7 @@ TEST(Compare, OrdersPositionsAlongThePolyline)
     } cases[] = {
         {"itself", onSeg0, onSeg0, 0},
         {"other shape", onSeg0, elsewhere, -2},
+        {"no shape", noShape, noShape, -2},
         {"index past the end", onSeg0, pastEnd, -2},
         {"two segments on", onSeg0, onSeg2, 1},
         // Unsigned indices would wrap at b = 0 and read index 2 as coming first.

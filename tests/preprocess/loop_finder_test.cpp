@@ -142,6 +142,25 @@ TEST(LoopFinderSearch, ALongZigZagOutlineIsFoundWithoutDeepRecursion)
     EXPECT_EQ(loops.HeadShape()->GetTolPtNum(), kTeeth + 4);
 }
 
+TEST(LoopFinderSearch, EmptyInputsGiveEmptyResults)
+{
+    CLoopFinder f;
+    PlotShapeList shapes, loops, rest, out;
+    OL_List groups;
+    PlotShape notAFrame;
+    PlotShape* frame = &notAFrame;
+    f.LoopGet(shapes, loops, kTol);
+    f.BreakAtAngle(shapes, 20);
+    f.LoopFinder(shapes, loops, rest, 0, kTol);
+    f.CurveClusterFind(shapes, out, kTol);
+    EXPECT_EQ(f.FileAllLargeLoops(loops, groups, frame), 0);
+    EXPECT_EQ(frame, nullptr);
+    EXPECT_EQ(loops.Count() + rest.Count() + out.Count() + groups.Count(), 0);
+    shapes.AddTail(new PlotShape);
+    f.BreakAtAngle(shapes, 20);
+    EXPECT_EQ(shapes.Count(), 0) << "an empty shape has no pieces";
+}
+
 TEST(CurveClusterFind, JoinsStrokesMeetingEndToEndAndMovesEverything)
 {
     CLoopFinder f;

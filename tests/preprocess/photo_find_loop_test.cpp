@@ -159,6 +159,17 @@ TEST_F(PhotoFindLoopTest, CoordinatesNearTheEndOfTheRangeEndInFewStrips)
     EXPECT_EQ(engine.Lines().Count(), 0);
 }
 
+TEST_F(PhotoFindLoopTest, NoSourceOrAnEmptyOneGivesNothing)
+{
+    CPhotoFindLoop none;
+    none.Recognize();
+    EXPECT_EQ(none.Loops().Count() + none.Lines().Count(), 0);
+    PlotShapeList empty;
+    CPhotoFindLoop engine(&empty);
+    engine.Recognize();
+    EXPECT_EQ(engine.Loops().Count() + engine.Lines().Count(), 0);
+}
+
 TEST_F(PhotoFindLoopTest, APatternCopiesItsValuesNotItsList)
 {
     CPhotoPattern a;
