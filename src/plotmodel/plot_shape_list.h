@@ -73,6 +73,11 @@ public:
     void GetXMinSideMarshalEx(PlotShapeList& list, int32_t x);
     void GetYMinSideMarshal(PlotShapeList& list, int32_t y);
     void GetYMaxSideMarshal(PlotShapeList& list, int32_t y);
+    // Path-length order: the loop-closing engine splits the list into loops and other lines
+    // (appended back in that order), then strips of 8000 units by right edge, serpentine
+    // rows as OrderByArea places them, nearest start first in a row. pos starts at (0, 0)
+    // and ends at the last shape's end. Defined with the loop-closing engine.
+    void Order(CFloatPoint& pos);
     // The shape whose start lies nearest p (larger of |dx|, |dy|; the first on ties), or null.
     PlotShape* GetClosestEndPtOfCrv(CFloatPoint p, int& fromStart) const;
     // Breaks the shapes at vertices sharper than 30 degrees and orders the pieces in rows of

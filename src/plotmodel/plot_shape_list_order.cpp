@@ -6,6 +6,8 @@
 // shapes that fall into the same row, and uses the shapes' cached bounds.
 #include "plotmodel/plot_shape_list.h"
 
+#include "plotmodel/strip_rows.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -23,12 +25,7 @@ constexpr double kVerticalRatio = 0.1;
 constexpr float kClosedTolerance = 0.5f;
 constexpr float kJoinTolerance = 1.0f;
 
-// The smallest k >= 1 with k × band >= v.
-int64_t FirstBandAtOrAbove(int64_t v, int64_t band)
-{
-    int64_t k = v > 0 ? (v + band - 1) / band : 0;
-    return std::max<int64_t>(k, 1);
-}
+using strip_rows::FirstBandAtOrAbove;
 
 // The next k >= from of the given parity (1 odd, 0 even).
 int64_t WithParity(int64_t k, int parity) { return (k % 2 == parity) ? k : k + 1; }

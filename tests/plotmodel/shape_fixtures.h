@@ -5,6 +5,7 @@
 #include "plotmodel/plot_shape_list.h"
 
 #include <initializer_list>
+#include <map>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -70,6 +71,40 @@ inline std::vector<PlotShape*> Shapes(const PlotShapeList& list)
     std::vector<PlotShape*> out;
     for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) out.push_back(s);
     return out;
+}
+
+}  // namespace plot_fixtures
+
+namespace plot_fixtures {
+
+// Destructions per shape id, filled by CountedShape.
+struct DestructionCounts {
+    std::map<int, int> byId;
+    int Of(int id) const
+    {
+        auto it = byId.find(id);
+        return it == byId.end() ? 0 : it->second;
+    }
+};
+
+// A shape that counts its destructions per id, to check who deletes what.
+class CountedShape : public PlotShape {
+public:
+    CountedShape(DestructionCounts& counts, int id) : counts_(counts), id_(id) {}
+    ~CountedShape() override { ++counts_.byId[id_]; }
+    int Id() const { return id_; }
+
+private:
+    DestructionCounts& counts_;
+    int id_;
+};
+
+// A new counted shape of one sub-polyline, with its bounds.
+inline CountedShape* NewCounted(DestructionCounts& counts, int id, const Polyline& points)
+{
+    auto* s = new CountedShape(counts, id);
+    Fill(*s, {points});
+    return s;
 }
 
 }  // namespace plot_fixtures

@@ -1,0 +1,13 @@
+// CWnd: the window stand-in that receives a window's command messages, as a posted-message target.
+#pragma once
+
+#include "platform/posted_message.h"
+
+// A menu or control command; wParam carries the command id.
+inline constexpr UINT WM_COMMAND = 0x0111;
+
+// A window as the libraries see it: something commands are posted to. The views derive from it.
+class CWnd : public CMessageTarget {
+public:
+    using CMessageTarget::CMessageTarget;
+};

@@ -1,0 +1,156 @@
+// CLoopFinder: orientation of loops and strokes, taking closed shapes, breaking at corners,
+// and joining stroke clusters.
+#include "preprocess/loop_finder.h"
+
+#include "preprocess/stroke_ends.h"
+
+#include <cmath>
+
+namespace {
+
+// Vertices this close to the leftmost vertex in both axes are passed over when LoopDirection
+// looks for its neighbours, plotter units.
+constexpr double kNeighbourSkip = 1.5;
+constexpr double kPi = 3.1415926;
+
+// The direction class of a vector: 0 negative x axis or zero, 1 lower half, 2 positive x
+// axis, 3 upper half.
+int DirectionClass(const CFloatPoint& v)
+{
+    if (v.y > 0) return 3;
+    if (v.y < 0) return 1;
+    return v.x > 0 ? 2 : 0;
+}
+
+// The nearest vertex of p (n points) from b in steps of step (±1), cyclically, that lies
+// further than kNeighbourSkip from b in some axis; failing that in one round, the nearest
+// vertex that differs from b. False when every vertex equals b.
+bool NeighbourOf(const float* p, int32_t n, int32_t b, int32_t step, CFloatPoint& out)
+{
+    const CFloatPoint at = stroke_ends::Vertex(p, b);
+    int32_t differing = -1;
+    for (int32_t k = 1; k < n; ++k) {
+        int32_t i = ((b + step * k) % n + n) % n;
+        CFloatPoint q = stroke_ends::Vertex(p, i);
+        if (std::fabs(q.x - at.x) > kNeighbourSkip || std::fabs(q.y - at.y) > kNeighbourSkip) {
+            out = q;
+            return true;
+        }
+        if (differing < 0 && !(q == at)) differing = i;
+    }
+    // Every vertex lies within the skip distance: one round is enough to know it, and the
+    // nearest differing vertex gives the direction instead of walking on for ever.
+    if (differing < 0) return false;
+    out = stroke_ends::Vertex(p, differing);
+    return true;
+}
+
+}  // namespace
+
+int CLoopFinder::VectorComp_N180P180(const CFloatPoint& a, const CFloatPoint& b)
+{
+    int ca = DirectionClass(a), cb = DirectionClass(b);
+    if (ca != cb) return ca > cb ? 1 : -1;
+    if (ca == 0 || ca == 2) return 0;
+    // Within one open half-plane the angle grows as x / y falls, that is counter-clockwise.
+    double cross = b.x * a.y - b.y * a.x;
+    return cross > 0 ? 1 : (cross < 0 ? -1 : 0);
+}
+
+int CLoopFinder::LoopDirection(PlotShape* shape)
+{
+    if (!shape) return -1;
+    shape->DeleteRepeatPoint();
+    int32_t n = 0;
+    const float* p = shape->GetPl(0, n);
+    if (!p || n <= 0) return -1;
+    if (n <= 3) return 0;
+    int32_t b = stroke_ends::LeftmostVertex(p, n);
+    CFloatPoint before, after;
+    if (!NeighbourOf(p, n, b, -1, before) || !NeighbourOf(p, n, b, 1, after)) return 0;
+    CFloatPoint at = stroke_ends::Vertex(p, b);
+    return VectorComp_N180P180(before - at, after - at) > 0 ? 1 : 0;
+}
+
+int CLoopFinder::CalLoopDirection(PlotShape* stroke)
+{
+    if (!stroke) return -1;
+    int32_t n = 0;
+    const float* p = stroke->GetPl(0, n);
+    if (!p || n <= 0) return -1;
+    int32_t b = stroke_ends::LeftmostVertex(p, n);
+    if (n == 1 || b == 0) return 2;
+    if (b == n - 1) return 3;
+    CFloatPoint at = stroke_ends::Vertex(p, b);
+    return VectorComp_N180P180(stroke_ends::Vertex(p, b - 1) - at, stroke_ends::Vertex(p, b + 1) - at) > 0 ? 1 : 0;
+}
+
+void CLoopFinder::LoopGet(PlotShapeList& shapes, PlotShapeList& loops, float tol)
+{
+    for (PlotShape* s = shapes.HeadShape(); s;) {
+        PlotShape* next = shapes.ShapeAfter(s);
+        // A loop is one closed sub-polyline: the ends of several would not close an outline.
+        if (s->GetPlNum() == 1 && s->IsClose(tol)) {
+            CArea box = s->CalArea();
+            if (box.Width() != 0 && box.Height() != 0) {
+                s->DeleteRepeatPoint();
+                if (s->GetTolPtNum() > 3) {
+                    if (LoopDirection(s) == 1) s->Reverse();
+                    s->GoOut();
+                    loops.AddTail(s);
+                }
+            }
+        }
+        s = next;
+    }
+}
+
+void CLoopFinder::BreakAtAngle(PlotShapeList& shapes, float degrees)
+{
+    float tanTol = std::tan(static_cast<float>(degrees * kPi / 180.0));
+    PlotShapeList pieces;
+    for (PlotShape* s = shapes.HeadShape(); s; s = shapes.ShapeAfter(s)) s->BreakAt(pieces, tanTol);
+    shapes.Clear();
+    shapes.Append(&pieces);
+}
+
+int CLoopFinder::CloseCrvFind(PlotShape& chain, PlotShapeList& strokes, float tol)
+{
+    int joined = 0;
+    while (chain.GetPlNum() == 1 && !chain.Start().IsCloseTo(chain.End(), tol)) {
+        const CFloatPoint end = chain.End();
+        PlotShape* found = nullptr;
+        for (PlotShape* s = strokes.HeadShape(); s && !found; s = strokes.ShapeAfter(s))
+            if (stroke_ends::CanJoin(*s) && (s->Start().IsCloseTo(end, tol) || s->End().IsCloseTo(end, tol))) found = s;
+        if (!found) break;
+        PlotShape piece;
+        piece = *found;
+        if (!piece.Start().IsCloseTo(end, tol)) piece.Reverse();
+        if (!chain.AddAtLast(piece)) break;
+        delete found;
+        ++joined;
+    }
+    return joined;
+}
+
+void CLoopFinder::CurveClusterFind(PlotShapeList& shapes, PlotShapeList& out, float tol)
+{
+    // Shapes that cannot be joined (several sub-polylines, fewer than 2 points) and closed
+    // strokes move over untouched; only the open strokes are chained.
+    PlotShapeList open;
+    while (PlotShape* s = shapes.HeadShape()) {
+        s->GoOut();
+        bool closed = s->Start().IsCloseTo(s->End(), tol);
+        (stroke_ends::CanJoin(*s) && !closed ? open : out).AddTail(s);
+    }
+    while (PlotShape* s = open.HeadShape()) {
+        s->GoOut();
+        // Forward from the end, then backward from the start, keeping the stroke's direction.
+        CloseCrvFind(*s, open, tol);
+        s->Reverse();
+        CloseCrvFind(*s, open, tol);
+        s->Reverse();
+        s->CalArea();
+        out.AddTail(s);
+    }
+}

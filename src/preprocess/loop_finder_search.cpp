@@ -1,0 +1,389 @@
+// CLoopFinder::LoopFinder: chains open strokes end to end into closed loops.
+//
+// Method: the strokes are put into vertical bands of 8000 units from the leftmost stroke.
+// Clusters of strokes connected end to end (within tol per axis) are taken band by band from
+// the left; the strokes touching a free end come from a grid of end points, in band order,
+// which finds what a scan of the bands would without visiting every stroke. In a cluster the loop search starts at the leftmost stroke and extends a chain
+// depth first, at each free end trying the touching strokes in the order of their turn
+// (sharpest turn to the right first), until the chain's free end comes back to its start.
+// A closed chain of at least 100 mm² becomes one new shape; its strokes are deleted.
+// Strokes that lead nowhere are set aside until the next loop is found; three failed
+// searches in a row end the cluster, whose strokes go to rest. Coordinates are plotter units,
+// band arithmetic is 64-bit so coordinates near the ends of the 32-bit range stay ordered.
+// The depth-first search keeps its own stack, so a chain of any length fits.
+#include "preprocess/loop_finder.h"
+
+#include "preprocess/end_point_grid.h"
+#include "preprocess/stroke_ends.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using stroke_ends::Vertex;
+
+// A relative direction this close above the negative x axis counts as on it (y < 0.008·|x|).
+constexpr double kBackwardsSlope = 0.008;
+
+using EndGrid = EndPointGrid<int>;
+
+// PLOT_SHAPE_SECTION: the strokes waiting for a cluster, in band order (bands of 8000 units
+// from the strokes' xmin by left edge, list order within a band), owned by one list. The
+// band scan of a cluster's free end visits strokes in this order; the end-point grid finds
+// the same strokes without visiting the others.
+struct PLOT_SHAPE_SECTION {
+    int64_t bandWidth = CLoopFinder::kBandWidth;
+    int64_t bandCount = 1;
+    // Index of the first stroke not yet taken (the head of the current band).
+    size_t current = 0;
+    PlotShapeList owner;
+    std::vector<PlotShape*> strokes;
+    std::vector<bool> taken;
+    EndGrid ends;
+
+    explicit PLOT_SHAPE_SECTION(float tol) : ends(tol) {}
+
+    // Files the strokes into bands; a stroke goes to band (xmin − list xmin) / 8000, one
+    // lower when its xmin lies on a band border, at most the last band. 64-bit throughout.
+    void Fill(PlotShapeList& from)
+    {
+        CArea bounds = from.CalArea(0);
+        int64_t width = static_cast<int64_t>(bounds.xmax) - bounds.xmin;
+        bandCount = std::max<int64_t>(width / bandWidth + 1 + (width % bandWidth != 0 ? 1 : 0), 1);
+        std::vector<std::pair<int64_t, PlotShape*>> byBand;
+        for (PlotShape* s = from.HeadShape(); s; s = from.ShapeAfter(s)) {
+            int32_t xmin = s->GetArea().xmin;
+            int64_t band = (static_cast<int64_t>(xmin) - bounds.xmin) / bandWidth;
+            if (band > 0 && xmin % bandWidth == 0) --band;
+            byBand.push_back({std::min(band, bandCount - 1), s});
+        }
+        std::stable_sort(byBand.begin(), byBand.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [band, s] : byBand) {
+            s->GoOut();
+            owner.AddTail(s);
+            strokes.push_back(s);
+            ends.Add(s->Start(), static_cast<int>(strokes.size()) - 1);
+            ends.Add(s->End(), static_cast<int>(strokes.size()) - 1);
+        }
+        taken.assign(strokes.size(), false);
+    }
+};
+
+// A stroke of the cluster being searched and what the search knows of it.
+struct Stroke {
+    PlotShape* shape;
+    CFloatPoint start, end;
+    double minX;
+    // Slope of the steepest segment at the leftmost vertex (infinite for a vertical one).
+    double steepness;
+    bool aside = false;
+    bool used = false;
+    bool inChain = false;
+};
+
+// One link of the chain: a stroke and whether it runs reversed.
+struct Link {
+    int stroke;
+    bool reversed;
+};
+
+// The cluster being searched: its strokes (owned by a list while they wait) and an index of
+// their end points by grid cell, so the strokes touching a point are found without a scan.
+class Cluster {
+public:
+    explicit Cluster(float tol) : tol_(tol), grid_(tol) {}
+
+    PlotShapeList& Owner() { return owner_; }
+    std::vector<Stroke>& Strokes() { return strokes_; }
+
+    void Add(PlotShape* s)
+    {
+        s->GoOut();
+        owner_.AddTail(s);
+        int32_t n = 0;
+        const float* p = s->GetPl(0, n);
+        int32_t left = stroke_ends::LeftmostVertex(p, n);
+        double steep = 0.0;
+        for (int32_t k : {left - 1, left + 1}) {
+            if (k < 0 || k >= n) continue;
+            CFloatPoint d = Vertex(p, k) - Vertex(p, left);
+            steep = std::max(steep, d.x == 0 ? std::numeric_limits<double>::infinity() : std::fabs(d.y / d.x));
+        }
+        strokes_.push_back({s, Vertex(p, 0), Vertex(p, n - 1), p[2 * left], steep});
+        int index = static_cast<int>(strokes_.size()) - 1;
+        grid_.Add(strokes_.back().start, index);
+        grid_.Add(strokes_.back().end, index);
+    }
+
+    // The free strokes (not used, not aside, not in the chain) with an end within tol of q.
+    void Touching(const CFloatPoint& q, std::vector<int>& out) const
+    {
+        out.clear();
+        grid_.Near(q, [&](int i) {
+            const Stroke& s = strokes_[static_cast<size_t>(i)];
+            if (s.used || s.aside || s.inChain) return;
+            if (s.start.IsCloseTo(q, tol_) || s.end.IsCloseTo(q, tol_)) out.push_back(i);
+        });
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+
+private:
+    float tol_;
+    PlotShapeList owner_;
+    std::vector<Stroke> strokes_;
+    EndGrid grid_;
+};
+
+class LoopSearch {
+public:
+    LoopSearch(CLoopFinder& finder, Cluster& cluster, float tol) : finder_(finder), cluster_(cluster), tol_(tol) {}
+
+    // Searches one loop: the new loop shape (or the closed stroke itself, taken out of the
+    // cluster), or null when none was found.
+    PlotShape* Find();
+
+private:
+    Stroke& At(int i) { return cluster_.Strokes()[static_cast<size_t>(i)]; }
+    CFloatPoint StartOf(const Link& l) { return l.reversed ? At(l.stroke).end : At(l.stroke).start; }
+    CFloatPoint EndOf(const Link& l) { return l.reversed ? At(l.stroke).start : At(l.stroke).end; }
+    // The direction in which the stroke leaves its start / arrives at its end, as linked.
+    CFloatPoint Leaving(const Link& l);
+    CFloatPoint Arriving(const Link& l);
+    // The link of stroke i leaving point q (reversed when its end is the one at q).
+    Link LinkAt(int i, const CFloatPoint& q) { return {i, !At(i).start.IsCloseTo(q, tol_)}; }
+    // The free strokes at q as links, ordered by the angle of their leaving direction taken
+    // relative to reference (no reference: absolute).
+    std::vector<Link> Candidates(const CFloatPoint& q, const CFloatPoint* reference);
+    // Extends chain_ depth first until it closes; false when every way leads nowhere.
+    bool Extend();
+    // Joins the chain into one new shape: null (strokes set aside) when the join is refused
+    // or the outline is below the minimum area.
+    PlotShape* Connect();
+
+    CLoopFinder& finder_;
+    Cluster& cluster_;
+    float tol_;
+    std::vector<Link> chain_;
+    std::vector<int> touching_;
+};
+
+CFloatPoint LoopSearch::Leaving(const Link& l)
+{
+    int32_t n = 0;
+    const float* p = At(l.stroke).shape->GetPl(0, n);
+    return l.reversed ? Vertex(p, n - 2) - Vertex(p, n - 1) : Vertex(p, 1) - Vertex(p, 0);
+}
+
+CFloatPoint LoopSearch::Arriving(const Link& l)
+{
+    int32_t n = 0;
+    const float* p = At(l.stroke).shape->GetPl(0, n);
+    return l.reversed ? Vertex(p, 0) - Vertex(p, 1) : Vertex(p, n - 1) - Vertex(p, n - 2);
+}
+
+std::vector<Link> LoopSearch::Candidates(const CFloatPoint& q, const CFloatPoint* reference)
+{
+    cluster_.Touching(q, touching_);
+    struct Ordered {
+        Link link;
+        CFloatPoint direction;
+    };
+    std::vector<Ordered> ordered;
+    for (int i : touching_) {
+        Link l = LinkAt(i, q);
+        CFloatPoint d = Leaving(l);
+        if (reference) {
+            d = d / *reference;
+            if (d.x < 0 && d.y > 0 && d.y < kBackwardsSlope * std::fabs(d.x)) d.y = 0;
+        }
+        ordered.push_back({l, d});
+    }
+    std::stable_sort(ordered.begin(), ordered.end(), [](const Ordered& a, const Ordered& b) {
+        return CLoopFinder::VectorComp_N180P180(a.direction, b.direction) < 0;
+    });
+    std::vector<Link> out;
+    for (const Ordered& o : ordered) out.push_back(o.link);
+    return out;
+}
+
+bool LoopSearch::Extend()
+{
+    const CFloatPoint start = StartOf(chain_.front());
+    struct Level {
+        std::vector<Link> candidates;
+        size_t next = 0;
+    };
+    std::vector<Level> levels;
+    CFloatPoint incoming = Arriving(chain_.back());
+    levels.push_back({Candidates(EndOf(chain_.back()), &incoming)});
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next >= level.candidates.size()) {
+            // Every way on from here failed: the stroke that led here leads nowhere.
+            levels.pop_back();
+            Stroke& last = At(chain_.back().stroke);
+            last.inChain = false;
+            last.aside = true;
+            chain_.pop_back();
+            continue;
+        }
+        Link l = level.candidates[level.next++];
+        Stroke& s = At(l.stroke);
+        if (s.aside || s.inChain || s.used) continue;
+        s.inChain = true;
+        chain_.push_back(l);
+        if (EndOf(l).IsCloseTo(start, tol_)) return true;
+        incoming = Arriving(l);
+        levels.push_back({Candidates(EndOf(l), &incoming)});
+    }
+    return false;
+}
+
+PlotShape* LoopSearch::Connect()
+{
+    auto* loop = new PlotShape;
+    *loop = *At(chain_.front().stroke).shape;
+    if (chain_.front().reversed) loop->Reverse();
+    bool joined = true;
+    for (size_t k = 1; k < chain_.size() && joined; ++k) {
+        PlotShape piece;
+        piece = *At(chain_[k].stroke).shape;
+        if (chain_[k].reversed) piece.Reverse();
+        joined = loop->AddAtLast(piece) != 0;
+    }
+    // A refused join is no loop: the strokes stay as they are.
+    if (!joined || loop->CalArea().Area() < CLoopFinder::kMinLoopAreaMm2) {
+        delete loop;
+        for (const Link& l : chain_) {
+            At(l.stroke).inChain = false;
+            At(l.stroke).aside = true;
+        }
+        return nullptr;
+    }
+    for (const Link& l : chain_) {
+        Stroke& s = At(l.stroke);
+        s.used = true;
+        s.inChain = false;
+        delete s.shape;
+        s.shape = nullptr;
+    }
+    if (finder_.LoopDirection(loop) == 1) loop->Reverse();
+    return loop;
+}
+
+PlotShape* LoopSearch::Find()
+{
+    chain_.clear();
+    int first = -1;
+    for (int i = 0; i < static_cast<int>(cluster_.Strokes().size()); ++i) {
+        const Stroke& s = At(i);
+        if (s.used || s.aside) continue;
+        if (first < 0 || s.minX < At(first).minX || (s.minX == At(first).minX && s.steepness > At(first).steepness))
+            first = i;
+    }
+    if (first < 0) return nullptr;
+    Stroke& s = At(first);
+    if (s.shape->IsClose(tol_)) {
+        s.used = true;
+        PlotShape* loop = s.shape;
+        s.shape = nullptr;
+        loop->GoOut();
+        if (finder_.LoopDirection(loop) == 1) loop->Reverse();
+        return loop;
+    }
+    int direction = finder_.CalLoopDirection(s.shape);
+    if (direction == 0 || direction == 1) {
+        chain_.push_back({first, direction == 1});
+    } else {
+        CFloatPoint at = direction == 2 ? s.start : s.end;
+        std::vector<Link> candidates = Candidates(at, nullptr);
+        if (candidates.size() <= 1) {
+            s.aside = true;  // a dangling end
+            return nullptr;
+        }
+        chain_.push_back(candidates.front());
+    }
+    At(chain_.front().stroke).inChain = true;
+    if (!Extend()) return nullptr;
+    return Connect();
+}
+
+// Takes out the first stroke of the leftmost band that has one and every stroke connected
+// to it end to end (within tol); false when no stroke is left. Its own stack of free ends,
+// so a chain of any length fits.
+bool FindCrvCluster(PLOT_SHAPE_SECTION& section, Cluster& cluster, float tol)
+{
+    while (section.current < section.strokes.size() && section.taken[section.current]) ++section.current;
+    if (section.current >= section.strokes.size()) return false;
+    auto take = [&](size_t i) {
+        section.taken[i] = true;
+        cluster.Add(section.strokes[i]);
+    };
+    PlotShape* first = section.strokes[section.current];
+    take(section.current);
+    std::vector<CFloatPoint> freeEnds{first->Start(), first->End()};
+    std::vector<int> near;
+    while (!freeEnds.empty()) {
+        CFloatPoint q = freeEnds.back();
+        freeEnds.pop_back();
+        near.clear();
+        section.ends.Near(q, [&](int i) {
+            if (!section.taken[static_cast<size_t>(i)]) near.push_back(i);
+        });
+        // In band order, as a scan of the bands up to that of q.x + tol would meet them: a
+        // stroke touching q starts at most tol right of it.
+        std::sort(near.begin(), near.end());
+        near.erase(std::unique(near.begin(), near.end()), near.end());
+        for (int i : near) {
+            PlotShape* s = section.strokes[static_cast<size_t>(i)];
+            CFloatPoint a = s->Start(), b = s->End();
+            bool atStart = a.IsCloseTo(q, tol), atEnd = b.IsCloseTo(q, tol);
+            if (!atStart && !atEnd) continue;
+            take(static_cast<size_t>(i));
+            if (atStart) freeEnds.push_back(b);
+            if (atEnd) freeEnds.push_back(a);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void CLoopFinder::LoopFinder(PlotShapeList& shapes, PlotShapeList& loops, PlotShapeList& rest, int32_t, float tol)
+{
+    PLOT_SHAPE_SECTION section(tol);
+    PlotShapeList strokes;
+    while (PlotShape* s = shapes.HeadShape()) {
+        s->GoOut();
+        // Only strokes of one sub-polyline with 2 or more points can join; the others go to
+        // rest untouched rather than losing their points in a join.
+        (stroke_ends::CanJoin(*s) ? strokes : rest).AddTail(s);
+    }
+    if (strokes.Count() == 0) return;
+    section.Fill(strokes);
+    for (;;) {
+        Cluster cluster(tol);
+        if (!FindCrvCluster(section, cluster, tol)) break;
+        LoopSearch search(*this, cluster, tol);
+        int failures = 0;
+        for (;;) {
+            PlotShape* loop = search.Find();
+            if (loop) {
+                loops.AddTail(loop);
+                for (Stroke& s : cluster.Strokes()) s.aside = false;
+                failures = 0;
+                continue;
+            }
+            bool anyFree = false;
+            for (const Stroke& s : cluster.Strokes()) anyFree = anyFree || (!s.used && !s.aside);
+            if (!anyFree || failures > 1) break;
+            ++failures;
+        }
+        rest.Append(&cluster.Owner());
+    }
+}

@@ -1,0 +1,36 @@
+// PlotLoop: one cut piece, its outer loop followed by the loops and shapes that lie inside it.
+#pragma once
+
+#include "geometry/ol_box.h"
+#include "geometry/ol_list.h"
+#include "plotmodel/plot_shape_list.h"
+
+#include <cstdint>
+
+class PlotLoop : public OL_Object {
+public:
+    PlotLoop() = default;
+    ~PlotLoop() override = default;
+
+    // The group's shapes: the outer loop first, then what lies inside it in nesting order.
+    PlotShapeList& Shapes() { return shapes_; }
+    const PlotShapeList& Shapes() const { return shapes_; }
+
+    // The cached bounds of the group's shapes.
+    const CArea* GetArea() const { return &shapes_.GetArea(); }
+    // Merges the shapes' bounds (each recomputed first when recompute is non-zero).
+    CArea CalArea(int recompute) { return shapes_.CalArea(recompute); }
+    // The outer loop, or null for an empty group.
+    PlotShape* GetLargestLoop() const { return shapes_.HeadShape(); }
+    // Moves every shape of shapes that lies inside the outer loop to the end of the group.
+    void GetShapeInList(PlotShapeList& shapes);
+    // Moves the shapes whose bounds lie inside the group's bounds into the group, each behind
+    // the last group shape whose bounds contain its bounds (behind the outer loop when none).
+    void GetShapeInListAndSort(PlotShapeList& shapes);
+    // Cuts every shape at the vertical line x into the groups left and right (pieces left of
+    // the line to left) and recomputes both groups' bounds.
+    void Split(int32_t x, PlotLoop& left, PlotLoop& right) const;
+
+private:
+    PlotShapeList shapes_;
+};
