@@ -7,9 +7,9 @@
 // and still no fit, the list goes there and the level grows by its width.
 // Units: plotter units (40 per mm) for boxes and the skyline, millimetres for the material
 // width, square millimetres for areas. A list is placed by its cached bounds (GetArea), which
-// the caller has set, possibly enlarged by the gap between lists; the caller also puts each
-// list's box where its Move should start from. Lists with no shapes or no valid box, and null
-// lists, take no place.
+// the caller has set, possibly enlarged by the gap between lists. A placed list is shifted by
+// its slot's corner (level, from), so the caller starts every box at the origin. Lists with no
+// shapes or no valid box, and null lists, take no place.
 //
 // The work data of SetRectData is process-wide and meant for one packing at a time on one
 // thread (the merge on the GUI thread).
