@@ -32,6 +32,10 @@ public:
     CArea CalArea(int recompute);
     const CArea& GetArea() const { return area_; }
 
+    // Replaces the cached bounds without looking at the shapes: the sheet packing places a
+    // list by a box its caller has enlarged by the gap between lists.
+    void SetArea(const CArea& area) { area_ = area; }
+
     // Per-shape transforms; only Move also shifts the cached bounds.
     void Scale(float sx, float sy);
     void Mirror(const CArea& box);
