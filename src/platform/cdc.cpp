@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <list>
 #include <optional>
 #include <vector>
 
@@ -134,13 +135,17 @@ LONG CBitmap::GetBitmapBits(LONG count, void* bits) const
 // ---- the device ----
 
 struct CDC::Device {
+    static constexpr int kStripRows = 16384;
+
     // Set for a DC that owns its image; the painter then works on it.
     std::optional<QImage> image;
     // Set for a memory DC: the pixels of the bitmap selected into it, once one is.
     bool memory = false;
     std::shared_ptr<CBitmap::Image> bitmap;
     std::optional<QPainter> ownPainter;
-    QPainter* painter = nullptr;
+    std::list<QImage> strips;  // rows of a tall image, sharing its pixels
+    std::list<QPainter> stripPainters;
+    QPainter* painter = nullptr;  // the painter, or the first strip's
     // The look of the selected pen and brush, kept so a new painter gets them.
     QPen pen;
     QColor brush = Qt::white;
@@ -152,14 +157,49 @@ struct CDC::Device {
         return bitmap ? &bitmap->image : nullptr;
     }
 
-    // Starts painting on image: aliased, with the selected pen.
+    // Starts painting on image: aliased, with the selected pen. The painter reaches only about
+    // 32767 rows of a device (it draws nothing at all on a taller one), so a taller image is
+    // painted through strips of its rows, each a device of its own over the same pixels; every
+    // drawing call goes to each strip, shifted to the strip's top row.
     void PaintOn(QImage& target)
     {
         ownPainter.reset();
-        ownPainter.emplace(&target);
-        painter = &*ownPainter;
-        painter->setRenderHint(QPainter::Antialiasing, false);
-        painter->setPen(pen);
+        stripPainters.clear();
+        strips.clear();
+        painter = nullptr;
+        if (target.height() <= kStripRows) {
+            ownPainter.emplace(&target);
+            painter = &*ownPainter;
+            Prepare(*painter);
+            return;
+        }
+        uchar* pixels = target.bits();
+        for (int top = 0; top < target.height(); top += kStripRows) {
+            strips.emplace_back(pixels + static_cast<qsizetype>(top) * target.bytesPerLine(), target.width(),
+                                std::min(kStripRows, target.height() - top), target.bytesPerLine(), target.format());
+            strips.back().setColorTable(target.colorTable());
+            QPainter& strip = stripPainters.emplace_back(&strips.back());
+            strip.translate(0, -top);
+            Prepare(strip);
+        }
+        painter = &stripPainters.front();
+    }
+
+    void Prepare(QPainter& p) const
+    {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(pen);
+    }
+
+    // Calls draw with every painter of the device.
+    template <class Draw>
+    void Paint(Draw draw)
+    {
+        if (stripPainters.empty()) {
+            if (painter) draw(*painter);
+            return;
+        }
+        for (QPainter& strip : stripPainters) draw(strip);
     }
 
     // Gives the painter the pen's look: aliased, cosmetic for widths 0 and 1, round ends and
@@ -187,7 +227,7 @@ struct CDC::Device {
             qpen.setJoinStyle(Qt::RoundJoin);
         }
         this->pen = qpen;
-        if (painter) painter->setPen(qpen);
+        Paint([&](QPainter& p) { p.setPen(qpen); });
     }
 
     void UseBrush(const CBrush& brush)
@@ -277,7 +317,8 @@ BOOL CDC::LineTo(int x, int y)
         // Device coordinates in 64 bits: logical values near the int range stay exact.
         auto dx = [this](int v) { return static_cast<qreal>(static_cast<int64_t>(v) - windowOrg_.x); };
         auto dy = [this](int v) { return static_cast<qreal>(static_cast<int64_t>(v) - windowOrg_.y); };
-        device_->painter->drawLine(QPointF(dx(from.x), dy(from.y)), QPointF(dx(x), dy(y)));
+        const QPointF a(dx(from.x), dy(from.y)), b(dx(x), dy(y));
+        device_->Paint([&](QPainter& p) { p.drawLine(a, b); });
     }
     return TRUE;
 }
@@ -285,16 +326,17 @@ BOOL CDC::LineTo(int x, int y)
 BOOL CDC::Rectangle(int left, int top, int right, int bottom)
 {
     if (!device_ || !device_->painter || right <= left || bottom <= top) return TRUE;
-    QPainter& painter = *device_->painter;
     const qreal l = static_cast<qreal>(static_cast<int64_t>(left) - windowOrg_.x);
     const qreal t = static_cast<qreal>(static_cast<int64_t>(top) - windowOrg_.y);
     const qreal r = static_cast<qreal>(static_cast<int64_t>(right) - windowOrg_.x);
     const qreal b = static_cast<qreal>(static_cast<int64_t>(bottom) - windowOrg_.y);
-    painter.fillRect(QRectF(l, t, r - l, b - t), device_->brush);
     // The outline is a closed polygon through the last column and row inside.
     const QPointF corners[4] = {{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}};
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(corners, 4);
+    device_->Paint([&](QPainter& p) {
+        p.fillRect(QRectF(l, t, r - l, b - t), device_->brush);
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(corners, 4);
+    });
     return TRUE;
 }
 

@@ -271,4 +271,22 @@ TEST(CMemoryDC, WidePensEndRoundAndThinOnesStayOnePixel)
     EXPECT_EQ(dc.GetPixel(17, 3), kWhite);
 }
 
+TEST(CMemoryDC, PaintsBitmapsTallerThanThePainterReaches)
+{
+    CDC dc;
+    CBitmap bitmap;
+    ASSERT_EQ(bitmap.CreateBitmap(8, 40000, 1, 1, nullptr), TRUE);
+    ASSERT_EQ(dc.CreateCompatibleDC(nullptr), TRUE);
+    dc.SelectObject(&bitmap);
+    CBrush white(kWhite);
+    dc.SelectObject(&white);
+    dc.Rectangle(-1, -1, 9, 40001);
+    EXPECT_EQ(dc.GetPixel(3, 39999), kWhite);
+    dc.MoveTo(3, 10);
+    dc.LineTo(3, 39990);  // across both row strips
+    for (int y : {10, 16383, 16384, 32767, 32768, 39989}) EXPECT_EQ(dc.GetPixel(3, y), kBlack) << "row " << y;
+    EXPECT_EQ(dc.GetPixel(3, 39990), kWhite);
+    EXPECT_EQ(dc.GetPixel(4, 20000), kWhite);
+}
+
 }  // namespace
