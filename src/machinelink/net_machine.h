@@ -23,6 +23,7 @@
 
 #include "machinelink/datagram_sender.h"
 #include "machinelink/machine_protocol.h"
+#include "machinelink/my_bitmap.h"
 #include "machinelink/net_send_buf.h"
 #include "machinelink/net_task_data.h"
 #include "motion/machine_motion_params.h"
@@ -148,8 +149,12 @@ public:
     int GetNextStr(uint8_t* buffer, int capacity);
     // Resends the unacknowledged jet pack, or sends the next one.
     void SendNextDataJet(DatagramSender& socket, int thresholdMs);
-    // Copies the next block of packed jet data; its length, or -1 when the jet data has ended.
+    // Copies the next block of packed jet data (at most capacity bytes), packing the next band
+    // when the jet stream is used up; its length, or -1 when the jet data has ended.
     int GetNextStrJet(uint8_t* buffer, int capacity);
+    // Renders the band of the jet end marker into the raster and counts the marker on; 0 (and
+    // no raster) when there is no band left or it cannot be rendered.
+    int Plt2Map();
     // Ends the jet side step by step as the machine reports jet progress (rows).
     void JetEndProgress(DatagramSender& socket, int progressRows);
     void SendJetConfig(DatagramSender& socket);
@@ -233,6 +238,7 @@ public:
     // Data waiting to be cut into packs.
     P_DataBuf motionStream;
     P_DataBuf jetStream;
+    CMyBitmap raster;  // the band last rendered by Plt2Map
     Net_TaskData task;  // the job handed over by the user interface
 
     // Parameter blocks.
@@ -288,6 +294,12 @@ private:
     void CalibrationFactors(double& gx, double& gy) const;
     // Band position of a head value or the band base: value x 80 x Y scale / Y_RelSCALE, rows.
     int32_t BandScaleValue(double value) const;
+    // Rows below the lowest band edge: request value 3 (at least 100) or the scaled band base.
+    int64_t JetBandBase() const;
+    // Packs the warm-up band, or the band of the jet end marker, into the jet stream; false
+    // when there is none.
+    bool PackWarmUpBand();
+    bool PackNextBand();
     // The motion source's level indices: cutting and jet (a value outside 0..2 counts as 0).
     int CuttingLevelIndex() const;
     int JetLevelIndex() const;

@@ -268,17 +268,13 @@ void SimulatedMachine::HandlePack(SimQueue queue, const uint8_t* data, size_t si
         fresh = SimPack{data[1], data[2], std::vector<uint8_t>(data + 3, data + size)};
         taken_[q].push_back(*fresh);
     }
-    bool motionEnd = queue == SimQueue::Data && fresh && jobRunning_ && !endReported_ && IsEndOfMotion(fresh->payload);
-    if (motionEnd) {
+    if (queue == SimQueue::Data && fresh && jobRunning_ && IsEndOfMotion(fresh->payload)) {
         // The end report goes before the acknowledgement, so the controller closes the job
         // before it could think of sending more.
-        endReported_ = true;
-        ByteWriter body;
-        body.PutU32(options_.startPulseCount + PulsesOf(JobMotionText()));
-        body.PutU32(0), body.PutU32(0), body.PutU32(0);  // head x, y and depth reached
-        body.PutU32(0);                                  // jet rows printed
-        QueueRequest(kEndReport, body.Bytes());
+        motionEnded_ = true;
+        ReportEndWhenDue();
     }
+    if (queue == SimQueue::Jet && fresh && jobRunning_) TakeJetPayload(fresh->payload);
     if (queue == SimQueue::Data && !endReported_)
         SendQueueReply(kDataReplyCode, expected_[q]);
     else if (queue == SimQueue::Jet)
@@ -297,6 +293,7 @@ void SimulatedMachine::ActOnCommand(const SimPack& pack)
             endReported_ = false;
             jobFinished_ = false;
             motionStart_ = taken_[static_cast<size_t>(SimQueue::Data)].size();
+            StartJobJet();
             ByteWriter body;
             body.PutU8(1);
             body.PutU32(options_.startPulseCount);
@@ -305,6 +302,9 @@ void SimulatedMachine::ActOnCommand(const SimPack& pack)
             body.PutU32(0);  // jet row to start from
             body.PutU32(0);
             QueueRequest(kStartRequest, body.Bytes());
+        } else if (text.rfind("b100,", 0) == 0 && jobRunning_) {
+            jetEndCommand_ = true;
+            ReportEndWhenDue();
         } else if ((text == "f4;" || text == "f5;") && endReported_) {
             jobRunning_ = false;
             jobFinished_ = true;
@@ -316,6 +316,16 @@ void SimulatedMachine::ActOnCommand(const SimPack& pack)
     } else if (pack.type == kPollExtraBlock) {
         SendExtraBlock();
     }
+}
+
+void SimulatedMachine::SendEndReport()
+{
+    endReported_ = true;
+    ByteWriter body;
+    body.PutU32(options_.startPulseCount + PulsesOf(JobMotionText()));
+    body.PutU32(0), body.PutU32(0), body.PutU32(0);  // head x, y and depth reached
+    body.PutU32(0);                                  // jet rows printed
+    QueueRequest(kEndReport, body.Bytes());
 }
 
 void SimulatedMachine::SendToController(std::vector<uint8_t> bytes)
@@ -384,7 +394,7 @@ void SimulatedMachine::SendAcknowledge()
     w.PutU16(kPanelRoomBytes);
     w.PutU8(expected_[3]);
     w.PutU16(kJetRoomBytes);
-    w.PutU32(0);  // jet rows printed
+    w.PutU32(JetRowsPrinted());
     SendToController(w.Bytes());
 }
 
@@ -398,7 +408,7 @@ void SimulatedMachine::SendQueueReply(uint8_t code, uint8_t expected)
     w.PutU16(kDataRoomBytes);
     w.PutU16(kPanelRoomBytes);
     w.PutU16(kJetRoomBytes);
-    w.PutU32(0);  // jet rows printed
+    w.PutU32(JetRowsPrinted());
     SendToController(w.Bytes());
 }
 

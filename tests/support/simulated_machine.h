@@ -13,9 +13,12 @@
 //   acknowledgement ("QGJA");
 // - a status poll (command pack type 20) is answered with the machine parameters ("PQCN"),
 //   type 21 with the extra block ("PQCE"); type 15, the job's total pulse count, is kept;
-// - the command text "f2;" makes it ask for the job (a start request); the last motion pack
-//   ("D100;" or "A100;") makes it send the end report with the pulses it moved (moves and
-//   tool-depth moves of the motion text);
+// - the command text "f2;" makes it ask for the job (a start request); once the job's last
+//   motion pack ("D100;" or "A100;") and a "b100," command text (the jet side's end) have both
+//   arrived it sends the end report with the pulses it moved (moves and tool-depth moves of
+//   the motion text);
+// - the current job's jet packs are decoded into packed blocks; the number of complete blocks
+//   is reported as the jet rows printed in every acknowledgement and queue reply;
 // - requests ("QGJQ") are numbered and sent again every kRequestResendMs until the
 //   controller answers them on the request-answer port.
 // Timing (request resends, delays) runs on MonotonicMs, so a test that installs a FakeClock
@@ -130,6 +133,8 @@ public:
     // The payloads of the current job's data packs, joined up to the job's last motion pack:
     // the motion text as the machine ran it.
     std::string MotionText() const;
+    // The complete packed jet blocks of the current job, each up to and including its end code.
+    std::vector<std::vector<uint8_t>> JetBlocks() const;
     // The command texts (command pack type 2) taken, oldest first.
     std::vector<std::string> CommandTexts() const;
     // Announce replies and refusals that arrived, oldest first.
@@ -176,6 +181,13 @@ private:
     void PumpOutgoing(int64_t nowMs);
     bool Drop(double rate);
     std::string JobMotionText() const;
+    // The job's end report, sent once its motion and its jet side have both ended.
+    void ReportEndWhenDue();
+    void SendEndReport();
+    // The jet side of a job (simulated_machine_jet.cpp).
+    void StartJobJet();
+    void TakeJetPayload(const std::vector<uint8_t>& payload);
+    uint32_t JetRowsPrinted() const;
 
     SimulatedMachineOptions options_;
     std::array<int, 9> sockets_{};
@@ -195,6 +207,10 @@ private:
     bool jobRunning_ = false;
     bool endReported_ = false;
     bool jobFinished_ = false;
+    bool motionEnded_ = false;    // the job's last motion pack arrived
+    bool jetEndCommand_ = false;  // a "b100," command text arrived during the job
+    std::vector<uint8_t> jetPending_;               // jet bytes of an unfinished block
+    std::vector<std::vector<uint8_t>> jetBlocks_;  // complete blocks of the current job
     std::deque<PendingRequest> requests_;
     std::deque<Outgoing> outgoing_;
     int64_t sendDelayMs_ = 0;
