@@ -152,6 +152,25 @@ TEST(CalCompensateArc, FindsThePointAtStraightLineDistance)
     EXPECT_EQ(unchanged.x, -1);
 }
 
+TEST(CalCompensateSmallArc, HolePathsPassOverRepeatedPoints)
+{
+    // A square hole with its corners standing twice.
+    const float ring[] = {0, 0, 10, 0, 10, 0, 10, 10, 0, 10, 0, 10, 0, 0};
+    const float plain[] = {0, 0, 10, 0, 10, 10, 0, 10, 0, 0};
+    PlotShape a, b, every;
+    CFloatPoint da(0, 1), db(0, 1), de(0, 1);
+    EXPECT_EQ(a.CalCompensateSmallArc_slick(ring, 7, da, 5), 0);
+    b.CalCompensateSmallArc_slick(plain, 5, db, 5);
+    EXPECT_EQ(AllPoints(a), AllPoints(b));
+    for (const Pt& p : AllPoints(a)) EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+    every.CalCompensateSmallArc(ring, 7, de, 5);
+    EXPECT_GT(every.GetTolPtNum(), a.GetTolPtNum()) << "a turning arc at every corner";
+    for (const Pt& p : AllPoints(every)) EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+    PlotShape tooShort;
+    tooShort.CalCompensateSmallArc_slick(ring, 2, da, 5);
+    EXPECT_EQ(tooShort.GetTolPtNum(), 0);
+}
+
 // ---- the whole list ----
 
 struct Piece {
@@ -360,6 +379,13 @@ TEST(WnifeCompensate, OffsetsEveryVertexAndMovesTheLastPointOn)
     ExpectPoints({p.front(), p.back()}, {{0, 0}, {100, 110}});
     EXPECT_GT(p.size(), 4u) << "an arc about the right-angle vertex";
     EXPECT_NEAR(dir.y, 1, 1e-9);
+
+    PlotShape repeated;
+    Fill(repeated, {{{0, 0}, {0, 0}, {100, 0}, {100, 0}, {100, 100}}});
+    PlotShapeList again;
+    CFloatPoint d2(1, 0);
+    repeated.WnifeCompensate(again, 10, d2);
+    EXPECT_EQ(AllPoints(*again.HeadShape()), p) << "repeated points are passed over";
 }
 
 }  // namespace
