@@ -77,6 +77,7 @@ void Run(benchmark::State& state, Stage stage)
     PlotShapeList source;
     MakeJob(source, state.range(0), static_cast<int>(state.range(1)));
     const int64_t inputPoints = CountPoints(source);
+    int64_t outputShapes = 0;
     for (auto _ : state) {
         state.PauseTiming();
         PlotShapeList job;
@@ -95,6 +96,7 @@ void Run(benchmark::State& state, Stage stage)
         }
         benchmark::DoNotOptimize(fitted.Count() + smoothed.Count() + job.Count());
         state.PauseTiming();
+        outputShapes = stage == Stage::kSmooth ? smoothed.Count() : stage == Stage::kCompensate ? job.Count() : fitted.Count();
         // The lists are freed outside the timed part.
         job.Clear();
         smoothed.Clear();
@@ -103,6 +105,7 @@ void Run(benchmark::State& state, Stage stage)
     }
     state.SetItemsProcessed(state.iterations() * inputPoints);
     state.counters["points"] = static_cast<double>(inputPoints);
+    state.counters["shapesOut"] = static_cast<double>(outputShapes);
 }
 
 void Sizes(benchmark::internal::Benchmark* b)
