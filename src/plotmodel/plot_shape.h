@@ -302,7 +302,7 @@ public:
     static void Slick_new(int n, const float* pts, PlotShape& out, structRender* render);
     // Appends a simplified copy of a zig-zag run as a new sub-polyline of out.
     static void Slick3(int n, const float* pts, PlotShape& out);
-    // One smoothed new shape per sub-polyline, appended to out; this shape is not changed.
+    // One smoothed new shape per sub-polyline with points, appended to out; this shape is not changed.
     void Slick_new(PlotShapeList& out) const;
     // Draws a point array as one polyline with the preview's mapping.
     static void Render(int n, const float* pts, structRender& r);

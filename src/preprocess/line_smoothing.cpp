@@ -303,6 +303,8 @@ void PlotShape::Slick_new(int n, const float* p, PlotShape& out, structRender*)
 void PlotShape::Slick_new(PlotShapeList& out) const
 {
     ForEachPl([&](const float* p, int32_t n, int32_t) {
+        // An empty sub-polyline makes no shape: it would only carry the invalid box on.
+        if (n <= 0) return;
         auto* smoothed = new PlotShape;
         smoothed->CopyAttrib(*this);
         Slick_new(n, p, *smoothed, nullptr);

@@ -334,7 +334,7 @@ TEST(ProKnifeCompensate, EmptyShapesLeaveNothingSinglePointsLeaveOnePiece)
     PlotShapeList list;
     list.AddTail(new PlotShape);
     auto* lone = new PlotShape;
-    Fill(*lone, {{}, {{5, 5}}, {}});
+    Fill(*lone, {{{5, 5}}});
     list.AddTail(lone);
     list.ProKnifeCompensate(20, 0.5f, 0.5f);
     auto shapes = Shapes(list);

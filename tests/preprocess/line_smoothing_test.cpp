@@ -2,6 +2,7 @@
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
 #include "plotmodel/shape_fixtures.h"
+#include "platform/cdc.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,22 @@ TEST(FindVerticalLine, CountsSegmentsInsideSubPolylinesOnly)
     PlotShape none;
     Fill(none, {{{0, 0}, {0, 500}, {100, 500}, {0, 0}}});
     EXPECT_EQ(none.FindVerticalLine(tan10, 160), -2);
+}
+
+TEST(StaticRender, DrawsAPointArrayWithThePreviewMapping)
+{
+    CImageDC dc(60, 60);
+    structRender r;
+    r.dc = &dc;
+    r.scale = 0.5;
+    r.originY = 100;
+    const float pts[] = {41, 21, 81, 21, 81, 61};
+    PlotShape::Render(3, pts, r);
+    // (41, 21) -> (20, 39); (81, 61) -> (40, 19).
+    for (int x = 20; x < 40; ++x) EXPECT_EQ(dc.GetPixel(x, 39), RGB(0, 0, 0)) << x;
+    EXPECT_EQ(dc.GetCurrentPosition(), CPoint(40, 19));
+    PlotShape::Render(0, pts, r);
+    EXPECT_EQ(dc.GetCurrentPosition(), CPoint(40, 19)) << "nothing to draw";
 }
 
 }  // namespace
