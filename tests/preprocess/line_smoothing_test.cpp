@@ -167,10 +167,7 @@ TEST(FindVerticalLine, CountsSegmentsInsideSubPolylinesOnly)
 TEST(StaticRender, DrawsAPointArrayWithThePreviewMapping)
 {
     CImageDC dc(60, 60);
-    structRender r;
-    r.dc = &dc;
-    r.scale = 0.5;
-    r.originY = 100;
+    structRender r{.dc = &dc, .scale = 0.5, .originY = 100};
     const float pts[] = {41, 21, 81, 21, 81, 61};
     PlotShape::Render(3, pts, r);
     // (41, 21) -> (20, 39); (81, 61) -> (40, 19).
