@@ -55,6 +55,56 @@ double SegmentLength(const float* p, int from, int to)
     return std::hypot(static_cast<double>(p[2 * to]) - p[2 * from], static_cast<double>(p[2 * to + 1]) - p[2 * from + 1]);
 }
 
+// Straight runs: a segment may change either component of its direction (normalised by its
+// larger component) by at most tan 3 degrees, and the run's spread of either component stays
+// below tan 8 degrees.
+constexpr double kLineStepTangent = 0.052407779283041196;
+constexpr double kLineSpreadTangent = 0.14054083470239145;
+
+// The direction of segment from -> to divided by its larger component's size; false for a
+// segment without length.
+bool RunDirection(const float* p, int from, int to, double& dx, double& dy)
+{
+    dx = static_cast<double>(p[2 * to]) - p[2 * from];
+    dy = static_cast<double>(p[2 * to + 1]) - p[2 * from + 1];
+    double m = std::max(std::fabs(dx), std::fabs(dy));
+    if (m == 0.0) return false;
+    dx /= m;
+    dy /= m;
+    return true;
+}
+
+// The end of the straight run from vertex i in the given direction (+1 or -1) over n points.
+int StraightRunEnd(const float* p, int n, int i, int step)
+{
+    if (!p || i < 0 || i >= n || i + step < 0 || i + step >= n) return -1;
+    int end = i + step;
+    bool started = false;
+    double px = 0, py = 0, minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (int k = i; k + step >= 0 && k + step < n; k += step) {
+        double dx, dy;
+        // A segment without length has no direction and continues the run.
+        if (!RunDirection(p, k, k + step, dx, dy)) {
+            end = k + step;
+            continue;
+        }
+        if (started) {
+            if (std::fabs(dx - px) > kLineStepTangent || std::fabs(dy - py) > kLineStepTangent) break;
+            minX = std::min(minX, dx), maxX = std::max(maxX, dx);
+            minY = std::min(minY, dy), maxY = std::max(maxY, dy);
+            if (maxX - minX >= kLineSpreadTangent || maxY - minY >= kLineSpreadTangent) break;
+        } else {
+            minX = maxX = dx;
+            minY = maxY = dy;
+            started = true;
+        }
+        px = dx;
+        py = dy;
+        end = k + step;
+    }
+    return end;
+}
+
 // A new shape holding n points of p as one sub-polyline, with the attributes of source.
 PlotShape* NewPiece(const float* p, int n, const PlotShape& source)
 {
@@ -106,6 +156,10 @@ int CPathAnalysis::GetNextBreakPoint_t(int start) const
     }
     return count - 1;
 }
+
+int CPathAnalysis::GetNextLine(int i) const { return StraightRunEnd(points, count, i, 1); }
+
+int CPathAnalysis::GetPresLine(int i) const { return StraightRunEnd(points, count, i, -1); }
 
 void CPathAnalysis::CurveSplit(PlotShapeList* out)
 {

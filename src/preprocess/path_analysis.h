@@ -27,6 +27,10 @@ public:
     void CurveSplit(PlotShapeList* out);
     // The index where the piece that begins at start ends; -1 when start >= count - 1.
     int GetNextBreakPoint_t(int start) const;
+    // End index of the straight run that starts at vertex i, walking forwards / backwards;
+    // -1 when i is out of range or has no segment that way.
+    int GetNextLine(int i) const;
+    int GetPresLine(int i) const;
 
     LINE_SECTION_V1 sections[6] = {};
     uint8_t ringHead = 0;

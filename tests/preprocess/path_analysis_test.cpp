@@ -134,4 +134,32 @@ TEST(GetNextBreakPoint, IsolatedCornerBreaksDeepBendDoesNot)
     EXPECT_EQ(a.GetNextBreakPoint_t(4), -1);
 }
 
+TEST(CPathAnalysis, StraightRunsEndAtTurnsAndAtTheirSpread)
+{
+    // Two gently bending straights joined by a 10-degree turn at vertex 3, then a corner.
+    float pts[] = {0, 0, 100, 1, 200, 3, 300, 6, 400, 24, 500, 42, 500, 142};
+    CPathAnalysis a;
+    a.SetCrv(pts, 7);
+    EXPECT_EQ(a.GetNextLine(0), 3);
+    EXPECT_EQ(a.GetNextLine(3), 5);
+    EXPECT_EQ(a.GetNextLine(5), 6);
+    EXPECT_EQ(a.GetNextLine(6), -1);
+    EXPECT_EQ(a.GetPresLine(3), 0);
+    EXPECT_EQ(a.GetPresLine(6), 5);
+    EXPECT_EQ(a.GetPresLine(0), -1);
+    EXPECT_EQ(a.GetNextLine(9), -1);
+
+    // Steps of 2 degrees each stay within the step limit until the spread reaches 8 degrees.
+    std::vector<float> arc{0, 0};
+    for (int k = 1; k <= 10; ++k) {
+        double t = 2.0 * k * std::numbers::pi / 180;
+        arc.push_back(arc[arc.size() - 2] + static_cast<float>(100 * std::cos(t)));
+        arc.push_back(arc[arc.size() - 2] + static_cast<float>(100 * std::sin(t)));
+    }
+    a.SetCrv(arc.data(), 11);
+    int end = a.GetNextLine(0);
+    EXPECT_GT(end, 2);
+    EXPECT_LT(end, 10);
+}
+
 }  // namespace
