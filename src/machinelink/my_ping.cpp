@@ -1,12 +1,12 @@
 // ICMP echo: the request and reply check, and the probe over a raw or datagram ICMP socket.
 #include "machinelink/my_ping.h"
 
+#include "machinelink/socket_wait.h"
 #include "platform/byte_order.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -231,20 +231,7 @@ bool CMyPing::SendEchoRequest(uint32_t address)
     return true;
 }
 
-bool CMyPing::WaitForEchoReply(TickMs deadlineMs)
-{
-    for (;;) {
-        const TickMs left = deadlineMs - MonotonicMs();
-        if (left <= 0) return false;
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(socket_, &readable);
-        timeval timeout{static_cast<time_t>(left / 1000), static_cast<suseconds_t>((left % 1000) * 1000)};
-        const int ready = select(socket_ + 1, &readable, nullptr, nullptr, &timeout);
-        if (ready > 0) return true;
-        if (ready < 0 && errno != EINTR) return false;
-    }
-}
+bool CMyPing::WaitForEchoReply(TickMs deadlineMs) { return WaitReadableUntil(socket_, deadlineMs); }
 
 std::optional<EchoReply> CMyPing::RecvEchoReply()
 {

@@ -1,12 +1,12 @@
 // LAN search and address change: the datagrams and the two UDP exchanges.
 #include "machinelink/net_auto_modify_addr.h"
 
+#include "machinelink/socket_wait.h"
 #include "platform/byte_order.h"
 #include "platform/tick_clock.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -73,23 +73,6 @@ void MergeHost(SEARCH_INFO& info, const HostInfo& host)
         info.hosts.Add(host);
 }
 
-// Waits for readability until the pass's deadline; false when the deadline passed first.
-bool WaitReadable(int fd, TickMs deadlineMs)
-{
-    for (;;) {
-        const TickMs left = deadlineMs - MonotonicMs();
-        if (left <= 0) return false;
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(fd, &readable);
-        timeval timeout{static_cast<time_t>(left / 1000), static_cast<suseconds_t>((left % 1000) * 1000)};
-        int ready = select(fd + 1, &readable, nullptr, nullptr, &timeout);
-        if (ready > 0) return true;
-        if (ready < 0 && errno != EINTR) return false;
-        // A timeout or a signal: the loop measures what is left on the tick.
-    }
-}
-
 // Runs one search pass: the request, then replies until none valid came for 800 ms.
 void SearchPass(int fd, SEARCH_INFO& info)
 {
@@ -105,7 +88,7 @@ void SearchPass(int fd, SEARCH_INFO& info)
     const TickMs limitMs = requestMs + NET_AutoModifyAddr::kPassLimitMs;
     TickMs deadlineMs = std::min(limitMs, requestMs + NET_AutoModifyAddr::kReplyWaitMs);
     uint8_t buffer[kReceiveBytes];
-    while (WaitReadable(fd, deadlineMs)) {
+    while (WaitReadableUntil(fd, deadlineMs)) {
         ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n < 0) continue;
         auto host = ParseSearchReply(buffer, static_cast<size_t>(n));
