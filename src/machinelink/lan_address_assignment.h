@@ -2,8 +2,8 @@
 //
 // Method: the interface's address A and mask M are taken into host order; the host part runs
 // over n = NOT M. Candidates are (A AND M) OR n for n from (NOT M) - 2 downwards while n > 2,
-// shared by the hosts in array order: each host gets the next candidate that isTaken refuses
-// not, and the walk goes on one below it for the next host. On a /24 network the candidates
+// shared by the hosts in array order: each host gets the next candidate that isTaken does not
+// report as taken, and the walk goes on one below it for the next host. On a /24 network the candidates
 // are .253 down to .3; a /30, /31 or /32 network has none. Addresses are network order, as the
 // interface list and the hosts hold them.
 #pragma once
