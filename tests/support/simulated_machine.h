@@ -25,6 +25,8 @@
 // drives it; the machine's lifetime is bounded in real time and it stops by itself.
 #pragma once
 
+#include "support/simulated_lan_responder.h"
+
 #include <array>
 #include <condition_variable>
 #include <cstdint>
@@ -75,6 +77,7 @@ struct SimulatedMachineOptions {
     bool askForJobOnF2 = true;
     uint32_t startPulseCount = 0;  // pulse count the machine reports when a job starts
     int lifetimeMs = 20000;        // real time after which the machine stops by itself
+    SimLanOptions lan;             // LAN search answers, once StartLan was called
 };
 
 struct SimDatagram {
@@ -152,6 +155,10 @@ public:
     // Waits (real time, at most timeoutMs) until a datagram arrives or the machine stopped.
     void WaitForActivity(int timeoutMs) const;
 
+    // Starts answering LAN search on 41208 (simulated_lan_responder.cpp); Lan() then reports.
+    bool StartLan(std::string* error = nullptr);
+    SimulatedLanResponder& Lan() { return *lan_; }
+
 private:
     struct Outgoing {
         int64_t dueMs = 0;
@@ -224,6 +231,7 @@ private:
     size_t motionStart_ = 0;  // first data pack of the current job
     std::vector<std::vector<uint8_t>> replies_;
     std::vector<std::vector<uint8_t>> refusals_;
+    std::unique_ptr<SimulatedLanResponder> lan_;
 };
 
 }  // namespace corvane_test
