@@ -1,0 +1,58 @@
+// In-memory rows of the job list and machine list views.
+#include "support/test_views.h"
+
+namespace corvane_test {
+
+namespace {
+bool InRange(size_t count, int row) { return row >= 0 && static_cast<size_t>(row) < count; }
+}  // namespace
+
+CPrintTask* TestJobRows::GetRowJob(int row) const { return InRange(rows.size(), row) ? rows[row].job : nullptr; }
+
+void TestJobRows::SetRowJob(int row, CPrintTask* job)
+{
+    if (InRange(rows.size(), row))
+        rows[row].job = job;
+}
+
+int TestJobRows::InsertJobRow(int row, const CString& text, CPrintTask* job)
+{
+    if (row < 0 || row > GetRowCount())
+        row = GetRowCount();
+    rows.insert(rows.begin() + row, Row{text, job, 0, false});
+    return row;
+}
+
+void TestJobRows::DeleteRow(int row)
+{
+    if (InRange(rows.size(), row))
+        rows.erase(rows.begin() + row);
+}
+
+int TestJobRows::GetRowChecked(int row) const { return InRange(rows.size(), row) ? rows[row].checked : 0; }
+
+CArray<int32_t> TestJobRows::GetSelectedRows() const
+{
+    CArray<int32_t> selectedRows;
+    for (int row = 0; row < GetRowCount(); ++row)
+        if (rows[row].selected)
+            selectedRows.Add(row);
+    return selectedRows;
+}
+
+void TestJobRows::SelectRow(int row)
+{
+    for (int r = 0; r < GetRowCount(); ++r)
+        rows[r].selected = r == row;
+}
+
+void TestJobRows::FormatJobRow(int row, int column) { formatted.emplace_back(row, column); }
+
+NET_Machine* TestMachineRows::GetRowMachine(int row) const
+{
+    return InRange(rows.size(), row) ? rows[row].machine : nullptr;
+}
+
+int TestMachineRows::GetRowChecked(int row) const { return InRange(rows.size(), row) ? rows[row].checked : 0; }
+
+}  // namespace corvane_test

@@ -1,0 +1,51 @@
+// In-memory rows of the job list and machine list views, for tests of the document.
+#pragma once
+
+#include "app/list_rows.h"
+
+#include <utility>
+#include <vector>
+
+namespace corvane_test {
+
+class TestJobRows : public JobListRows {
+public:
+    struct Row {
+        CString text;
+        CPrintTask* job = nullptr;
+        int checked = 0;
+        bool selected = false;
+    };
+
+    int GetRowCount() const override { return static_cast<int>(rows.size()); }
+    CPrintTask* GetRowJob(int row) const override;
+    void SetRowJob(int row, CPrintTask* job) override;
+    int InsertJobRow(int row, const CString& text, CPrintTask* job) override;
+    void DeleteRow(int row) override;
+    int GetRowChecked(int row) const override;
+    CArray<int32_t> GetSelectedRows() const override;
+    void SelectRow(int row) override;
+    // Records the refresh (row, column).
+    void FormatJobRow(int row, int column) override;
+
+    std::vector<Row> rows;
+    std::vector<std::pair<int, int>> formatted;
+};
+
+class TestMachineRows : public MachineListRows {
+public:
+    struct Row {
+        NET_Machine* machine = nullptr;
+        int checked = 0;
+    };
+
+    int GetRowCount() const override { return static_cast<int>(rows.size()); }
+    NET_Machine* GetRowMachine(int row) const override;
+    int GetRowChecked(int row) const override;
+    int GetSelectedIndex() const override { return selected; }
+
+    std::vector<Row> rows;
+    int selected = -1;
+};
+
+}  // namespace corvane_test
