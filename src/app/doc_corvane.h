@@ -3,14 +3,20 @@
 #pragma once
 
 #include "geometry/ol_list.h"
+#include "platform/carray.h"
 #include "platform/cstring.h"
+#include "plotmodel/pen_mode_settings.h"
 
 #include <cstdint>
 
 class CPrintTask;
 class CUDPServer;
+class DocumentDialogs;
 class JobListRows;
 class MachineListRows;
+class NET_Machine;
+class PlotShapeList;
+class PreviewPort;
 
 class CDocCorvane {
 public:
@@ -44,6 +50,142 @@ public:
 
     // 1: the dispatcher orders the knife cuts by loops ("FileSetting"/"SortCut", default 1).
     int32_t sortCuts = 1;
+
+    // ---- Job list commands (doc_corvane_commands.cpp) ----
+    // Machine commands go to the link thread as command frames; machine fields are read and
+    // written under the manager's lock. Every command does nothing when its row, job or
+    // machine is missing, out of range, offline or in the wrong state.
+
+    // The preview view and the document's dialogs (null until they exist; no dialog then
+    // acts as cancelled).
+    void SetPreview(PreviewPort* preview) { preview_ = preview; }
+    PreviewPort* GetPreview() const { return preview_; }
+    void SetDialogs(DocumentDialogs* dialogs) { dialogs_ = dialogs; }
+
+    // The pen-to-tool table and colours the document starts with.
+    static PenModeSettings DefaultPenToolSettings();
+
+    // Unlinks job (null: the selected row's job) from the list, clears it from the preview,
+    // deletes its row and destroys it.
+    void RemoveJob(CPrintTask* job);
+    // 1 when the folder of path is the main auto directory (names compare exactly).
+    int IsInAutoDirectory(const CString& path) const;
+    // Removes the file, ignoring every failure.
+    static void DeleteFileQuietly(const CString& path);
+    // 1 when name has an extension of the plot-file filter or ".P"/".p" and two digits.
+    static int IsAcceptedJobFile(const CString& name);
+    // 0 while a ticked job with copies left runs or waits on a machine that still holds work.
+    int NoJobPending();
+    // Clears the work-waiting handshake of every idle online machine.
+    void ClearWorkWaiting();
+    // Directory printing := value != 0; the "<FILEa,%d>" line goes to every client.
+    void SetDirectoryPrint(int value);
+
+    // Commands the frame carries out on the selected job row.
+    void OnIncreaseCopies();   // 32817
+    void OnDecreaseCopies();   // 32818
+    void OnMoveJobDown();      // 32819
+    void OnMoveJobUp();        // 32820
+    void OnMoveJobToBottom();  // 32869
+    void OnMoveJobToTop();     // 32870
+
+    // Menu, tool-bar and panel commands.
+    void OnGlobalSettings();        // 32827
+    void OnPauseJob();              // 32781
+    void OnCancelJob();             // 32780
+    void OnAssignJobsToMachine();   // 32832
+    void OnPenToolSettings();       // 32835
+    void OnResetMachine();          // 32837
+    void OnDeleteJobs();            // 32853
+    void OnTestJet();               // 32860
+    void OnZeroMachine();           // 32856
+    void OnMachineSetup();          // 32867
+    void OnDirectoryPrint();        // 32868
+    void OnExportPlt();             // panel button 1005
+    void OnMachinePreview();        // panel
+    // Whether the machine commands 32856, 32860, 32837 and 32867 are enabled.
+    bool HasSelectedMachine() const;
+    // Sends text as command 0 ("g0;", "b10,0;" ...) to machine.
+    void SendMachineText(const NET_Machine* machine, const char* text);
+    // Resets machine ("b9,0;"); tests its jet heads (head configuration, then command 128 value 7).
+    void ResetMachine(const NET_Machine* machine);
+    void TestJetHeads(NET_Machine* machine);
+
+    // Job commands of remote clients (rows are job-list rows, machine rows machine-list rows).
+    void RemoteChangeCopies(int32_t delta, int row);
+    void RemoteDeleteJob(int row);
+    void RemoteSetJobCheck(int32_t value, int row);
+    void RemoteAssignJob(int machineRow, int row);
+    void RemoteMoveJob(int to, int from);
+    void RemotePauseJob(int machineRow, int row);
+    void RemoteMachinePreview(int machineRow, int row);
+    void RemoteStopJob(int machineRow, int row);
+
+    // Directory printing: the auto-print tick dispatches jobs by itself while 1.
+    int32_t directoryPrint = 0;
+    // The PLT recognition settings, from their defaults.
+    PenModeSettings penToolSettings = DefaultPenToolSettings();
+    // The main auto, merge and copy directories, without a trailing "/".
+    CString autoDirectory;
+    CString mergeDirectory;
+    CString copyDirectory;
+    // The extra auto and merge directories; index i shares the scales of index i.
+    CString extraAutoDirectories[4];
+    CString extraMergeDirectories[4];
+    float extraXScale[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float extraYScale[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+    // ---- Auto-print and merge scanning (doc_corvane_autoprint.cpp) ----
+
+    // Reads the directories, "SortCut" and the recognise-on-open flag from the settings store.
+    void LoadDirectorySettings();
+    // Reads and writes the extra directories and their scales.
+    void LoadAutoDirectorySettings();
+    void SaveAutoDirectorySettings();
+    // Scales list by the scales of the extra auto or merge directory that path lies in.
+    void ApplyAutoDirScale(const CString& path, PlotShapeList* list) const;
+    // The document's open entry: lists path as a new top job (asking before replacing a
+    // listed one), loads and shows it. 1 when listed.
+    int OnOpenDocumentAsJob(const CString& path);
+    int OnOpenDocument(const CString& path) { return OnOpenDocumentAsJob(path); }
+    // As OnOpenDocumentAsJob, replacing a listed job of that path without asking.
+    int AddFileToDocument(const CString& path);
+    // One job per new or changed plot file of directory (empty: nothing).
+    void ScanAutoDirectories(const CString& directory);
+    // One merged job of every plot file of directory once none is younger than 1 s.
+    void ScanMergeDirectories(const CString& directory);
+    // The merge command 32880: merges the files the operator chooses (they stay on disk).
+    void OnMergeFiles();
+    // Packs the loaded shapes of jobs[0..count) into target, names it after jobs[0] and
+    // appends it to the job list.
+    void MergeFilesByGa(CPrintTask** jobs, int count, CPrintTask* target);
+    // The scans of the 2000 ms auto-print timer: the five auto directories, then the five
+    // merge directories.
+    void RunAutoPrintTick();
+
+private:
+    // The selected machine, else the current (checked) machine, else null.
+    NET_Machine* SelectedOrCurrentMachine() const;
+    // The machine of key if it is printing and online, else null (under the lock).
+    NET_Machine* PrintingMachineByKey(uint32_t key);
+    // Stops machine's job from the step that sets its job state to 0 on.
+    void StopMachineJob(NET_Machine* machine);
+    // Exchanges the jobs of rows a and b and refills both.
+    void SwapRowJobs(int a, int b);
+    // Moves the job of row from to index to, refilled, selected and focused.
+    void MoveRow(int from, int to);
+    // Deletes the job of row unless it runs: its auto-directory file, its row, the job.
+    void DeleteJobRow(int row);
+    // Lists, loads and shows path as the new top job; replace says whether a listed job of
+    // that path is replaced without asking.
+    int OpenJobAtTop(const CString& path, bool ask);
+    // Lists a merged job at the end of the job list, row 0 selected, shown in the preview.
+    void ListMergedJob(CPrintTask* merged);
+
+    // Set after a scanned file became a job: the next new file goes to the copy directory.
+    int32_t copyToggle_ = 0;
+    PreviewPort* preview_ = nullptr;
+    DocumentDialogs* dialogs_ = nullptr;
 
 private:
     CUDPServer& server_;

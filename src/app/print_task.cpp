@@ -21,13 +21,6 @@ constexpr float kDashBreakTangent = 0.57735026f;
 // The dash pattern of patterned lines: gap, dash, unused, x and y scale.
 const structDash kLineTypeDash{3.0f, 3.0f, 15.0f, 0.025f, 0.025f};
 
-// Gives the next job reference of the run: never 0, never twice.
-uint32_t NextJobRef()
-{
-    static std::atomic<uint32_t> counter{0};
-    return ++counter;
-}
-
 // An offset that moves coordinate c to 1, held within 32 bits.
 int32_t OffsetToOne(int32_t c)
 {
@@ -50,6 +43,12 @@ bool IsDxfPath(const CString& p)
 }
 
 }  // namespace
+
+uint32_t NextJobRef()
+{
+    static std::atomic<uint32_t> counter{0};
+    return ++counter;
+}
 
 CPrintTask::CPrintTask()
 {

@@ -11,6 +11,9 @@
 
 class PlotShape;
 
+// Gives the next job reference of the run: never 0, never twice.
+uint32_t NextJobRef();
+
 class CPrintTask : public OL_Object {
 public:
     // Run states.

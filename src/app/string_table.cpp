@@ -13,7 +13,11 @@ struct StringEntry {
 
 // Sorted by number.
 constexpr StringEntry kStrings[] = {
+    {StringId::kFileAlreadyOpen, u"文件:%s已经打开，是否覆盖！"},
     {StringId::kFileOpenError, u"文件打开错误!"},
+    {StringId::kFeederOutOfPaper, u"送纸器没有纸了！"},
+    {StringId::kConfigInvalid, u"配置数据读取不正确,请重启机器，或者重新载入配置！"},
+    {StringId::kPageLeftToCut, u"文件\"%s\"没有切割完，按开始键继续下一页！"},
 };
 
 }  // namespace

@@ -1,12 +1,16 @@
-// Files and folders over POSIX calls: folders, times, atomic replace, deletion, _time64.
+// Files and folders over POSIX calls: folders, times, atomic replace, copy, deletion, the
+// folder search and _time64.
 #include "platform/file_system.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +164,86 @@ bool ReadWholeFile(const CString& path, std::string& bytes, size_t maxBytes, int
 }
 
 BOOL DeleteFile(const CString& path) { return unlink(path.ToUtf8().c_str()) == 0 ? TRUE : FALSE; }
+
+BOOL CopyFile(const CString& from, const CString& to, BOOL failIfExists)
+{
+    const int in = open(from.ToUtf8().c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return FALSE;
+    struct stat st {};
+    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(in);
+        return FALSE;
+    }
+    const std::string target = to.ToUtf8();
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+    const int out = open(target.c_str(), flags, 0644);
+    if (out < 0) {
+        close(in);
+        return FALSE;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) ok = false;
+            else done += put;
+        }
+        if (!ok) break;
+    }
+    if (close(out) != 0) ok = false;
+    close(in);
+    if (!ok) unlink(target.c_str());
+    return ok ? TRUE : FALSE;
+}
+
+BOOL CFileFind::FindFile(const CString& pattern)
+{
+    Close();
+    const int slash = pattern.ReverseFind(u'/');
+    folder_ = slash >= 0 ? pattern.Left(slash) : CString(u".");
+    const std::string wildcard = (slash >= 0 ? pattern.Mid(slash + 1) : pattern).ToUtf8();
+    const bool everything = wildcard == "*.*" || wildcard == "*";
+    const std::string folder = folder_.ToUtf8();
+    DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
+    if (dir == nullptr) return FALSE;
+    std::vector<std::string> found;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!everything && fnmatch(wildcard.c_str(), name.c_str(), FNM_PERIOD) != 0) continue;
+        struct stat st {};
+        if (stat((folder + "/" + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        found.push_back(name);
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end());
+    for (const std::string& name : found) names_.push_back(CString::FromUtf8(name));
+    return names_.empty() ? FALSE : TRUE;
+}
+
+BOOL CFileFind::FindNextFile()
+{
+    if (next_ < names_.size()) ++next_;
+    return next_ < names_.size() ? TRUE : FALSE;
+}
+
+CString CFileFind::GetFilePath() const { return folder_ + u"/" + GetFileName(); }
+
+CString CFileFind::GetFileName() const { return next_ > 0 && next_ <= names_.size() ? names_[next_ - 1] : CString(); }
+
+void CFileFind::Close()
+{
+    names_.clear();
+    next_ = 0;
+}
 
 int64_t _time64(int64_t* timer)
 {

@@ -1,5 +1,6 @@
 // Files and folders: folder tests and creation, modification times in nanoseconds, the
-// atomic replace of a whole file, deletion, and the wall-clock seconds of _time64.
+// atomic replace of a whole file, copying, deletion, the search of a folder's regular files
+// (CFileFind) and the wall-clock seconds of _time64.
 //
 // Paths are CStrings (UTF-16) opened through their UTF-8 names; names compare exactly, as
 // Linux file names are case-sensitive.
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // True when path names an existing folder.
 bool FolderExists(const CString& path);
@@ -42,6 +44,33 @@ bool ReadWholeFile(const CString& path, std::string& bytes, size_t maxBytes = SI
 
 // Deletes the file; FALSE when it cannot be deleted.
 BOOL DeleteFile(const CString& path);
+
+// Copies the regular file from to the path to; with failIfExists an existing target is left
+// alone and the copy fails. FALSE on any failure (a partial target is removed).
+BOOL CopyFile(const CString& from, const CString& to, BOOL failIfExists);
+
+// The regular files of one folder that match a pattern, as the framework's file search
+// walks them: FindFile starts a search, each FindNextFile steps to the next entry and
+// answers whether more follow it. The pattern is a folder, "/", and a name with "*" and "?"
+// wildcards; "*.*" matches every name, as on Windows. Entries come in name order; folders
+// and other non-regular entries are not listed.
+class CFileFind {
+public:
+    // Lists the matching files; FALSE when there is none (or the folder cannot be read).
+    BOOL FindFile(const CString& pattern);
+    // Steps to the next entry: TRUE while another entry follows this one.
+    BOOL FindNextFile();
+    // The full path and the name of the current entry.
+    CString GetFilePath() const;
+    CString GetFileName() const;
+    // Ends the search.
+    void Close();
+
+private:
+    CString folder_;
+    std::vector<CString> names_;
+    size_t next_ = 0;  // one past the current entry
+};
 
 // The wall-clock time in seconds since 1970-01-01 UTC, also stored in *timer when given.
 int64_t _time64(int64_t* timer);

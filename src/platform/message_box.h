@@ -14,6 +14,15 @@
 inline constexpr UINT MB_OK = 0x0;
 // Answer: the OK button.
 inline constexpr int IDOK = 1;
+// Button set: Yes and No; every answer but IDYES counts as No.
+inline constexpr UINT MB_YESNO = 0x4;
+// Icon: a warning sign.
+inline constexpr UINT MB_ICONWARNING = 0x30;
+// The second button is the default.
+inline constexpr UINT MB_DEFBUTTON2 = 0x100;
+// Answers of a Yes/No box.
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
 
 // The caption of messages shown without one of their own: the application's name.
 inline constexpr const char16_t* kApplicationCaption = u"Corvane";

@@ -1,0 +1,236 @@
+// The main frame's handlers of the machine link's and the upload server's posted messages.
+#include "app/main_frame_messages.h"
+
+#include "app/config_globals.h"
+#include "app/doc_corvane.h"
+#include "app/list_rows.h"
+#include "app/preview_port.h"
+#include "app/print_task.h"
+#include "app/string_table.h"
+#include "app/udp_server.h"
+#include "machinelink/machine_messages.h"
+#include "machinelink/net_machine.h"
+#include "platform/message_box.h"
+#include "uploadserver/tcp_client1.h"
+#include "uploadserver/upload_messages.h"
+
+#include <optional>
+
+namespace {
+
+// Messages with no work to do.
+constexpr UINT kIgnoredMessage = 0x40A;
+constexpr UINT kUnusedMessage = WM_USER + 31;
+// Command 128's values of the jog keys R, L, U, D and S.
+constexpr uint8_t kByteCommand = 128;
+constexpr char16_t kJogKeys[] = u"RLUDS";
+constexpr uint8_t kFirstJogValue = 2;
+// Where the letter and the first number of a "<FILE"/"<MACH" message stand.
+constexpr int32_t kLetterAt = 5;
+constexpr int32_t kSeparatorAt = 6;
+constexpr int32_t kFirstNumberAt = 7;
+constexpr int32_t kMaxDigits = 10;
+
+// A number of a remote message: an optional "-" and 1 to 10 digits within int32, read from
+// position at and ending before length; anything else gives no number. The message comes
+// from the network: nothing is read at or beyond its length.
+struct ParsedNumber {
+    int32_t value = 0;
+    int32_t end = 0;  // the position after the number
+};
+
+std::optional<ParsedNumber> ParseNumber(const char16_t* text, int32_t length, int32_t at)
+{
+    int32_t i = at;
+    const bool negative = i < length && text[i] == u'-';
+    if (negative) ++i;
+    int64_t value = 0;
+    int32_t digits = 0;
+    for (; i < length && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        if (++digits > kMaxDigits) return std::nullopt;
+        value = value * 10 + (text[i] - u'0');
+    }
+    if (digits == 0) return std::nullopt;
+    if (negative) value = -value;
+    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+    return ParsedNumber{static_cast<int32_t>(value), i};
+}
+
+// The second number: after the first "," from position 7 for the letters c, l and n, right
+// after a "," that follows the first number for the others.
+std::optional<ParsedNumber> ParseSecondNumber(const char16_t* text, int32_t length, char16_t letter,
+                                              const ParsedNumber& first)
+{
+    int32_t comma = -1;
+    if (letter == u'c' || letter == u'l' || letter == u'n') {
+        for (int32_t i = kFirstNumberAt; i < length && comma < 0; ++i)
+            if (text[i] == u',') comma = i;
+    } else if (first.end < length && text[first.end] == u',') {
+        comma = first.end;
+    }
+    if (comma < 0) return std::nullopt;
+    return ParseNumber(text, length, comma + 1);
+}
+
+}  // namespace
+
+MainFrameMessages::MainFrameMessages(CDocCorvane& doc, Delivery delivery) : CMessageTarget(delivery), doc_(doc) {}
+
+NET_Machine* MainFrameMessages::FindListedMachine(NET_Machine* machine)
+{
+    CUDPServer& server = doc_.GetServer();
+    CSingleLock lock(&server.GetLock(), TRUE);
+    const MachineTable& table = server.GetMachineTable();
+    for (int i = 0; machine != nullptr && i < table.GetSize(); ++i)
+        if (table[i] == machine) return machine;
+    return nullptr;
+}
+
+void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* machine = reinterpret_cast<NET_Machine*>(wParam);
+    switch (message) {
+    case WM_TCP_FILE_COMMAND:
+    case WM_TCP_MACHINE_COMMAND: {
+        auto* copy = reinterpret_cast<char16_t*>(wParam);
+        const int32_t length = lParam > 0 && lParam <= INT32_MAX ? static_cast<int32_t>(lParam) : 0;
+        if (copy != nullptr && message == WM_TCP_FILE_COMMAND) OnFileCommand(copy, length);
+        if (copy != nullptr && message == WM_TCP_MACHINE_COMMAND) OnMachineCommand(copy, length);
+        CTCPClient1::DeleteBuf(copy);
+        break;
+    }
+    case WM_TCP_CLIENT_ACCEPTED:
+        OnClientAccepted(reinterpret_cast<CTCPClient1*>(wParam));
+        break;
+    case WM_NET_MACHINE_STATUS:
+        OnMachineStatus(machine, static_cast<int32_t>(lParam));
+        break;
+    case WM_NET_CONFIG_INVALID:
+        OnConfigInvalid(machine);
+        break;
+    case WM_NET_JET_PROGRESS:
+        OnJetProgress(static_cast<uint32_t>(wParam), reinterpret_cast<NET_Machine*>(lParam));
+        break;
+    case WM_NET_PAGE_FINISHED:
+        OnPageFinished(machine, static_cast<uint32_t>(lParam));
+        break;
+    case kIgnoredMessage:
+    case kUnusedMessage:
+    default:
+        break;
+    }
+}
+
+void MainFrameMessages::OnFileCommand(const char16_t* message, int32_t length)
+{
+    if (message == nullptr || length <= kFirstNumberAt || message[kSeparatorAt] != u':') return;
+    const char16_t letter = message[kLetterAt];
+    if (letter == u'a') {
+        const char16_t digit = message[kFirstNumberAt];
+        if (digit >= u'0' && digit <= u'9') doc_.SetDirectoryPrint(digit - u'0');
+        return;
+    }
+    const std::optional<ParsedNumber> first = ParseNumber(message, length, kFirstNumberAt);
+    if (!first) return;
+    if (letter == u'd') {
+        doc_.RemoteDeleteJob(first->value);
+        return;
+    }
+    const std::optional<ParsedNumber> second = ParseSecondNumber(message, length, letter, *first);
+    if (!second) return;
+    const int32_t a = first->value;
+    const int32_t b = second->value;
+    switch (letter) {
+    case u'c': doc_.RemoteChangeCopies(a, b); break;
+    case u'l': doc_.RemoteSetJobCheck(a, b); break;
+    case u'n': doc_.RemoteAssignJob(a, b); break;
+    case u'o': doc_.RemoteMoveJob(a, b); break;
+    case u'p': doc_.RemotePauseJob(a, b); break;
+    case u'r': doc_.RemoteMachinePreview(a, b); break;
+    case u't': doc_.RemoteStopJob(a, b); break;
+    default: break;
+    }
+}
+
+void MainFrameMessages::OnMachineCommand(const char16_t* message, int32_t length)
+{
+    if (message == nullptr || length <= kFirstNumberAt || message[kSeparatorAt] != u',') return;
+    const std::optional<ParsedNumber> row = ParseNumber(message, length, kFirstNumberAt);
+    MachineListRows* rows = doc_.GetMachineRows();
+    if (!row || rows == nullptr) return;
+    CUDPServer& server = doc_.GetServer();
+    CSingleLock lock(&server.GetLock(), TRUE);
+    NET_Machine* machine = rows->GetRowMachine(row->value);
+    if (machine == nullptr || !machine->online) return;
+    const char16_t key = message[kLetterAt];
+    // 'B' and 'T' act on the machine of the row the client named, as the jog keys do, not on
+    // the operator's selection.
+    if (key == u'B') {
+        doc_.ResetMachine(machine);
+    } else if (key == u'T') {
+        doc_.TestJetHeads(machine);
+    } else {
+        for (int i = 0; kJogKeys[i] != 0; ++i)
+            if (kJogKeys[i] == key)
+                server.PostMachineCommandByte(machine->ip, kByteCommand, static_cast<uint8_t>(kFirstJogValue + i));
+    }
+}
+
+void MainFrameMessages::OnClientAccepted(CTCPClient1* client)
+{
+    if (client == nullptr || CTCPClient1::FindClient(client) < 0) return;
+    const CString jobs(u"<FILEc>");
+    client->AddToSendBufW(jobs.GetString(), jobs.GetLength());
+    const CString machines(u"<MACHc>");
+    client->AddToSendBufW(machines.GetString(), machines.GetLength());
+    CString directoryPrint;
+    directoryPrint.Format(u"<FILEa,%d>", doc_.directoryPrint);
+    client->AddToSendBufW(directoryPrint.GetString(), directoryPrint.GetLength());
+}
+
+void MainFrameMessages::OnMachineStatus(NET_Machine* machine, int32_t)
+{
+    if (pauseAutoPrint) pauseAutoPrint();
+    if (NET_Machine* listed = FindListedMachine(machine)) {
+        CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
+        doc_.SendMachineText(listed, "b10,0;");
+    }
+    MessageBox(LoadResString(StringId::kFeederOutOfPaper), u"tip", MB_OK);
+    if (resumeAutoPrint) resumeAutoPrint();
+}
+
+void MainFrameMessages::OnConfigInvalid(NET_Machine*) { MessageBox(LoadResString(StringId::kConfigInvalid), u"tip", MB_OK); }
+
+void MainFrameMessages::OnJetProgress(uint32_t jobRef, NET_Machine* machine)
+{
+    // The reference and the machine may have gone since the message was posted: only a listed
+    // job and a machine still in the table are used.
+    CPrintTask* job = doc_.FindJobByReference(jobRef);
+    NET_Machine* listed = FindListedMachine(machine);
+    if (job == nullptr || listed == nullptr) return;
+    double percent = 0.0;
+    {
+        CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
+        percent = listed->task.progress;
+    }
+    PreviewPort* preview = doc_.GetPreview();
+    if (preview != nullptr && preview->GetShownJob() == job && job->listsSwapped)
+        preview->DrawCutProgress(job->progressPercent, percent);
+    job->progressPercent = percent;
+    if (JobListRows* rows = doc_.GetJobRows()) {
+        const int row = rows->FindJobRow(job);
+        if (row >= 0) rows->FormatJobRow(row, 3);
+    }
+}
+
+void MainFrameMessages::OnPageFinished(NET_Machine*, uint32_t jobRef)
+{
+    if (!FB_bTipWhenHasNextPage) return;
+    if (pauseAutoPrint) pauseAutoPrint();
+    if (const CPrintTask* job = doc_.FindJobByReference(jobRef)) {
+        CString text;
+        text.Format(LoadResString(StringId::kPageLeftToCut).GetString(), job->path);
+        MessageBox(text, u"tip", MB_OK);
+    }
+    if (resumeAutoPrint) resumeAutoPrint();
+}

@@ -1,0 +1,48 @@
+// MainFrameMessages: the main frame's handlers of the messages posted by the machine link and
+// the upload server: remote clients' job and machine commands, new clients, and the machines'
+// status, configuration, progress and page notices.
+#pragma once
+
+#include "platform/posted_message.h"
+
+#include <cstdint>
+#include <functional>
+
+class CDocCorvane;
+class CTCPClient1;
+class NET_Machine;
+
+class MainFrameMessages : public CMessageTarget {
+public:
+    explicit MainFrameMessages(CDocCorvane& doc, Delivery delivery = Delivery::GuiThread);
+
+    // Stop and restart the 2000 ms auto-print timer around the tips the handlers show (the
+    // frame gives them; unset they do nothing).
+    std::function<void()> pauseAutoPrint;
+    std::function<void()> resumeAutoPrint;
+
+    // 1050: a client's "<FILE" job command, parsed within its length characters.
+    void OnFileCommand(const char16_t* message, int32_t length);
+    // 1051: a client's "<MACH" key command, parsed within its length characters.
+    void OnMachineCommand(const char16_t* message, int32_t length);
+    // 1052: a new client gets the job list, the machine list and the directory-print state.
+    void OnClientAccepted(CTCPClient1* client);
+    // 1053: the machine's feeder is out of paper.
+    void OnMachineStatus(NET_Machine* machine, int32_t status);
+    // 1054: the machine's configuration could not be read.
+    void OnConfigInvalid(NET_Machine* machine);
+    // 1047: the jet progress of the job of reference jobRef on machine.
+    void OnJetProgress(uint32_t jobRef, NET_Machine* machine);
+    // 1056: a page of the job of reference jobRef ended and more pages remain.
+    void OnPageFinished(NET_Machine* machine, uint32_t jobRef);
+
+protected:
+    // Hands each message to its handler; the command copies of 1050 and 1051 are freed here.
+    void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The machine of a message when it is still in the table, else null.
+    NET_Machine* FindListedMachine(NET_Machine* machine);
+
+    CDocCorvane& doc_;
+};
