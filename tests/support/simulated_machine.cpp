@@ -223,7 +223,7 @@ void SimulatedMachine::Run()
 
 void SimulatedMachine::HandleDatagram(uint16_t port, uint32_t fromAddress, const uint8_t* data, size_t size)
 {
-    received_.push_back(SimDatagram{port, std::vector<uint8_t>(data, data + size)});
+    received_.push_back(SimDatagram{port, std::vector<uint8_t>(data, data + size), MonotonicMs()});
     switch (port) {
     case kMachineDiscoveryPort:
     case kMachineServerDiscoveryPort:

@@ -94,6 +94,7 @@ SimLossRule SeededLoss(double rate, uint32_t seed, int burstLength = 1);
 struct SimDatagram {
     uint16_t port = 0;  // machine port it arrived on
     std::vector<uint8_t> bytes;
+    int64_t receivedMs = 0;  // MonotonicMs when it arrived
 };
 
 struct SimPack {
