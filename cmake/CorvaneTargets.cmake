@@ -43,3 +43,11 @@ function(corvane_add_test_folder folder)
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "${CORVANE_TEST_ENVIRONMENT}" ${ARG_PROPERTIES})
 endfunction()
+
+# The simulated machine of the tests, as sources that the bench and fuzz programs compile in
+# as well (they link no test harness).
+set(CORVANE_SIMULATED_MACHINE_SOURCES
+    ${PROJECT_SOURCE_DIR}/tests/support/simulated_machine.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/simulated_machine_jet.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/simulated_lan_responder.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/jet_unpacker.cpp)
