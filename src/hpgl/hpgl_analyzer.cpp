@@ -90,6 +90,24 @@ void ForEachNumber(const std::string& text, F f)
     }
 }
 
+// The value of a lexed number (sign, digits, point, digits) as CLocaleAtofFloat reads its
+// text. A sign and up to nine digits take the integer road: such an integer is exact as a
+// double, so converting it to float rounds once, as narrowing the parsed double does.
+float LexedNumber(const unsigned char* text, int32_t length)
+{
+    int32_t i = (length > 0 && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    if (length > i && length - i <= 9) {
+        int32_t value = 0;
+        int32_t k = i;
+        for (; k < length && IsDigit(text[k]); ++k) value = value * 10 + (text[k] - '0');
+        if (k == length) {
+            const auto magnitude = static_cast<float>(value);
+            return text[0] == '-' ? -magnitude : magnitude;
+        }
+    }
+    return CLocaleAtofFloat(std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(length)));
+}
+
 void RemoveTrailingComma(CStringA& command)
 {
     std::string& s = command.str();
@@ -144,6 +162,7 @@ HpglAnalyzer& HpglAnalyzer::operator=(const HpglAnalyzer& other)
     continuationCode_ = other.continuationCode_;
     pendingLabelStart_ = other.pendingLabelStart_;
     labelBytesSearched_ = other.labelBytesSearched_;
+    pairValues_ = other.pairValues_;
     return *this;
 }
 
@@ -166,6 +185,7 @@ void HpglAnalyzer::Initialize()
     continuationCode_ = 0;
     pendingLabelStart_ = -1;
     labelBytesSearched_ = 0;
+    pairValues_.clear();
 }
 
 void HpglAnalyzer::Destroy()
@@ -463,6 +483,7 @@ int32_t HpglAnalyzer::_GetFloatString(CStringA& command, bool skipComma)
 int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
 {
     pairsGathered_ = 0;
+    pairValues_.clear();
     int32_t result;
     for (;;) {
         incompletePairStart_ = readPosition_;
@@ -473,6 +494,8 @@ int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
             result = kParseMalformed;
             break;
         }
+        const auto xLength = static_cast<int32_t>(command.str().size() - mark);
+        const int32_t xEnd = readPosition_;
         if (r == kParseOk) {
             command.AppendChar(',');
             r = _GetFloatString(command, true);
@@ -482,6 +505,9 @@ int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
             result = r == kParseIncomplete ? kParseIncomplete : kParseOk;
             break;
         }
+        const auto yLength = static_cast<int32_t>(command.str().size() - mark) - xLength - 1;
+        pairValues_.push_back(LexedNumber(data_ + xEnd - xLength, xLength));
+        pairValues_.push_back(LexedNumber(data_ + readPosition_ - yLength, yLength));
         command.AppendChar(',');
         ++pairsGathered_;
     }

@@ -87,10 +87,10 @@ void HpglExplainer::Transform(PlotShapeList& out)
     for (int code = analyzer_->GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
          code = analyzer_->GetNextCode(command, labelLength)) {
         switch (code) {
-        case HPGL_PU: _ExPU(command); break;
-        case HPGL_PD: _ExPD(command); break;
-        case HPGL_PA: _ExPA(command); break;
-        case HPGL_PR: _ExPR(command); break;
+        case HPGL_PU:
+        case HPGL_PD:
+        case HPGL_PA:
+        case HPGL_PR: MovePen(code); break;
         case HPGL_SP: _ExSP(command); break;
         case HPGL_LB: _ExLB(command); break;
         case HPGL_SI: _ExSI(command); break;
@@ -117,18 +117,10 @@ void HpglExplainer::AddShape(PlotShape* shape, bool shrink)
     workList_.AddTail(shape);
 }
 
-void HpglExplainer::MovePen(int code, const CStringA& command)
+void HpglExplainer::MovePen(int code)
 {
-    hpgl_geometry::MovePen(code, command, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
+    hpgl_geometry::MovePen(code, *analyzer_, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
 }
-
-void HpglExplainer::_ExPU(const CStringA& command) { MovePen(HPGL_PU, command); }
-
-void HpglExplainer::_ExPD(const CStringA& command) { MovePen(HPGL_PD, command); }
-
-void HpglExplainer::_ExPA(const CStringA& command) { MovePen(HPGL_PA, command); }
-
-void HpglExplainer::_ExPR(const CStringA& command) { MovePen(HPGL_PR, command); }
 
 void HpglExplainer::_ExSP(const CStringA& command)
 {

@@ -37,10 +37,6 @@ public:
     float GetFloatValue() const { return floatValue_; }
 
 private:
-    void _ExPU(const CStringA& command);
-    void _ExPD(const CStringA& command);
-    void _ExPA(const CStringA& command);
-    void _ExPR(const CStringA& command);
     void _ExSP(const CStringA& command);
     void _ExLB(const CStringA& command);
     void _ExSI(const CStringA& command);
@@ -51,8 +47,9 @@ private:
     void _PenLineTo(float x, float y);
     // Closes the open pen-down shape when the pen changes.
     void _EndPD();
-    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs.
-    void MovePen(int code, const CStringA& command);
+    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs
+    // of the command the analyzer returned last.
+    void MovePen(int code);
     void DrawArc(const CStringA& command, bool relative);
     // Appends a finished shape with its box computed; shrunk as well when asked.
     void AddShape(PlotShape* shape, bool shrink);

@@ -94,10 +94,10 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
 void HpglStreamExplainer::Execute(int code, const CStringA& command, float labelScale)
 {
     switch (code) {
-    case HPGL_PU: _ExPU(command); break;
-    case HPGL_PD: _ExPD(command); break;
-    case HPGL_PA: _ExPA(command); break;
-    case HPGL_PR: _ExPR(command); break;
+    case HPGL_PU:
+    case HPGL_PD:
+    case HPGL_PA:
+    case HPGL_PR: MovePen(code); break;
     case HPGL_SP: _ExSP(command); break;
     case HPGL_LT: _ExLT(command); break;
     case HPGL_LB: _ExLB(command, labelScale); break;
@@ -112,18 +112,10 @@ void HpglStreamExplainer::Execute(int code, const CStringA& command, float label
     }
 }
 
-void HpglStreamExplainer::MovePen(int code, const CStringA& command)
+void HpglStreamExplainer::MovePen(int code)
 {
-    hpgl_geometry::MovePen(code, command, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
+    hpgl_geometry::MovePen(code, *this, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
 }
-
-void HpglStreamExplainer::_ExPU(const CStringA& command) { MovePen(HPGL_PU, command); }
-
-void HpglStreamExplainer::_ExPD(const CStringA& command) { MovePen(HPGL_PD, command); }
-
-void HpglStreamExplainer::_ExPA(const CStringA& command) { MovePen(HPGL_PA, command); }
-
-void HpglStreamExplainer::_ExPR(const CStringA& command) { MovePen(HPGL_PR, command); }
 
 // Pens are 16-bit: a larger number is held at the largest pen, so that no pen number
 // becomes negative and passes for a file marker.

@@ -87,10 +87,6 @@ private:
     // Moves the finished shapes into the file buffer.
     void HandOver();
 
-    void _ExPU(const CStringA& command);
-    void _ExPD(const CStringA& command);
-    void _ExPA(const CStringA& command);
-    void _ExPR(const CStringA& command);
     void _ExSP(const CStringA& command);
     void _ExLT(const CStringA& command);
     void _ExPatternIndex(const CStringA& command);
@@ -101,8 +97,9 @@ private:
     void _ExAR(const CStringA& command);
     void _ExLB(const CStringA& command, float labelScale);
     void _ExPG(const CStringA& command);
-    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs.
-    void MovePen(int code, const CStringA& command);
+    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs
+    // of the command the analyzer returned last.
+    void MovePen(int code);
     // Draws the arc about the centre by the sweep of the command's third number.
     void DrawArc(const CStringA& command, bool relative);
     void _PenLineTo(float x, float y);
