@@ -119,7 +119,8 @@ void HpglExplainer::AddShape(PlotShape* shape, bool shrink)
 
 void HpglExplainer::MovePen(int code)
 {
-    hpgl_geometry::MovePen(code, *analyzer_, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
+    hpgl_geometry::MovePen(code, *analyzer_, penDown_, relative_, penX_, penY_,
+                           [this](float x, float y, int32_t pairsLeft) { _PenLineTo(x, y, pairsLeft); });
 }
 
 void HpglExplainer::_ExSP(const CStringA& command)
@@ -212,7 +213,7 @@ void HpglExplainer::_ExLB(const CStringA& command)
     workList_.AddTail(label);
 }
 
-void HpglExplainer::_PenLineTo(float x, float y)
+void HpglExplainer::_PenLineTo(float x, float y, int32_t pairsLeft)
 {
     if (x == penX_ && y == penY_) return;
     CFloatPoint last;
@@ -225,6 +226,9 @@ void HpglExplainer::_PenLineTo(float x, float y)
         else
             delete currentShape_;
         currentShape_ = new PlotShape(this);
+        // Sized for the rest of the command's pairs, so that a run drawn by one command
+        // needs neither growth nor a shrink copy.
+        currentShape_->ReserveExactly(1, pairsLeft + 1);
         currentShape_->AddPoint(penX_, penY_, 1);
         currentShape_->AddPointAtLastPl(x, y);
     }

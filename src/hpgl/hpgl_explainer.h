@@ -44,7 +44,8 @@ private:
     void _ExAA(const CStringA& command);
     void _ExAR(const CStringA& command);
     void _ExCI(const CStringA& command);
-    void _PenLineTo(float x, float y);
+    // Draws to (x, y); pairsLeft counts this and the command's later pairs.
+    void _PenLineTo(float x, float y, int32_t pairsLeft);
     // Closes the open pen-down shape when the pen changes.
     void _EndPD();
     // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs

@@ -52,24 +52,24 @@ bool AddArcPoints(PlotShape& shape, float penX, float penY, float centreX, float
 bool LayOutLabel(const PlotFontLib& font, const CStringA& text, float run, float rise, float widthCm,
                  float heightCm, float labelScale, float penX, float penY, PlotChar& out);
 
-// Calls visit(x, y) for the target of each of the count / 2 pairs of values (x, y, x, y, ...):
-// the pair itself, or in relative mode the pair added to the pen position as it stands at
-// that moment (visit may move the pen). A target beyond the float range is skipped, since no
-// pen can go there.
+// Calls visit(x, y, pairsLeft) for the target of each of the count / 2 pairs of values (x, y,
+// x, y, ...): the pair itself, or in relative mode the pair added to the pen position as it
+// stands at that moment (visit may move the pen); pairsLeft counts this pair and the ones
+// after it. A target beyond the float range is skipped, since no pen can go there.
 template <class Visit>
 void VisitTargets(const float* values, int32_t count, bool relative, const float& penX, const float& penY, Visit visit)
 {
     for (int32_t i = 0; i + 1 < count; i += 2) {
         float tx = relative ? penX + values[i] : values[i];
         float ty = relative ? penY + values[i + 1] : values[i + 1];
-        if (std::isfinite(tx) && std::isfinite(ty)) visit(tx, ty);
+        if (std::isfinite(tx) && std::isfinite(ty)) visit(tx, ty, (count - i) / 2);
     }
 }
 
 // Runs a pen-motion command, code HPGL_PU, HPGL_PD, HPGL_PA or HPGL_PR: PU and PD lift and
 // lower the pen, PA and PR select absolute and relative mode; then with the pen up the pen
 // moves through the targets of the pairs (the analyzer's pair values of the command), and with
-// it down lineTo(x, y) draws to each.
+// it down lineTo(x, y, pairsLeft) draws to each.
 template <class Relative, class LineTo>
 void MovePen(int code, const HpglAnalyzer& analyzer, unsigned char& penDown, Relative& relative, float& penX,
              float& penY, LineTo lineTo)
@@ -87,7 +87,7 @@ void MovePen(int code, const HpglAnalyzer& analyzer, unsigned char& penDown, Rel
         VisitTargets(values, count, relative != 0, penX, penY, lineTo);
         return;
     }
-    VisitTargets(values, count, relative != 0, penX, penY, [&penX, &penY](float x, float y) {
+    VisitTargets(values, count, relative != 0, penX, penY, [&penX, &penY](float x, float y, int32_t) {
         penX = x;
         penY = y;
     });

@@ -114,7 +114,8 @@ void HpglStreamExplainer::Execute(int code, const CStringA& command, float label
 
 void HpglStreamExplainer::MovePen(int code)
 {
-    hpgl_geometry::MovePen(code, *this, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
+    hpgl_geometry::MovePen(code, *this, penDown_, relative_, penX_, penY_,
+                           [this](float x, float y, int32_t pairsLeft) { _PenLineTo(x, y, pairsLeft); });
 }
 
 // Pens are 16-bit: a larger number is held at the largest pen, so that no pen number
@@ -226,7 +227,7 @@ void HpglStreamExplainer::_ExPG(const CStringA&)
 
 // Draws from the pen position to (x, y): one pen-down run becomes one shape, and a pen that
 // was lifted and moved since the last point starts a new one.
-void HpglStreamExplainer::_PenLineTo(float x, float y)
+void HpglStreamExplainer::_PenLineTo(float x, float y, int32_t pairsLeft)
 {
     if (x == penX_ && y == penY_) return;
     CFloatPoint last;
@@ -235,6 +236,9 @@ void HpglStreamExplainer::_PenLineTo(float x, float y)
     } else {
         CloseCurrentShape();
         currentShape_ = new PlotShape(this);
+        // Sized for the rest of the command's pairs, so that a run drawn by one command
+        // needs neither growth nor a shrink copy.
+        currentShape_->ReserveExactly(1, pairsLeft + 1);
         currentShape_->AddPoint(penX_, penY_, 1);
         currentShape_->AddPointAtLastPl(x, y);
     }

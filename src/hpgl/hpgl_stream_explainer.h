@@ -102,7 +102,8 @@ private:
     void MovePen(int code);
     // Draws the arc about the centre by the sweep of the command's third number.
     void DrawArc(const CStringA& command, bool relative);
-    void _PenLineTo(float x, float y);
+    // Draws to (x, y); pairsLeft counts this and the command's later pairs.
+    void _PenLineTo(float x, float y, int32_t pairsLeft);
     // Adds the open shape when it has two points or more, else deletes it.
     void CloseCurrentShape();
     // Shrinks the shape, moves it by the page offset, computes its box, raises the maximum

@@ -3,7 +3,8 @@
 // The sub-polylines of a shape are stored back to back in one buffer of (x, y) float pairs
 // in plotter units (40 per mm); a second array holds each sub-polyline's point count. Buffers
 // grow by fixed steps (10 sub-polylines, 64 points) so that readers can append point by
-// point. The integer bounds are cached: only CalArea and the operations that say so
+// point; a reader that knows its sizes reserves them exactly instead (ReserveExactly). Point
+// capacity past the points held is left unwritten. The integer bounds are cached: only CalArea and the operations that say so
 // recompute them. A shape is not copyable by construction; operator= and NewCopy are the
 // deep copies.
 #pragma once
@@ -18,6 +19,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class CPen;
@@ -98,6 +101,10 @@ public:
     // Makes room for n more sub-polylines / points: 0 when n <= 0 or allocation fails, else 1.
     int CheckPlBuf(int n);
     int CheckPtBuf(int n);
+    // Makes room for exactly polylines more sub-polylines and points more points where the
+    // buffers hold less, without growth steps, so that a shape built to a known size needs
+    // no shrink copy; 0 when a count is negative or allocation fails, else 1.
+    int ReserveExactly(int polylines, int points);
     // Appends a point to the last sub-polyline, starting the first one when there is none.
     void AddPointAtLastPl(float x, float y);
     // Starts a new, empty sub-polyline first when newPolyline is non-zero.
@@ -302,8 +309,31 @@ private:
     // One tool depth per sub-polyline, written by the print traversal.
     std::vector<int32_t> zLen_;
     int32_t ptNum_ = 0;
+    // Leaves the elements a resize adds unwritten: the point buffer is written before it is read.
+    template <class T>
+    struct UninitializedAllocator : std::allocator<T> {
+        template <class U>
+        struct rebind {
+            using other = UninitializedAllocator<U>;
+        };
+        UninitializedAllocator() = default;
+        template <class U>
+        UninitializedAllocator(const UninitializedAllocator<U>&) noexcept
+        {
+        }
+        template <class U>
+        void construct(U* p) noexcept
+        {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <class U, class... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
     // (x, y) pairs in plotter units; its size is twice the point capacity.
-    std::vector<float> pts_;
+    std::vector<float, UninitializedAllocator<float>> pts_;
     unsigned patternIndex_ = 0;
     CArea area_;
 };
