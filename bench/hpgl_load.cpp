@@ -17,20 +17,32 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <system_error>
 
 namespace {
 
-// A folder of its own for the job files and the font, removed at exit.
-const std::string& WorkDir()
-{
-    static const std::string dir = [] {
+// A folder of its own for the job files and the font, removed when the program ends. The
+// folder's path lives in the object that removes it, so removal never reads a destroyed name.
+struct WorkFolder {
+    std::string path;
+    WorkFolder()
+    {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/corvane-bench-XXXXXX";
         if (!mkdtemp(pattern.data())) std::abort();
-        std::atexit([] { std::filesystem::remove_all(WorkDir()); });
-        return pattern + "/";
-    }();
-    return dir;
+        path = pattern + "/";
+    }
+    ~WorkFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+const std::string& WorkDir()
+{
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 void PutU16(std::string& out, uint32_t v)
