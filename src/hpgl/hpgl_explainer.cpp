@@ -4,6 +4,7 @@
 #include "fonts/plot_char.h"
 #include "fonts/plot_font_lib.h"
 #include "hpgl/hpgl_geometry.h"
+#include "plotmodel/load_point_budget.h"
 
 #include <algorithm>
 #include <limits>
@@ -46,6 +47,8 @@ HpglExplainer& HpglExplainer::operator=(const HpglExplainer& other)
     charHeightCm_ = other.charHeightCm_;
     directionRun_ = other.directionRun_;
     directionRise_ = other.directionRise_;
+    pointsMade_ = other.pointsMade_;
+    pointBudgetExceeded_ = other.pointBudgetExceeded_;
     return *this;
 }
 
@@ -68,6 +71,8 @@ void HpglExplainer::Initialize()
     directionRise_ = 0.0f;
     currentShape_ = nullptr;
     workList_.Clear();
+    pointsMade_ = 0;
+    pointBudgetExceeded_ = false;
 }
 
 void HpglExplainer::Destroy()
@@ -100,6 +105,13 @@ void HpglExplainer::Transform(PlotShapeList& out)
         case HPGL_CI: _ExCI(command); break;
         default: break;  // LT, PI, PG, IN and the others have no effect here
         }
+        if (pointBudgetExceeded_) {
+            // A few bytes of arcs or circles can ask for billions of points: such a file is
+            // refused whole, so that nothing half-loaded is cut.
+            Destroy();
+            pointBudgetExceeded_ = true;
+            return;
+        }
     }
     if (currentShape_ && currentShape_->GetTolPtNum() > 1)
         AddShape(currentShape_, true);
@@ -115,6 +127,13 @@ void HpglExplainer::AddShape(PlotShape* shape, bool shrink)
     shape->CalArea();
     if (shrink) shape->FreeUsedSpace();
     workList_.AddTail(shape);
+}
+
+bool HpglExplainer::ChargePoints(int64_t points)
+{
+    pointsMade_ += points;
+    if (pointsMade_ > kLoadPointBudget) pointBudgetExceeded_ = true;
+    return !pointBudgetExceeded_;
 }
 
 void HpglExplainer::MovePen(int code)
@@ -170,7 +189,7 @@ void HpglExplainer::_ExCI(const CStringA& command)
     if (!(radius > 0.0f)) return;
     const int32_t a = hpgl_geometry::CircleSegmentsPerQuarter(radius, chordFactor_, 1);
     auto* circle = new PlotShape(this);
-    if (!hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
+    if (!ChargePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
         delete circle;
         return;
     }
@@ -195,6 +214,10 @@ void HpglExplainer::DrawArc(const CStringA& command, bool relative)
     }
     penX_ = endX;
     penY_ = endY;
+    if (!ChargePoints(arc->GetTolPtNum())) {
+        delete arc;
+        return;
+    }
     AddShape(arc, false);
 }
 
@@ -210,6 +233,10 @@ void HpglExplainer::_ExLB(const CStringA& command)
                                penY_, glyphs);
     auto* label = new PlotShape(this);
     label->Append(glyphs);
+    if (!ChargePoints(label->GetTolPtNum())) {
+        delete label;
+        return;
+    }
     workList_.AddTail(label);
 }
 
@@ -217,7 +244,9 @@ void HpglExplainer::_PenLineTo(float x, float y, int32_t pairsLeft)
 {
     if (x == penX_ && y == penY_) return;
     CFloatPoint last;
-    if (currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_) {
+    const bool continues = currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_;
+    if (!ChargePoints(continues ? 1 : 2)) return;
+    if (continues) {
         currentShape_->AddPointAtLastPl(x, y);
     } else {
         // The pen was lifted and moved since the last point: the open shape is finished.

@@ -28,8 +28,11 @@ public:
     // Deletes the open shape, empties the working list and initialises.
     void Destroy();
     // Converts the analyzer's commands into shapes appended to out, then recomputes out's
-    // box from the shapes' boxes.
+    // box from the shapes' boxes. A file whose shapes would hold more than kLoadPointBudget
+    // points is refused: out gets nothing and PointBudgetExceeded answers true.
     void Transform(PlotShapeList& out);
+    // True when the last Transform was refused for passing the point budget.
+    bool PointBudgetExceeded() const { return pointBudgetExceeded_; }
 
     // The current state copied into new shapes.
     short GetLineType() const { return lineType_; }
@@ -54,6 +57,8 @@ private:
     void DrawArc(const CStringA& command, bool relative);
     // Appends a finished shape with its box computed; shrunk as well when asked.
     void AddShape(PlotShape* shape, bool shrink);
+    // Counts points made against the budget; false once it is passed.
+    bool ChargePoints(int64_t points);
 
     PlotFontLib* fontLib_ = nullptr;
     HpglAnalyzer* analyzer_ = nullptr;
@@ -71,4 +76,6 @@ private:
     float charHeightCm_ = 1.0f;
     float directionRun_ = 1.0f;
     float directionRise_ = 0.0f;
+    int64_t pointsMade_ = 0;
+    bool pointBudgetExceeded_ = false;
 };

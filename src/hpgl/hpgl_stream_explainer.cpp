@@ -4,6 +4,7 @@
 #include "fonts/plot_char.h"
 #include "fonts/plot_font_lib.h"
 #include "hpgl/hpgl_geometry.h"
+#include "plotmodel/load_point_budget.h"
 #include "platform/settings_store.h"
 
 #include <algorithm>
@@ -70,6 +71,7 @@ void HpglStreamExplainer::InitializeHPGLVariable()
     maxY_ = 0.0f;
     pageOffsetX_ = 0.0f;
     pageOffsetY_ = 0.0f;
+    pointsMade_ = 0;
 }
 
 float HpglStreamExplainer::ReadLabelScale()
@@ -82,10 +84,20 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
 {
     const float labelScale = ReadLabelScale();
     InitializeHPGLVariable();
+    pointBudgetExceeded_ = false;
     CStringA command;
     int labelLength = 0;
-    for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA; code = GetNextCode(command, labelLength))
+    for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA; code = GetNextCode(command, labelLength)) {
         Execute(code, command, labelScale);
+        if (pointBudgetExceeded_) {
+            // A few bytes of arcs or circles can ask for billions of points: such a file is
+            // refused whole, so that nothing half-loaded is cut.
+            delete currentShape_;
+            currentShape_ = nullptr;
+            workList_.Clear();
+            return;
+        }
+    }
     CloseCurrentShape();
     out.Append(&workList_);
     out.CalArea(0);
@@ -110,6 +122,13 @@ void HpglStreamExplainer::Execute(int code, const CStringA& command, float label
     case HPGL_PI: _ExPatternIndex(command); break;
     default: break;  // DT acts in the tokenizer; CP, SL, PW, IN and DF have no effect here
     }
+}
+
+bool HpglStreamExplainer::ChargePoints(int64_t points)
+{
+    pointsMade_ += points;
+    if (pointsMade_ > kLoadPointBudget) pointBudgetExceeded_ = true;
+    return pointsMade_ <= kLoadPointBudget;
 }
 
 void HpglStreamExplainer::MovePen(int code)
@@ -170,7 +189,7 @@ void HpglStreamExplainer::_ExCI(const CStringA& command)
     if (!(radius > 0.0f)) return;
     const int32_t a = hpgl_geometry::CircleSegmentsPerQuarter(radius, chordFactor_, 4);
     auto* circle = new PlotShape(this);
-    if (!hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
+    if (!ChargePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
         delete circle;
         return;
     }
@@ -195,6 +214,10 @@ void HpglStreamExplainer::DrawArc(const CStringA& command, bool relative)
     }
     penX_ = endX;
     penY_ = endY;
+    if (!ChargePoints(arc->GetTolPtNum())) {
+        delete arc;
+        return;
+    }
     _ExAddPlotShape(arc);
 }
 
@@ -208,7 +231,7 @@ void HpglStreamExplainer::_ExLB(const CStringA& command, float labelScale)
         return;
     auto* label = new PlotShape(this);
     label->Append(glyphs);
-    if (label->GetPlNum() == 0) {
+    if (label->GetPlNum() == 0 || !ChargePoints(label->GetTolPtNum())) {
         delete label;
         return;
     }
@@ -231,7 +254,9 @@ void HpglStreamExplainer::_PenLineTo(float x, float y, int32_t pairsLeft)
 {
     if (x == penX_ && y == penY_) return;
     CFloatPoint last;
-    if (currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_) {
+    const bool continues = currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_;
+    if (!ChargePoints(continues ? 1 : 2)) return;
+    if (continues) {
         currentShape_->AddPointAtLastPl(x, y);
     } else {
         CloseCurrentShape();

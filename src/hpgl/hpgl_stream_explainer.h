@@ -17,6 +17,7 @@
 #include "platform/tick_clock.h"
 #include "plotmodel/plot_shape_list.h"
 
+#include <atomic>
 #include <cstdint>
 
 class PlotFontLib;
@@ -34,8 +35,15 @@ public:
     ~HpglStreamExplainer() override;
 
     // Converts the loaded text into shapes appended to out, then recomputes out's box from
-    // the shapes' boxes. Labels are scaled by "TextScale" of "AutoPrint Settings".
+    // the shapes' boxes. Labels are scaled by "TextScale" of "AutoPrint Settings". A file
+    // whose shapes would hold more than kLoadPointBudget points is refused: out gets nothing
+    // and PointBudgetExceeded answers true.
     void Transform(PlotShapeList& out);
+    // True when the last Transform was refused for passing the point budget, or, streamed,
+    // when a file was: that file's shapes are dropped and it is handed over empty (its end
+    // marker at once, later commands ignored up to the next file). The consumer asks when a
+    // file is complete; OutStartNewFile clears it.
+    bool PointBudgetExceeded() const { return pointBudgetExceeded_.load(); }
 
     // The current state copied into new shapes.
     short GetLineType() const { return lineType_; }
@@ -111,6 +119,10 @@ private:
     void _ExAddPlotShape(PlotShape* shape);
     // A marker shape of the file buffer.
     void AddMarker(short pen);
+    // Counts points made against the budget of the file; false once it is passed.
+    bool ChargePoints(int64_t points);
+    // Drops the open file's shapes, also those handed over already, and ends it.
+    void RefuseFile();
 
     PlotFontLib* fontLib_ = nullptr;
     PlotShape* currentShape_ = nullptr;
@@ -144,4 +156,7 @@ private:
     int32_t streamState_ = kLookingForFileStart;
     // The label scale of the streamed file, read from the settings when the file starts.
     float streamLabelScale_ = 1.0f;
+    // Points made in this transform or streamed file.
+    int64_t pointsMade_ = 0;
+    std::atomic<bool> pointBudgetExceeded_{false};
 };
