@@ -172,6 +172,7 @@ private:
     int NextStreamedCode(CStringA& command, int& labelLength, ScanKind kind);
     // Skips blanks (and one comma); false at the end of data, with the read position there.
     bool SkipSeparators(bool skipComma);
+    int32_t LexFloat(CStringA& command, bool skipComma, float* value);
     bool TakeOwnership();
 
     // A streamed command other than a label that is still incomplete after this many bytes
