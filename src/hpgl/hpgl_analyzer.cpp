@@ -439,7 +439,10 @@ int32_t HpglAnalyzer::_GetINTString(CStringA& command, bool skipComma)
     return p < lengthBytes_ ? kParseOk : kParseIncomplete;
 }
 
-int32_t HpglAnalyzer::_GetFloatString(CStringA& command, bool skipComma) { return LexFloat(command, skipComma, nullptr); }
+int32_t HpglAnalyzer::_GetFloatString(CStringA& command, bool skipComma)
+{
+    return LexFloat(command, skipComma, nullptr);
+}
 
 // Lexes a number as _GetFloatString does and, when value is given, converts it as
 // CLocaleAtofFloat reads its text. A sign and up to nine digits take the integer road: such

@@ -87,7 +87,8 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
     pointBudgetExceeded_ = false;
     CStringA command;
     int labelLength = 0;
-    for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA; code = GetNextCode(command, labelLength)) {
+    for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
+         code = GetNextCode(command, labelLength)) {
         Execute(code, command, labelScale);
         if (pointBudgetExceeded_) {
             // A few bytes of arcs or circles can ask for billions of points: such a file is

@@ -57,7 +57,7 @@ void PlotShape::CopyAttrib(const PlotShape& source)
 
 void PlotShape::Destroy()
 {
-    std::vector<int32_t>().swap(plPtNum_);
+    plPtNum_.Release();
     std::vector<int32_t>().swap(zLen_);
     decltype(pts_)().swap(pts_);
     plNum_ = 0;

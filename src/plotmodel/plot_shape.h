@@ -4,15 +4,16 @@
 // in plotter units (40 per mm); a second array holds each sub-polyline's point count. Buffers
 // grow by fixed steps (10 sub-polylines, 64 points) so that readers can append point by
 // point; a reader that knows its sizes reserves them exactly instead (ReserveExactly). Point
-// capacity past the points held is left unwritten. The integer bounds are cached: only CalArea and the operations that say so
-// recompute them. A shape is not copyable by construction; operator= and NewCopy are the
-// deep copies.
+// capacity past the points held is left unwritten. The integer bounds are cached: only
+// CalArea and the operations that say so recompute them. A shape is not copyable by
+// construction; operator= and NewCopy are the deep copies.
 #pragma once
 
 #include "geometry/float_point.h"
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
 #include "plotmodel/dash_style.h"
+#include "plotmodel/polyline_counts.h"
 #include "plotmodel/render_context.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
@@ -298,17 +299,6 @@ private:
     // Writes the sub-polylines as HPGL text with the given point format.
     void WritePlt(CStringA& out, bool asFloat) const;
 
-    float floatValue_ = 1.0f;
-    short lineType_ = 0;
-    short penIndex_ = 0;
-    unsigned char recIndex_ = kDefaultRecIndex;
-    unsigned char mauIndex_ = kDefaultMauIndex;
-    int32_t plNum_ = 0;
-    // One point count per sub-polyline; its size is the sub-polyline capacity.
-    std::vector<int32_t> plPtNum_;
-    // One tool depth per sub-polyline, written by the print traversal.
-    std::vector<int32_t> zLen_;
-    int32_t ptNum_ = 0;
     // Leaves the elements a resize adds unwritten: the point buffer is written before it is read.
     template <class T>
     struct UninitializedAllocator : std::allocator<T> {
@@ -332,8 +322,20 @@ private:
             ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
         }
     };
+
+    float floatValue_ = 1.0f;
+    short lineType_ = 0;
+    short penIndex_ = 0;
+    unsigned char recIndex_ = kDefaultRecIndex;
+    unsigned char mauIndex_ = kDefaultMauIndex;
+    int32_t plNum_ = 0;
+    int32_t ptNum_ = 0;
+    unsigned patternIndex_ = 0;
+    // One point count per sub-polyline; its size is the sub-polyline capacity.
+    PolylineCounts plPtNum_;
+    // One tool depth per sub-polyline, written by the print traversal.
+    std::vector<int32_t> zLen_;
     // (x, y) pairs in plotter units; its size is twice the point capacity.
     std::vector<float, UninitializedAllocator<float>> pts_;
-    unsigned patternIndex_ = 0;
     CArea area_;
 };
