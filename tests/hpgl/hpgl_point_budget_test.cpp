@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <sys/resource.h>
 
@@ -98,6 +99,8 @@ struct Case {
     std::string (*text)();
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 class HpglPointBudget : public ::testing::TestWithParam<Case> {};
 
 // Every road refuses by counting against the budget where it makes points: circles and arcs
@@ -119,7 +122,7 @@ TEST_P(HpglPointBudget, AmplifyingFilesAreRefusedWholeInBoundedMemoryAndTime)
     // Unbounded, these files make over 600 million points (several GB); the budget stops
     // them at about 270 MB, a few hundred MB more with the sanitizers.
     EXPECT_LT(PeakRssKb() - rssBeforeKb, 1500L * 1024);
-    EXPECT_LT(seconds, 120.0);
+    EXPECT_LT(seconds, 300.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, HpglPointBudget,
