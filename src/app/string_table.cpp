@@ -13,7 +13,15 @@ struct StringEntry {
 
 // Sorted by number.
 constexpr StringEntry kStrings[] = {
+    {StringId::kJobPrinting, u"打印"},
+    {StringId::kPaused, u"暂停"},
+    {StringId::kJobStopped, u"停止"},
+    {StringId::kJobReversing, u"倒打"},
     {StringId::kFileAlreadyOpen, u"文件:%s已经打开，是否覆盖！"},
+    {StringId::kMachineOn, u"ON"},
+    {StringId::kMachineOff, u"OFF"},
+    {StringId::kMachineRunning, u"Run"},
+    {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
     {StringId::kFeederOutOfPaper, u"送纸器没有纸了！"},
     {StringId::kConfigInvalid, u"配置数据读取不正确,请重启机器，或者重新载入配置！"},
