@@ -87,10 +87,11 @@ public:
         if (piece_->GetLastPt(last) && last == CFloatPoint(static_cast<float>(q.x), static_cast<float>(q.y))) return;
         piece_->AddPointAtLastPl(static_cast<float>(q.x), static_cast<float>(q.y));
     }
-    // Hands the current cut piece over when it cuts something; a lone point is dropped.
-    void FinishCut()
+    // Hands the current cut piece over when it holds at least minPoints points; else drops it
+    // (a piece that only stands where the turning piece after it starts).
+    void FinishCut(int minPoints = 2)
     {
-        if (piece_ && piece_->GetTolPtNum() > 1) {
+        if (piece_ && piece_->GetTolPtNum() >= minPoints) {
             piece_->CalArea();
             out_.AddTail(piece_.release());
         }
@@ -232,9 +233,10 @@ void PlotShape::WnifeCompensate_cut(PlotShapeList& out, float offset, CFloatPoin
             writer.Add(at(e));
             s = e;
         }
-        // The blade, one offset behind the holder, catches up with the last point.
+        // The blade, one offset behind the holder, catches up with the last point. A lone
+        // point stays a piece of its own offset point.
         if (n > 1) writer.Add(at(n - 1) + dir * a);
-        writer.FinishCut();
+        writer.FinishCut(n > 1 ? 2 : 1);
     });
 }
 
@@ -274,7 +276,7 @@ void PlotShape::WnifeCompensate_cut2(PlotShapeList& out, float offset, CFloatPoi
             }
             crv.start = e;
         }
-        writer.FinishCut();
+        writer.FinishCut(p.size() > 1 ? 2 : 1);
     });
 }
 
