@@ -4,7 +4,9 @@
 // largeTurn, and isolated or deep turns between smallTurn and largeTurn); each piece is
 // rebuilt as a clamped cubic B-spline over a control polygon of its vertices, segment
 // midpoints and, at sharp turns, two points that pull the curve into the corner; the curve is
-// sampled again within a distance tolerance. Units: plotter units (40 per mm), angles in
+// sampled again within a distance tolerance. Off the fitting path, the section scanners cut a
+// polyline into straight sections, hold up to five of them in a ring, class the turns between
+// neighbours and group them into lines and curves. Units: plotter units (40 per mm), angles in
 // degrees where the fields say so. Preconditions: none; repeated points are passed over.
 #pragma once
 

@@ -245,6 +245,13 @@ TEST(RebuildList, EveryRunUsesAtLeastOneSegmentAndNothingIsLost)
     EXPECT_EQ(k, pieces.size());
     for (PlotShape* p : pieces) EXPECT_EQ(p->GetPenIndex(), 7);
     EXPECT_EQ(AllPoints(*pieces.back()), (Polyline{{0, 0}, {150, 0}})) << "straight within tan 3 degrees";
+
+    const float longSegments[] = {0, 0, 1000, 0, 1000, 1000};
+    const float tan3 = static_cast<float>(std::tan(3 * kPi / 180));
+    PlotShapeList runs;
+    EXPECT_EQ(s.RebuildByV1(runs, 3, longSegments, tan3, 160), 1) << "a segment longer than b is still used";
+    EXPECT_EQ(s.RebuildByV1(runs, 1, longSegments, tan3, 160), 0);
+    EXPECT_EQ(runs.Count(), 1);
 }
 
 TEST(RebuildArray, KeepsCornersAndFitsGentleTurns)
