@@ -5,6 +5,7 @@
 
 namespace {
 
+// Lowers a colour component, never below 0.
 uint8_t Lowered(uint8_t component, int64_t by)
 {
     return static_cast<uint8_t>(std::clamp<int64_t>(component - by, 0, 255));

@@ -8,8 +8,10 @@ namespace {
 // The head values of a jet speed level in the page's order.
 enum HeadValue { kLeftBrake, kRightBrake, kLeftStagger, kLeftError, kRightStagger, kRightError };
 
+// Gives a level selector as shown: outside 0..2 it counts as 0.
 int32_t LevelShown(int32_t stored) { return stored >= 0 && stored <= 2 ? stored : 0; }
 
+// Reads the editable fields of one level record.
 JetSpeedLevelValues LevelValues(const SpeedLevelRecord& level)
 {
     JetSpeedLevelValues v;
@@ -25,6 +27,8 @@ JetSpeedLevelValues LevelValues(const SpeedLevelRecord& level)
     return v;
 }
 
+// Compares a level with the record (feed speed as shown x 100); a non-zero outward-pass
+// compensation counts as a difference.
 bool LevelDiffers(const SpeedLevelRecord& level, const JetSpeedLevelValues& v)
 {
     const JetSpeedLevelValues stored = LevelValues(level);
@@ -35,6 +39,7 @@ bool LevelDiffers(const SpeedLevelRecord& level, const JetSpeedLevelValues& v)
            v.rightErrorCompensationPt != stored.rightErrorCompensationPt || level.zeroWord != 0;
 }
 
+// Writes a level's fields into its record, outward-pass compensation 0.
 void StoreLevel(SpeedLevelRecord& level, const JetSpeedLevelValues& v)
 {
     level.speed = static_cast<uint16_t>(v.carriageSpeed);

@@ -14,12 +14,14 @@ constexpr int kDropPressureWord = 3;
 constexpr int kKnifePenXFloat = 1;
 constexpr int kKnifePenYFloat = 2;
 
+// Resets a speed level outside 0..2 to 0 in the record and gives the level shown.
 int32_t SpeedLevelShown(int32_t& stored)
 {
     if (stored < 0 || stored > 2) stored = 0;
     return stored;
 }
 
+// Clamps a flag byte above 1 to 1 in the record and gives the flag shown.
 int32_t FlagShown(uint8_t& stored)
 {
     if (stored > 1) stored = 1;

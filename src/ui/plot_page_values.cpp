@@ -17,11 +17,13 @@ constexpr float kDefaultCalibrationMm = 500.0f;
 constexpr float kScaleDenominator = 500.0f;
 constexpr int32_t kDegreesPerStep = 90;
 
+// True when the calibration is the machine's own (code 20) rather than the settings store's.
 bool UsesMachineCalibration(const NET_Machine& machine)
 {
     return machine.firmwareVersion >= kMachineCalibrationFirmware;
 }
 
+// Names the settings section of the machine's calibration: its ID text.
 CString CalibrationSection(const NET_Machine& machine)
 {
     CString id;
@@ -29,11 +31,13 @@ CString CalibrationSection(const NET_Machine& machine)
     return id;
 }
 
+// Reads calibration value i from the settings store ("500" when missing).
 float StoredCalibration(const CString& section, int i)
 {
     return CLocaleAtofFloat(GetProfileString(section, kCalibrationKeys[i], kCalibrationDefaultText).ToUtf8());
 }
 
+// Maps a stored rotation to its list index; angles other than 90, 180, 270 show as 0.
 int32_t RotationIndex(int32_t degrees)
 {
     switch (degrees) {
