@@ -23,6 +23,8 @@ constexpr uint32_t kFileOpenError = 61313;
 constexpr uint32_t kFeederOutOfPaper = 61314;
 constexpr uint32_t kConfigInvalid = 61315;
 constexpr uint32_t kPageLeftToCut = 61320;
+// Texts of our own, numbered above the program's resource range.
+constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 }  // namespace StringId
 
 // The text of resource number id; empty for a number without a text.
