@@ -80,6 +80,11 @@ public:
     void ClearWorkWaiting();
     // Directory printing := value != 0; the "<FILEa,%d>" line goes to every client.
     void SetDirectoryPrint(int value);
+    // The job line of kind ('i', 'u', 'd') for a job row, from the texts the row holds; empty
+    // for a row out of range.
+    CString BuildJobLine(char16_t kind, int row, int callerValue = -1) const;
+    // Sends the job line of kind for row to every client.
+    void SendJobLine(char16_t kind, int row, int callerValue = -1) const;
 
     // Commands the frame carries out on the selected job row.
     void OnIncreaseCopies();   // 32817
@@ -170,6 +175,8 @@ private:
     NET_Machine* PrintingMachineByKey(uint32_t key);
     // Stops machine's job from the step that sets its job state to 0 on.
     void StopMachineJob(NET_Machine* machine);
+    // Sends the swap line of row, whose job traded places with otherRow's, to every client.
+    void SendJobSwapLine(int row, int otherRow) const;
     // Exchanges the jobs of rows a and b and refills both.
     void SwapRowJobs(int a, int b);
     // Moves the job of row from to index to, refilled, selected and focused.

@@ -9,6 +9,7 @@
 #include "app/doc_corvane.h"
 
 #include "app/app_globals.h"
+#include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"
 #include "app/print_task.h"
@@ -165,6 +166,7 @@ int CDocCorvane::OpenJobAtTop(const CString& path, bool ask)
             question.Format(LoadResString(StringId::kFileAlreadyOpen).GetString(), path);
             if (AfxMessageBox(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) return 0;
         }
+        if (jobRows_ != nullptr) SendJobLine(kLineDeleted, jobRows_->FindJobRow(listed));
         RemoveJob(listed);
     }
     auto* job = new CPrintTask(path.GetString());
@@ -179,6 +181,7 @@ int CDocCorvane::OpenJobAtTop(const CString& path, bool ask)
     job->LoadPrintTaskFile();
     if (jobRows_ != nullptr) {
         jobRows_->FormatJobRow(0, -1);
+        SendJobLine(kLineInserted, 0);
         jobRows_->SelectRow(0);
     }
     return 1;
@@ -198,6 +201,7 @@ void CDocCorvane::ScanAutoDirectories(const CString& directory)
         if (CPrintTask* listed = FindJobByPath(path)) {
             const int64_t age = _time64(nullptr) - status.m_mtime;
             if (status.m_mtime == listed->fileStatus.m_mtime || age < kAutoFileSettleSeconds) continue;
+            if (jobRows_ != nullptr) SendJobLine(kLineDeleted, jobRows_->FindJobRow(listed));
             RemoveJob(listed);
         }
         if (copyToggle_ && !copyDirectory.IsEmpty()) {
@@ -213,8 +217,10 @@ void CDocCorvane::ScanAutoDirectories(const CString& directory)
         auto* job = new CPrintTask(path.GetString());
         job->listed = 1;
         job->SetChecked(1);
+        // Only a listed file is announced: after a failure the last row is another job's.
         if (AddJobToList(job, -1)) {
             copyToggle_ = 1;
+            if (jobRows_ != nullptr) SendJobLine(kLineInserted, jobRows_->GetRowCount() - 1);
         } else {
             DeleteFileQuietly(path);
             delete job;
@@ -337,6 +343,7 @@ void CDocCorvane::ListMergedJob(CPrintTask* merged)
         preview_->ShowJob(merged);
         preview_->FitJobToView();
     }
+    if (jobRows_ != nullptr) SendJobLine(kLineInserted, jobRows_->FindJobRow(merged));
 }
 
 void CDocCorvane::RunAutoPrintTick()

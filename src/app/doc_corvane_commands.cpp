@@ -3,6 +3,7 @@
 #include "app/doc_corvane.h"
 
 #include "app/document_dialogs.h"
+#include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"
 #include "app/print_task.h"
@@ -37,6 +38,11 @@ constexpr uint8_t kWorkWaitingAgain = 3;
 bool IsPrintingOnline(const NET_Machine* machine)
 {
     return machine != nullptr && machine->online && machine->jobState == kJobPrinting;
+}
+
+void SendToAllClients(CString line)
+{
+    if (!line.IsEmpty()) CTCPServer1::SendToAllClientW(line, line.GetLength());
 }
 
 // Adds delta to value, held within int32.
@@ -169,8 +175,26 @@ void CDocCorvane::SetDirectoryPrint(int value)
 {
     directoryPrint = value != 0 ? 1 : 0;
     CString line;
-    line.Format(u"<FILEa,%d>", directoryPrint);
-    CTCPServer1::SendToAllClientW(line, line.GetLength());
+    AppendJobCountLine(directoryPrint, line);
+    SendToAllClients(line);
+}
+
+CString CDocCorvane::BuildJobLine(char16_t kind, int row, int callerValue) const
+{
+    if (jobRows_ == nullptr || row < 0 || row >= jobRows_->GetRowCount()) return CString();
+    return JobStateLine(kind, jobRows_->GetRowChecked(row), callerValue, row, jobRows_->GetRowTexts(row));
+}
+
+void CDocCorvane::SendJobLine(char16_t kind, int row, int callerValue) const
+{
+    SendToAllClients(BuildJobLine(kind, row, callerValue));
+}
+
+void CDocCorvane::SendJobSwapLine(int row, int otherRow) const
+{
+    CString line;
+    BuildJobSwapLine(jobRows_->GetRowChecked(row), otherRow, row, jobRows_->GetRowTexts(row), line);
+    SendToAllClients(line);
 }
 
 void CDocCorvane::OnDirectoryPrint() { SetDirectoryPrint(directoryPrint ? 0 : 1); }
@@ -180,7 +204,8 @@ void CDocCorvane::OnIncreaseCopies()
     CPrintTask* job = jobRows_ != nullptr ? jobRows_->GetSelectedItemData() : nullptr;
     if (job == nullptr) return;
     job->copies = SaturatingAdd(job->copies, 1);
-    jobRows_->FormatJobRow(jobRows_->GetSelectedIndex(), 4);
+    jobRows_->FormatJobRow(jobRows_->GetSelectedIndex(), JobColumn::kCopies);
+    SendJobLine(kLineUpdated, jobRows_->GetSelectedIndex());
 }
 
 void CDocCorvane::OnDecreaseCopies()
@@ -188,7 +213,8 @@ void CDocCorvane::OnDecreaseCopies()
     CPrintTask* job = jobRows_ != nullptr ? jobRows_->GetSelectedItemData() : nullptr;
     if (job == nullptr || job->copies <= job->copiesDone) return;
     job->copies -= 1;
-    jobRows_->FormatJobRow(jobRows_->GetSelectedIndex(), 4);
+    jobRows_->FormatJobRow(jobRows_->GetSelectedIndex(), JobColumn::kCopies);
+    SendJobLine(kLineUpdated, jobRows_->GetSelectedIndex());
 }
 
 void CDocCorvane::SwapRowJobs(int a, int b)
@@ -215,6 +241,7 @@ void CDocCorvane::OnMoveJobDown()
     if (row < 0 || row >= jobRows_->GetRowCount() - 1) return;
     SwapRowJobs(row, row + 1);
     jobRows_->SelectRow(row + 1);
+    SendJobSwapLine(row, row + 1);
 }
 
 void CDocCorvane::OnMoveJobUp()
@@ -223,6 +250,7 @@ void CDocCorvane::OnMoveJobUp()
     if (row <= 0) return;
     SwapRowJobs(row, row - 1);
     jobRows_->SelectRow(row - 1);
+    SendJobSwapLine(row, row - 1);
 }
 
 void CDocCorvane::OnMoveJobToBottom()
@@ -230,6 +258,7 @@ void CDocCorvane::OnMoveJobToBottom()
     const int row = jobRows_ != nullptr ? jobRows_->GetSelectedIndex() : -1;
     const int last = jobRows_ != nullptr ? jobRows_->GetRowCount() - 1 : -1;
     if (row < 0 || row >= last) return;
+    SendJobSwapLine(row, last);
     SwapRowJobs(row, last);
     jobRows_->SelectRow(last);
 }
@@ -238,6 +267,7 @@ void CDocCorvane::OnMoveJobToTop()
 {
     const int row = jobRows_ != nullptr ? jobRows_->GetSelectedIndex() : -1;
     if (row <= 0) return;
+    SendJobSwapLine(row, 0);
     MoveRow(row, 0);
 }
 
@@ -307,7 +337,8 @@ void CDocCorvane::OnAssignJobsToMachine()
         if (job == nullptr) continue;
         if (job->machine == machine->ip) break;
         job->machine = machine->ip;
-        jobRows_->FormatJobRow(rows[i], 1);
+        jobRows_->FormatJobRow(rows[i], JobColumn::kMachine);
+        SendJobLine(kLineUpdated, rows[i]);
     }
 }
 
@@ -350,6 +381,7 @@ void CDocCorvane::DeleteJobRow(int row)
     CPrintTask* job = jobRows_->GetRowJob(row);
     if (job == nullptr || job->runState != CPrintTask::kIdle) return;
     if (IsInAutoDirectory(job->path)) DeleteFileQuietly(job->path);
+    SendJobLine(kLineDeleted, row);
     jobList_.GoOut(job);
     jobRows_->DeleteRow(row);
     if (preview_ != nullptr && preview_->GetShownJob() == job) {
@@ -391,7 +423,8 @@ void CDocCorvane::RemoteChangeCopies(int32_t delta, int row)
     int32_t copies = SaturatingAdd(job->copies, delta);
     if (delta < 0 && copies < job->copiesDone) copies = job->copiesDone < job->copies ? job->copiesDone : job->copies;
     job->copies = copies;
-    jobRows_->FormatJobRow(row, 4);
+    jobRows_->FormatJobRow(row, JobColumn::kCopies);
+    SendJobLine(kLineUpdated, row);
 }
 
 void CDocCorvane::RemoteDeleteJob(int row)
@@ -404,7 +437,8 @@ void CDocCorvane::RemoteSetJobCheck(int32_t value, int row)
     CPrintTask* job = jobRows_ != nullptr ? jobRows_->GetRowJob(row) : nullptr;
     if (job == nullptr) return;
     job->checked = value;
-    jobRows_->FormatJobRow(row, 0);
+    jobRows_->FormatJobRow(row, JobColumn::kFile);
+    SendJobLine(kLineUpdated, row);
 }
 
 void CDocCorvane::RemoteAssignJob(int machineRow, int row)
@@ -415,12 +449,14 @@ void CDocCorvane::RemoteAssignJob(int machineRow, int row)
     const NET_Machine* machine = machineRows_->GetRowMachine(machineRow);
     if (machine == nullptr || job->machine == machine->ip) return;
     job->machine = machine->ip;
-    jobRows_->FormatJobRow(row, 1);
+    jobRows_->FormatJobRow(row, JobColumn::kMachine);
+    SendJobLine(kLineUpdated, row, 1);
 }
 
 void CDocCorvane::RemoteMoveJob(int to, int from)
 {
     if (jobRows_ == nullptr || jobRows_->GetRowJob(to) == nullptr || jobRows_->GetRowJob(from) == nullptr) return;
+    SendJobSwapLine(from, to);
     MoveRow(from, to);
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/config_globals.h"
 #include "app/doc_corvane.h"
+#include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"
 #include "app/print_task.h"
@@ -179,13 +180,18 @@ void MainFrameMessages::OnMachineCommand(const char16_t* message, int32_t length
 void MainFrameMessages::OnClientAccepted(CTCPClient1* client)
 {
     if (client == nullptr || CTCPClient1::FindClient(client) < 0) return;
-    const CString jobs(u"<FILEc>");
-    client->AddToSendBufW(jobs.GetString(), jobs.GetLength());
-    const CString machines(u"<MACHc>");
-    client->AddToSendBufW(machines.GetString(), machines.GetLength());
-    CString directoryPrint;
-    directoryPrint.Format(u"<FILEa,%d>", doc_.directoryPrint);
-    client->AddToSendBufW(directoryPrint.GetString(), directoryPrint.GetLength());
+    CString text(kJobListStartLine);
+    if (JobListRows* rows = doc_.GetJobRows())
+        for (int row = 0; row < rows->GetRowCount(); ++row) text += doc_.BuildJobLine(kLineInserted, row);
+    text += kMachineListStartLine;
+    if (MachineListRows* rows = doc_.GetMachineRows()) {
+        CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
+        for (int row = 0; row < rows->GetRowCount(); ++row)
+            if (const NET_Machine* machine = rows->GetRowMachine(row))
+                text += MachineStateLine(kLineInserted, rows->GetRowChecked(row), row, MachineColumnTexts(*machine));
+    }
+    AppendJobCountLine(doc_.directoryPrint, text);
+    client->AddToSendBufW(text.GetString(), text.GetLength());
 }
 
 void MainFrameMessages::OnMachineStatus(NET_Machine* machine, int32_t)
@@ -219,7 +225,10 @@ void MainFrameMessages::OnJetProgress(uint32_t jobRef, NET_Machine* machine)
     job->progressPercent = percent;
     if (JobListRows* rows = doc_.GetJobRows()) {
         const int row = rows->FindJobRow(job);
-        if (row >= 0) rows->FormatJobRow(row, 3);
+        if (row >= 0) {
+            rows->FormatJobRow(row, JobColumn::kState);
+            doc_.SendJobLine(kLineUpdated, row);
+        }
     }
 }
 

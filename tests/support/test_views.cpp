@@ -1,6 +1,8 @@
 // In-memory rows of the job list and machine list views.
 #include "support/test_views.h"
 
+#include "app/print_task.h"
+
 namespace corvane_test {
 
 namespace {
@@ -19,7 +21,7 @@ int TestJobRows::InsertJobRow(int row, const CString& text, CPrintTask* job)
 {
     if (row < 0 || row > GetRowCount())
         row = GetRowCount();
-    rows.insert(rows.begin() + row, Row{text, job, 0, false});
+    rows.insert(rows.begin() + row, Row{text, job, 0, false, {}});
     return row;
 }
 
@@ -46,7 +48,23 @@ void TestJobRows::SelectRow(int row)
         rows[r].selected = r == row;
 }
 
-void TestJobRows::FormatJobRow(int row, int column) { formatted.emplace_back(row, column); }
+void TestJobRows::FormatJobRow(int row, int column)
+{
+    formatted.emplace_back(row, column);
+    if (!InRange(rows.size(), row) || rows[row].job == nullptr) return;
+    const JobRowCells cells = FormatJobRowCells(*rows[row].job, column);
+    for (int c = 0; c < kListColumnCount; ++c)
+        if (cells.texts[c]) (c == JobColumn::kFile ? rows[row].text : rows[row].texts[c]) = *cells.texts[c];
+    if (cells.writesCheck) rows[row].checked = rows[row].job->checked != 0 ? 1 : 0;
+}
+
+ListRowTexts TestJobRows::GetRowTexts(int row) const
+{
+    if (!InRange(rows.size(), row)) return {};
+    ListRowTexts texts = rows[row].texts;
+    texts[JobColumn::kFile] = rows[row].text;
+    return texts;
+}
 
 NET_Machine* TestMachineRows::GetRowMachine(int row) const
 {

@@ -11,10 +11,11 @@ namespace corvane_test {
 class TestJobRows : public JobListRows {
 public:
     struct Row {
-        CString text;
+        CString text;  // column 0
         CPrintTask* job = nullptr;
         int checked = 0;
         bool selected = false;
+        ListRowTexts texts;  // columns 1 to 4 (column 0 is text)
     };
 
     int GetRowCount() const override { return static_cast<int>(rows.size()); }
@@ -25,8 +26,9 @@ public:
     int GetRowChecked(int row) const override;
     CArray<int32_t> GetSelectedRows() const override;
     void SelectRow(int row) override;
-    // Records the refresh (row, column).
+    // Writes the cells as the view does and records the refresh (row, column).
     void FormatJobRow(int row, int column) override;
+    ListRowTexts GetRowTexts(int row) const override;
 
     std::vector<Row> rows;
     std::vector<std::pair<int, int>> formatted;
