@@ -1,0 +1,271 @@
+// The main frame's message handlers: remote clients' commands parsed within their length,
+// the lists for a new client, and the machines' status, configuration, progress and page notices.
+#include "doc_fixture.h"
+
+#include "link_fixture.h"
+
+#include "app/config_globals.h"
+#include "app/main_frame_messages.h"
+#include "app/print_task.h"
+#include "machinelink/machine_messages.h"
+#include "machinelink/machine_protocol.h"
+#include "machinelink/net_machine.h"
+#include "support/event_loop.h"
+#include "support/loopback_tcp_client.h"
+#include "uploadserver/tcp_client1.h"
+#include "uploadserver/tcp_server1.h"
+#include "uploadserver/upload_messages.h"
+
+#include <cstring>
+#include <string>
+
+namespace corvane_test {
+namespace {
+
+void FreeCopy(WPARAM wParam, LPARAM) { CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam)); }
+
+class MainFrame : public DocFixture {
+protected:
+    // Posts a client's message as the upload server does (a heap copy, a 0 unit and room for
+    // the sender) with the given length, and delivers it.
+    void Remote(UINT message, std::u16string_view text, int32_t length = -1)
+    {
+        auto* copy = new char16_t[text.size() + 1 + sizeof(void*) / sizeof(char16_t)]();
+        std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
+        frame.Post(message, reinterpret_cast<WPARAM>(copy), length < 0 ? static_cast<LPARAM>(text.size()) : length, FreeCopy);
+        frame.DeliverPosted();
+    }
+    void File(std::u16string_view text, int32_t length = -1) { Remote(WM_TCP_FILE_COMMAND, text, length); }
+    void Mach(std::u16string_view text) { Remote(WM_TCP_MACHINE_COMMAND, text); }
+    void Deliver(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        frame.Post(message, wParam, lParam);
+        frame.DeliverPosted();
+    }
+
+    MainFrameMessages frame{doc, CMessageTarget::Delivery::ByHand};
+    std::vector<std::string> timer;
+};
+
+TEST_F(MainFrame, ChangesCopiesOnlyForAWholeMessageWithinItsLength)
+{
+    for (int i = 0; i < 4; ++i) ListJob(std::to_string(i) + ".plt");
+    CPrintTask* job = jobRows.GetRowJob(3);
+    job->copies = 3;
+    job->copiesDone = 2;
+    const std::u16string_view ignored[] = {
+        u"<FILE", u"<FILEc", u"<FILEc:", u"<FILEc:1", u"<FILEc:1,", u"<FILEc-5,3", u"<FILEc:3,-5",
+        u"<FILEc:-,3", u"<FILEc:12345678901,3", u"<FILEc:2147483648,3", u"<FILEc:-5,12345678901",
+    };
+    for (std::u16string_view text : ignored) {
+        File(text);
+        EXPECT_EQ(job->copies, 3) << CString(std::u16string(text).c_str()).ToUtf8();
+    }
+    File(u"<FILEc:-5,3", 9);  // the row lies beyond the posted length
+    EXPECT_EQ(job->copies, 3);
+    File(u"<FILEc:-2147483648,3");
+    EXPECT_EQ(job->copies, 2);
+    job->copies = 3;
+    File(u"<FILEc:-5,3");
+    EXPECT_EQ(job->copies, 2);
+    File(u"<FILEc:4,3");
+    EXPECT_EQ(job->copies, 6);
+}
+
+TEST_F(MainFrame, DecodesTheJobLetters)
+{
+    NET_Machine* machine = AddMachine(41, true, kJobIdle);
+    ListJob("0.plt"), ListJob("1.plt"), ListJob("2.plt");
+    File(u"<FILEa:1");
+    EXPECT_EQ(doc.directoryPrint, 1);
+    File(u"<FILEa:x");
+    EXPECT_EQ(doc.directoryPrint, 1);
+    File(u"<FILEa:0");
+    EXPECT_EQ(doc.directoryPrint, 0);
+
+    File(u"<FILEl:1,2");
+    EXPECT_EQ(jobRows.GetRowJob(2)->checked, 1);
+    File(u"<FILEn:0,1");
+    EXPECT_EQ(jobRows.GetRowJob(1)->machine, machine->ip);
+    File(u"<FILEo:0,2");
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"2.plt", "0.plt", "1.plt"}));
+    File(u"<FILEo:0;2");  // no second number
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"2.plt", "0.plt", "1.plt"}));
+    File(u"<FILEr:0,1");
+    std::vector<Frame> frames = TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].payload, "f3;");
+    File(u"<FILEd:0");
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"0.plt", "1.plt"}));
+    File(u"<FILEd:9");
+    EXPECT_EQ(jobRows.GetRowCount(), 2);
+}
+
+TEST_F(MainFrame, MachineKeysGoToTheNamedRowsOnlineMachine)
+{
+    NET_Machine* selected = AddMachine(42, true, kJobIdle);
+    NET_Machine* named = AddMachine(43, false, kJobIdle);
+    machineRows.selected = 0;
+    Mach(u"<MACHR,1");  // offline
+    Mach(u"<MACHR,");
+    Mach(u"<MACHR1");
+    EXPECT_TRUE(TakeFrames().empty());
+
+    named->online = 1;
+    Mach(u"<MACHR,1");
+    Mach(u"<MACHS,1");
+    Mach(u"<MACHX,1");
+    Mach(u"<MACHB,1");
+    Mach(u"<MACHR,2");
+    const std::vector<Frame> frames = TakeFrames();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].key, named->ip);
+    EXPECT_EQ(frames[0].code, 128);
+    EXPECT_EQ(frames[0].payload, std::string(1, '\x02'));
+    EXPECT_EQ(frames[1].payload, std::string(1, '\x06'));
+    // The reset goes to the named row's machine, not to the operator's selection.
+    EXPECT_EQ(frames[2].key, named->ip);
+    EXPECT_EQ(frames[2].payload, "b9,0;");
+
+    Mach(u"<MACHT,1");
+    const std::vector<Frame> jet = TakeFrames();
+    ASSERT_FALSE(jet.empty());
+    EXPECT_EQ(jet.back().key, named->ip);
+    EXPECT_EQ(jet.back().code, 128);
+    EXPECT_EQ(jet.back().payload, std::string(1, '\x07'));
+    (void)selected;
+}
+
+TEST_F(MainFrame, TipsPauseTheAutoPrintTimer)
+{
+    frame.pauseAutoPrint = [&] { timer.push_back("stop"); };
+    frame.resumeAutoPrint = [&] { timer.push_back("start"); };
+    NET_Machine* machine = AddMachine(44, true, kJobIdle);
+    Deliver(WM_NET_MACHINE_STATUS, reinterpret_cast<WPARAM>(machine), 1);
+    std::vector<Frame> frames = TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].payload, "b10,0;");
+    ASSERT_EQ(sink.Shown().size(), 1u);
+    EXPECT_EQ(sink.Shown()[0].text, u"送纸器没有纸了！");
+    EXPECT_EQ(sink.Shown()[0].caption, u"tip");
+    EXPECT_EQ(timer, (std::vector<std::string>{"stop", "start"}));
+
+    // A machine that is not in the table is not written to.
+    NET_Machine stranger(LoopbackAddress(45), machine->stationId);
+    Deliver(WM_NET_MACHINE_STATUS, reinterpret_cast<WPARAM>(&stranger), 1);
+    EXPECT_TRUE(TakeFrames().empty());
+    EXPECT_EQ(sink.Shown().size(), 2u);
+
+    Deliver(WM_NET_CONFIG_INVALID, reinterpret_cast<WPARAM>(machine), 0);
+    EXPECT_EQ(sink.Shown().back().text, u"配置数据读取不正确,请重启机器，或者重新载入配置！");
+
+    CPrintTask* job = ListJob("a.plt");
+    ASSERT_EQ(job->LoadPrintTaskFile(), 1);
+    timer.clear();
+    FB_bTipWhenHasNextPage = 0;
+    Deliver(WM_NET_PAGE_FINISHED, reinterpret_cast<WPARAM>(machine), job->jobRef);
+    EXPECT_EQ(sink.Shown().size(), 3u);
+    EXPECT_TRUE(timer.empty());
+    FB_bTipWhenHasNextPage = 1;
+    Deliver(WM_NET_PAGE_FINISHED, reinterpret_cast<WPARAM>(machine), job->jobRef);
+    Deliver(WM_NET_PAGE_FINISHED, reinterpret_cast<WPARAM>(machine), job->jobRef + 1);  // gone
+    FB_bTipWhenHasNextPage = 0;
+    ASSERT_EQ(sink.Shown().size(), 4u);
+    EXPECT_EQ(sink.Shown().back().text, u"文件\"" + job->path.str() + u"\"没有切割完，按开始键继续下一页！");
+    EXPECT_EQ(timer, (std::vector<std::string>{"stop", "start", "stop", "start"}));
+}
+
+TEST_F(MainFrame, JetProgressReachesAListedJobOnly)
+{
+    NET_Machine* machine = AddMachine(46, true, kJobPrinting);
+    CPrintTask* job = ListJob("a.plt");
+    ASSERT_EQ(job->LoadPrintTaskFile(), 1);
+    machine->task.progress = 45.5;
+    job->listsSwapped = 1;
+    preview.shown = job;
+    jobRows.formatted.clear();
+    Deliver(WM_NET_JET_PROGRESS, job->jobRef, reinterpret_cast<LPARAM>(machine));
+    EXPECT_EQ(job->progressPercent, 45.5);
+    EXPECT_EQ(preview.progress, (std::vector<std::pair<double, double>>{{0.0, 45.5}}));
+    EXPECT_EQ(jobRows.formatted, (std::vector<std::pair<int, int>>{{0, 3}}));
+
+    machine->task.progress = 60.0;
+    NET_Machine stranger(LoopbackAddress(47), machine->stationId);
+    Deliver(WM_NET_JET_PROGRESS, job->jobRef, reinterpret_cast<LPARAM>(&stranger));
+    Deliver(WM_NET_JET_PROGRESS, job->jobRef + 1, reinterpret_cast<LPARAM>(machine));
+    EXPECT_EQ(job->progressPercent, 45.5);
+    preview.shown = nullptr;
+}
+
+// The lines to the upload clients, through the real server on 127.0.0.1.
+class MainFrameClients : public MainFrame {
+protected:
+    void SetUp() override
+    {
+        MainFrame::SetUp();
+        EnsureEventLoop();
+        CTCPServer1* server = CTCPServer1::GetGlobalServer();
+        ASSERT_EQ(server->Create1(0, u"127.0.0.1"), 1);
+        CString address;
+        UINT port = 0;
+        ASSERT_TRUE(server->GetSockName(address, port));
+        wire = std::make_unique<LoopbackTcpClient>(static_cast<uint16_t>(port));
+        ASSERT_TRUE(wire->IsConnected());
+        ASSERT_TRUE(RunEventLoopUntil([&] {
+            for (const PostedMessage& m : window.Drain())
+                if (m.message == WM_TCP_CLIENT_ACCEPTED) client = reinterpret_cast<CTCPClient1*>(m.wParam);
+            return client != nullptr;
+        }));
+    }
+    void TearDown() override
+    {
+        wire->Close();
+        EXPECT_TRUE(RunEventLoopUntil([&] { return CTCPClient1::FindClient(client) < 0; }));
+        CTCPServer1::GetGlobalServer()->Close();
+        MainFrame::TearDown();
+    }
+    // The text that has arrived once it ends with end.
+    std::u16string ReceivedUpTo(std::u16string_view end)
+    {
+        const std::string wanted = Utf16Bytes(end);
+        RunEventLoopUntil([&] {
+            wire->Poll();
+            const std::string& got = wire->Received();
+            return got.size() >= wanted.size() && got.compare(got.size() - wanted.size(), wanted.size(), wanted) == 0;
+        });
+        const std::string bytes = wire->TakeReceived();
+        std::u16string text(bytes.size() / 2, u'\0');
+        std::memcpy(text.data(), bytes.data(), text.size() * 2);
+        return text;
+    }
+
+    std::unique_ptr<LoopbackTcpClient> wire;
+    CTCPClient1* client = nullptr;
+};
+
+TEST_F(MainFrameClients, ANewClientGetsBothListsThenTheDirectoryPrintState)
+{
+    AddMachine(48, true, kJobIdle);
+    machineRows.rows[0].checked = 1;
+    CPrintTask* job = ListJob("a.plt");
+    doc.directoryPrint = 1;
+    Deliver(WM_TCP_CLIENT_ACCEPTED, reinterpret_cast<WPARAM>(client), 0);
+    const std::u16string text = ReceivedUpTo(u"<FILEa,1>");
+    EXPECT_EQ(text.rfind(u"<FILEc><FILEi0,-1,0|" + job->path.str() + u"|127.0.0.48|", 0), 0u);
+    EXPECT_NE(text.find(u"><MACHc><MACHi1,0|127.0.0.48|ON|"), std::u16string::npos);
+
+    // Changes of the list follow as lines.
+    doc.RemoteChangeCopies(2, 0);
+    EXPECT_EQ(ReceivedUpTo(u"|0/3>").rfind(u"<FILEu0,-1,0|", 0), 0u);
+    ListJob("b.plt");
+    SelectRows({0});
+    doc.OnMoveJobDown();
+    EXPECT_EQ(ReceivedUpTo(u"|0/1>").rfind(u"<FILEs0,1,0|", 0), 0u);
+    doc.RemoteDeleteJob(1);
+    EXPECT_EQ(ReceivedUpTo(u"a.plt>").rfind(u"<FILEd0,-1,1|", 0), 0u);
+    doc.OnDirectoryPrint();
+    EXPECT_EQ(ReceivedUpTo(u"<FILEa,0>"), u"<FILEa,0>");
+}
+
+}  // namespace
+}  // namespace corvane_test
