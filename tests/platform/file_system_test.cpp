@@ -108,6 +108,47 @@ TEST(FileSystem, DeletesFiles)
     EXPECT_FALSE(corvane_test::WriteFile(path + "/x", ""));
 }
 
+TEST(FileSystem, CopiesFilesWithOrWithoutReplacing)
+{
+    const std::string from = ScratchDir() + "from.plt", to = ScratchDir() + "to.plt";
+    ASSERT_TRUE(corvane_test::WriteFile(from, "IN;PD1,1;"));
+    EXPECT_EQ(CopyFile(Path(from), Path(to), TRUE), TRUE);
+    EXPECT_EQ(corvane_test::ReadFile(to), "IN;PD1,1;");
+    ASSERT_TRUE(corvane_test::WriteFile(to, "old"));
+    EXPECT_EQ(CopyFile(Path(from), Path(to), TRUE), FALSE);
+    EXPECT_EQ(corvane_test::ReadFile(to), "old");
+    EXPECT_EQ(CopyFile(Path(from), Path(to), FALSE), TRUE);
+    EXPECT_EQ(corvane_test::ReadFile(to), "IN;PD1,1;");
+    EXPECT_EQ(CopyFile(Path(ScratchDir() + "missing"), Path(to), FALSE), FALSE);
+    EXPECT_EQ(CopyFile(Path(from), Path(ScratchDir() + "no/such/dir.plt"), FALSE), FALSE);
+    EXPECT_EQ(CopyFile(Path(ScratchDir()), Path(to), FALSE), FALSE);  // a folder is no file
+}
+
+TEST(FileSystem, FindsTheRegularFilesOfAFolderInNameOrder)
+{
+    const std::string dir = ScratchDir() + "find";
+    ASSERT_TRUE(CreateFolder(Path(dir + "/sub")));
+    for (const char* name : {"b.plt", "a.PLT", "noext", ".hidden.plt"})
+        ASSERT_TRUE(corvane_test::WriteFile(dir + "/" + name, "x"));
+    const auto listed = [&dir](const CString& pattern) {
+        std::vector<std::string> names;
+        CFileFind find;
+        for (BOOL more = find.FindFile(pattern); more;) {
+            more = find.FindNextFile();
+            names.push_back(find.GetFileName().ToUtf8());
+            EXPECT_EQ(find.GetFilePath(), Path(dir + "/" + names.back()));
+        }
+        return names;
+    };
+    EXPECT_EQ(listed(Path(dir + "/*.*")), (std::vector<std::string>{".hidden.plt", "a.PLT", "b.plt", "noext"}));
+    EXPECT_EQ(listed(Path(dir + "/*.plt")), (std::vector<std::string>{"b.plt"}));
+    EXPECT_TRUE(listed(Path(dir + "/sub/*.*")).empty());
+    EXPECT_TRUE(listed(Path(ScratchDir() + "missing/*.*")).empty());
+    CFileFind none;
+    EXPECT_EQ(none.FindNextFile(), FALSE);
+    EXPECT_EQ(none.GetFileName(), CString());
+}
+
 TEST(FileSystem, Time64FollowsTheWallClockUnlessOverridden)
 {
     const int64_t before = static_cast<int64_t>(time(nullptr));
