@@ -16,6 +16,7 @@
 #include "uploadserver/upload_messages.h"
 
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -137,6 +138,14 @@ void MainFrameMessages::OnFileCommand(const char16_t* message, int32_t length)
         doc_.RemoteDeleteJob(first->value);
         return;
     }
+    if (letter == u'g') {
+        const int32_t name = first->end + 3;
+        if (name <= length && message[first->end] == u',' && message[first->end + 1] == u'N' &&
+            message[first->end + 2] == u':')
+            SendJobShapes(CTCPClient1::GetBufSender(message, length), first->value,
+                          CString(std::u16string(message + name, message + length).c_str()));
+        return;
+    }
     const std::optional<ParsedNumber> second = ParseSecondNumber(message, length, letter, *first);
     if (!second) return;
     const int32_t a = first->value;
@@ -151,6 +160,25 @@ void MainFrameMessages::OnFileCommand(const char16_t* message, int32_t length)
     case u't': doc_.RemoteStopJob(a, b); break;
     default: break;
     }
+}
+
+void MainFrameMessages::SendJobShapes(CTCPClient1* client, int row, const CString& name)
+{
+    JobListRows* rows = doc_.GetJobRows();
+    CPrintTask* job = rows != nullptr ? rows->GetRowJob(row) : nullptr;
+    if (job == nullptr || rows->GetRowTexts(row)[JobColumn::kFile].CompareNoCase(name.GetString()) != 0) return;
+    // The client may have gone since it sent the message.
+    if (client == nullptr || CTCPClient1::FindClient(client) < 0) return;
+    if (!job->IsTaskLoaded()) {
+        job->LoadPrintTaskFile();
+        rows->FormatJobRow(row, -1);
+        doc_.SendJobLine(kLineUpdated, row);
+    }
+    const PlotShapeCutList* shapes = job->listsSwapped ? job->previewList : job->GetCutList();
+    if (shapes == nullptr) return;
+    auto* copy = new PlotShapeList;
+    *copy = *shapes;
+    if (!client->SendShapeList(copy, job->path)) delete copy;
 }
 
 void MainFrameMessages::OnMachineCommand(const char16_t* message, int32_t length)

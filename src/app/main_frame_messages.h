@@ -3,6 +3,7 @@
 // status, configuration, progress and page notices.
 #pragma once
 
+#include "platform/cstring.h"
 #include "platform/posted_message.h"
 
 #include <cstdint>
@@ -41,6 +42,9 @@ protected:
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // 'g': sends a copy of the shapes of the job row to the client that asked, when name is
+    // the row's column 0 text (ignoring case) and the client is still connected.
+    void SendJobShapes(CTCPClient1* client, int row, const CString& name);
     // The machine of a message when it is still in the table, else null.
     NET_Machine* FindListedMachine(NET_Machine* machine);
 

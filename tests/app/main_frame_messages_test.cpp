@@ -28,14 +28,18 @@ class MainFrame : public DocFixture {
 protected:
     // Posts a client's message as the upload server does (a heap copy, a 0 unit and room for
     // the sender) with the given length, and delivers it.
-    void Remote(UINT message, std::u16string_view text, int32_t length = -1)
+    void Remote(UINT message, std::u16string_view text, int32_t length = -1, CTCPClient1* sender = nullptr)
     {
         auto* copy = new char16_t[text.size() + 1 + sizeof(void*) / sizeof(char16_t)]();
         std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
+        std::memcpy(copy + text.size() + 1, &sender, sizeof sender);
         frame.Post(message, reinterpret_cast<WPARAM>(copy), length < 0 ? static_cast<LPARAM>(text.size()) : length, FreeCopy);
         frame.DeliverPosted();
     }
-    void File(std::u16string_view text, int32_t length = -1) { Remote(WM_TCP_FILE_COMMAND, text, length); }
+    void File(std::u16string_view text, int32_t length = -1, CTCPClient1* sender = nullptr)
+    {
+        Remote(WM_TCP_FILE_COMMAND, text, length, sender);
+    }
     void Mach(std::u16string_view text) { Remote(WM_TCP_MACHINE_COMMAND, text); }
     void Deliver(UINT message, WPARAM wParam, LPARAM lParam)
     {
@@ -265,6 +269,28 @@ TEST_F(MainFrameClients, ANewClientGetsBothListsThenTheDirectoryPrintState)
     EXPECT_EQ(ReceivedUpTo(u"a.plt>").rfind(u"<FILEd0,-1,1|", 0), 0u);
     doc.OnDirectoryPrint();
     EXPECT_EQ(ReceivedUpTo(u"<FILEa,0>"), u"<FILEa,0>");
+}
+
+TEST_F(MainFrameClients, SendsTheShapesOfANamedRowToTheClientThatAsked)
+{
+    CPrintTask* job = ListJob("a.plt");
+    const std::u16string path = job->path.str();
+    File(u"<FILEg:0,N:" + path + u"x", -1, client);  // another name
+    File(u"<FILEg:0,N:" + path, -1, nullptr);       // no such client
+    File(u"<FILEg:0;N:" + path, -1, client);
+    wire->Poll();
+    EXPECT_TRUE(wire->Received().empty());
+    EXPECT_EQ(job->loaded, 0);
+
+    std::u16string upper = path;
+    for (char16_t& c : upper)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    File(u"<FILEg:0,N:" + upper, -1, client);
+    EXPECT_EQ(job->loaded, 1);
+    const std::u16string text = ReceivedUpTo(u"<PEND>");
+    EXPECT_EQ(text.rfind(u"<FILEu0,-1,0|" + path, 0), 0u);
+    EXPECT_NE(text.find(u"<PHED,N:" + path + u">"), std::u16string::npos);
+    EXPECT_EQ(job->GetCutList()->Count(), 1);  // a copy went
 }
 
 }  // namespace
