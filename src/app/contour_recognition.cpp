@@ -21,14 +21,7 @@ constexpr int64_t kSmallLoopArea = 100;
 // contours whose box repeats an earlier one deleted.
 void FindClosedContours(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open)
 {
-    finder.LoopGet(list, closed, kContourTolerance);
-    finder.BreakAtAngle(list, kBreakAngleDeg);
-    finder.LoopFinder(list, closed, open, CLoopFinder::kBandWidth, kContourTolerance);
-    PlotShapeList work;
-    work.Append(&open);
-    work.CalArea(1);
-    finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth, kContourTolerance);
-    open.Append(&work);
+    FindLoopsTwoPasses(finder, list, closed, open, kContourTolerance);
     for (PlotShape* s = closed.HeadShape(); s;) {
         PlotShape* next = closed.ShapeAfter(s);
         const CArea& box = s->GetArea();
@@ -48,6 +41,19 @@ int64_t BoxArea(const CArea& box)
 }
 
 }  // namespace
+
+void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
+                        float tol)
+{
+    finder.LoopGet(list, closed, tol);
+    finder.BreakAtAngle(list, kBreakAngleDeg);
+    finder.LoopFinder(list, closed, open, CLoopFinder::kBandWidth, tol);
+    PlotShapeList work;
+    work.Append(&open);
+    work.CalArea(1);
+    finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth, tol);
+    open.Append(&work);
+}
 
 void RecogniseContourPlain(PlotShapeList& list)
 {

@@ -7,9 +7,14 @@
 
 #include <cstdint>
 
+class CLoopFinder;
 class PlotShape;
 class PlotShapeList;
 
+// Moves the closed shapes of list to closed and chains its strokes into loops within tol, in
+// two passes of the loop finder; what closes no loop goes to open (list is emptied).
+void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
+                        float tol);
 // Finds the closed contours of list (tolerance 2.1, no widening rounds), drops contours whose
 // box repeats an earlier one, and leaves list holding the open shapes, then the contours.
 void RecogniseContourPlain(PlotShapeList& list);

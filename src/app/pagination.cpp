@@ -2,6 +2,7 @@
 #include "app/pagination.h"
 
 #include "app/config_globals.h"
+#include "app/contour_recognition.h"
 #include "app/print_task.h"
 #include "app/resume_state.h"
 #include "app/shape_moves.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr float kLoopTolerance = 1.1f;
 constexpr float kFirstWideTolerance = 2.1f;
 constexpr float kLastWideTolerance = 40.0f;
-constexpr float kBreakAngleDeg = 20.0f;
 constexpr int32_t kLoopSortBandMm = 500;
 constexpr int32_t kPageSortBandMm = 300;
 constexpr double kUnitsPerMm = 40.0;
@@ -45,12 +45,7 @@ void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     MoveShapesIf(list, work, [penTable](const PlotShape& s) { return IsCutToolClass(ShapeToolClass(s, penTable)); });
     CLoopFinder finder;
     PlotShapeList closed, open, second;
-    finder.LoopGet(work, closed, kLoopTolerance);
-    finder.BreakAtAngle(work, kBreakAngleDeg);
-    finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth, kLoopTolerance);
-    second.Append(&open);
-    second.CalArea(1);
-    finder.LoopFinder(second, closed, open, CLoopFinder::kBandWidth, kLoopTolerance);
+    FindLoopsTwoPasses(finder, work, closed, open, kLoopTolerance);
     for (float tol = kFirstWideTolerance; open.Count() > 0 && tol < kLastWideTolerance; tol += 1.0f) {
         second.Append(&open);
         second.CalArea(1);
@@ -77,14 +72,22 @@ void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
 // Where an item stands against the page width.
 enum class Fit { kWhole, kSplit, kWait, kLater };
 
-Fit FitOnPage(const CArea& box, double width)
+// Where the item of box stands against the page width; widens right by what goes on this
+// page and narrows left to the start of what waits.
+Fit PlaceOnPage(const CArea& box, double width, double& left, double& right)
 {
-    if (width >= box.xmax) return Fit::kWhole;
-    if (box.xmin < width) {
-        const double boxWidth = static_cast<double>(box.xmax) - box.xmin;
-        return box.xmin < width / 2 && boxWidth > width ? Fit::kSplit : Fit::kWait;
+    if (width >= box.xmax) {
+        right = std::max(right, static_cast<double>(box.xmax));
+        return Fit::kWhole;
     }
-    return Fit::kLater;
+    if (box.xmin >= width) return Fit::kLater;
+    const double boxWidth = static_cast<double>(box.xmax) - box.xmin;
+    if (box.xmin < width / 2 && boxWidth > width) {
+        right = width;
+        return Fit::kSplit;
+    }
+    left = std::min(left, static_cast<double>(box.xmin));
+    return Fit::kWait;
 }
 
 PlotShape* FeedLine(double fromX)
@@ -110,42 +113,28 @@ void CutPages(OL_List& loops, PlotShapeList& shapes, PlotPageList& pages, int32_
         for (OL_Object* o = loops.GetHead(); o;) {
             OL_Object* next = loops.GetNext(o);
             PlotLoop* loop = LoopAt(o);
-            const CArea box = *loop->GetArea();
-            switch (FitOnPage(box, w)) {
-            case Fit::kWhole:
-                right = std::max(right, static_cast<double>(box.xmax));
+            const Fit fit = PlaceOnPage(*loop->GetArea(), w, left, right);
+            if (fit == Fit::kWhole) {
                 loop->GoOut();
                 groups.AddTail(loop);
-                break;
-            case Fit::kSplit: {
+            } else if (fit == Fit::kSplit) {
                 auto* leftPart = new PlotLoop;
                 auto* rightPart = new PlotLoop;
                 loop->Split(width, *leftPart, *rightPart);
                 groups.AddTail(leftPart);
                 loops.InsertBehind(rightPart, loop);
                 delete loop;
-                right = w;
-                break;
-            }
-            case Fit::kWait:
-                left = std::min(left, static_cast<double>(box.xmin));
-                break;
-            case Fit::kLater:
-                break;
             }
             o = next;
         }
 
         for (PlotShape* s = shapes.HeadShape(); s;) {
             PlotShape* next = shapes.ShapeAfter(s);
-            const CArea box = s->GetArea();
-            switch (FitOnPage(box, w)) {
-            case Fit::kWhole:
-                right = std::max(right, static_cast<double>(box.xmax));
+            const Fit fit = PlaceOnPage(s->GetArea(), w, left, right);
+            if (fit == Fit::kWhole) {
                 s->GoOut();
                 page->DrawList().AddTail(s);
-                break;
-            case Fit::kSplit: {
+            } else if (fit == Fit::kSplit) {
                 PlotShapeList leftPieces, rightPieces;
                 s->CutByVLine(width, &leftPieces, &rightPieces);
                 page->DrawList().Append(&leftPieces);
@@ -154,14 +143,6 @@ void CutPages(OL_List& loops, PlotShapeList& shapes, PlotPageList& pages, int32_
                     shapes.InsertFront(piece, s);
                 }
                 delete s;
-                right = w;
-                break;
-            }
-            case Fit::kWait:
-                left = std::min(left, static_cast<double>(box.xmin));
-                break;
-            case Fit::kLater:
-                break;
             }
             s = next;
         }
