@@ -223,9 +223,12 @@ int PaginateByPattern(PlotShapeList& list, PlotPageList& pages, int32_t width, c
 int PaginateJob(CPrintTask& task, const PageMachineValues& machine, const CString& folder, PlotShapeList& list,
                 bool& saved)
 {
-    saved = false;
+    saved = true;
     if (task.GetCutList() == nullptr) return kPaginationFailed;
-    if (!FolderExists(folder) && !CreateFolder(folder)) return kPaginationFailed;
+    if (!FolderExists(folder) && !CreateFolder(folder)) {
+        saved = false;
+        return kPaginationFailed;
+    }
     PlotShapeList copy;
     copy = *task.GetCutList();
     PlotPageList pages;

@@ -49,6 +49,6 @@ inline constexpr int kPaginationFailed = -1;
 // task's page count and page index 0, and raises its copies to one more than done when none
 // is left. Returns 0 (the page index), or kPaginationFailed when the folder cannot be made,
 // the width is unusable, or a job of several pages cannot be saved (its next pages could
-// never be found again); saved tells whether the files were written.
+// never be found again); saved is false when the folder or the files could not be written.
 int PaginateJob(CPrintTask& task, const PageMachineValues& machine, const CString& folder, PlotShapeList& list,
                 bool& saved);
