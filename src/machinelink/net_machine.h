@@ -23,6 +23,7 @@
 
 #include "machinelink/datagram_sender.h"
 #include "machinelink/machine_protocol.h"
+#include "machinelink/my_bitmap.h"
 #include "machinelink/net_send_buf.h"
 #include "machinelink/net_task_data.h"
 #include "motion/machine_motion_params.h"
@@ -141,6 +142,10 @@ public:
     void ProcPCMsg(DatagramSender& socket, const uint8_t* message, int length);
     // One poll tick: status poll, resends, pumping, and the offline rule.
     void ProTimeout(DatagramSender& socket);
+    // Takes the pending report of a command refused because a queue is full (one per
+    // episode, naming the machine); false when there is none. The link manager shows it
+    // once it no longer holds its lock.
+    bool TakeRefusalReport(CString& text);
     // Resends the unacknowledged motion pack, or sends the next one.
     void SendNextData(DatagramSender& socket, int thresholdMs);
     // Copies the next block of motion text (at most capacity bytes) into buffer; its length,
@@ -148,8 +153,12 @@ public:
     int GetNextStr(uint8_t* buffer, int capacity);
     // Resends the unacknowledged jet pack, or sends the next one.
     void SendNextDataJet(DatagramSender& socket, int thresholdMs);
-    // Copies the next block of packed jet data; its length, or -1 when the jet data has ended.
+    // Copies the next block of packed jet data (at most capacity bytes), packing the next band
+    // when the jet stream is used up; its length, or -1 when the jet data has ended.
     int GetNextStrJet(uint8_t* buffer, int capacity);
+    // Renders the band of the jet end marker into the raster and counts the marker on; 0 (and
+    // no raster) when there is no band left or it cannot be rendered.
+    int Plt2Map();
     // Ends the jet side step by step as the machine reports jet progress (rows).
     void JetEndProgress(DatagramSender& socket, int progressRows);
     void SendJetConfig(DatagramSender& socket);
@@ -233,6 +242,7 @@ public:
     // Data waiting to be cut into packs.
     P_DataBuf motionStream;
     P_DataBuf jetStream;
+    CMyBitmap raster;  // the band last rendered by Plt2Map
     Net_TaskData task;  // the job handed over by the user interface
 
     // Parameter blocks.
@@ -261,9 +271,16 @@ public:
     float yOrigin = 0.0f;
 
 private:
+    CString refusalReport_;  // a refused command not yet shown to the operator
+
+private:
     // Creates a pack on queue and sends it at once; nothing when it cannot be built.
     void Send(DatagramSender& socket, NET_SendBuf& queue, uint16_t port, const uint8_t* payload, int32_t size, uint8_t type);
     void SendText(DatagramSender& socket, NET_SendBuf& queue, uint16_t port, const char* text, uint8_t type);
+    // Creates and sends a status poll pack of type, unless a poll pack is still in flight.
+    void SendPoll(DatagramSender& socket, uint8_t type);
+    // Words the report of a command refused because a queue is full.
+    void NoteRefusedCommand();
     // Resets the calibration to the fixed scales of the library.
     void ResetCalibration();
     void ProcAcknowledge(DatagramSender& socket, const uint8_t* datagram, int length);
@@ -288,6 +305,12 @@ private:
     void CalibrationFactors(double& gx, double& gy) const;
     // Band position of a head value or the band base: value x 80 x Y scale / Y_RelSCALE, rows.
     int32_t BandScaleValue(double value) const;
+    // Rows below the lowest band edge: request value 3 (at least 100) or the scaled band base.
+    int64_t JetBandBase() const;
+    // Packs the warm-up band, or the band of the jet end marker, into the jet stream; false
+    // when there is none.
+    bool PackWarmUpBand();
+    bool PackNextBand();
     // The motion source's level indices: cutting and jet (a value outside 0..2 counts as 0).
     int CuttingLevelIndex() const;
     int JetLevelIndex() const;

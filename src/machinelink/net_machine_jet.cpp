@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 namespace {
 
@@ -37,7 +36,7 @@ int32_t NET_Machine::BandScaleValue(double value) const
 int NET_Machine::GetLowLimit(int level) const
 {
     const SpeedLevelRecord& chosen = speedLevels[ValidLevelIndex(level)];
-    int64_t base = task.requestValue3 != 0 ? std::max<int32_t>(task.requestValue3, 100) : BandScaleValue(plot.bandBaseMm);
+    int64_t base = JetBandBase();
     if (chosen.bidiOffset < 0) base += chosen.bidiOffset;
     return SaturateToInt32(base);
 }
@@ -190,16 +189,6 @@ void NET_Machine::JetProgress(DatagramSender& socket, int rows)
         task.progress = std::min(100.0, percent);
         PostMainMessage(WM_NET_JET_PROGRESS, static_cast<WPARAM>(task.GetPrtTaskPointer()), reinterpret_cast<LPARAM>(this));
     }
-}
-
-int NET_Machine::GetNextStrJet(uint8_t* buffer, int capacity)
-{
-    if (!buffer || capacity <= 0) return 0;
-    int n = capacity;
-    const uint8_t* block = jetStream.GetNextGroupData(n);
-    if (!block || n <= 0) return -1;
-    std::memcpy(buffer, block, static_cast<size_t>(n));
-    return n;
 }
 
 void NET_Machine::JetEndProgress(DatagramSender& socket, int progressRows)

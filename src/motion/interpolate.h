@@ -44,6 +44,10 @@ public:
     // 100 millimetres (the shift is x × 40 × x ratio and y × 100 × 40 × y ratio pulses).
     float cutShiftX = 0.0f;
     float cutShiftY = 0.0f;
+    // Duty values of the binary step stream: the jet tool's and every other tool's (0 until a
+    // caller sets them; not the database's 16-bit PWM values).
+    uint8_t dutyByte1 = 0;
+    uint8_t dutyByte2 = 0;
 };
 
 class P_Interpolate {

@@ -20,6 +20,9 @@ std::atomic<int32_t> gRepeatJetAtSectionStart{1};
 // and the ink-jet passes by their cut mode; the traversal without depth changes has codes of
 // its own for MauIndex 130 and 8.
 constexpr int kTravel = 0;
+// Auxiliary control values of the binary step stream: tool up (travel) and tool down.
+constexpr uint8_t kAuxTravel = 3;
+constexpr uint8_t kAuxTool = 2;
 constexpr int kDrawPath = 1;
 constexpr int kHalfCutPath = 3;
 constexpr int kDepthChange = 6;
@@ -222,12 +225,17 @@ void P_Interpolate1::SetData(PlotShapeCutList* list, int32_t d1, int32_t d2, int
     AdoptLists(list, secondList);
 }
 
-int P_Interpolate1::PlanGroup(P_DataBuf& stream, int32_t& levelIndex, int kind)
+void P_Interpolate1::PreparePlanner(int32_t& levelIndex, int kind)
 {
     if (levelIndex < 0 || levelIndex > 2) levelIndex = 0;
     planner.SetSpeedConfig(UsableSpeeds(speedConfigs[levelIndex]));
     planner.Append(groupCopy, kind);
     planner.StartFind();
+}
+
+int P_Interpolate1::PlanGroup(P_DataBuf& stream, int32_t& levelIndex, int kind)
+{
+    PreparePlanner(levelIndex, kind);
     // Each run is at most INT32_MAX steps, but a long path has many: the sum is held within
     // 32 bits so that it can never turn negative and be taken for the end of the job.
     int64_t total = 0;
@@ -468,4 +476,32 @@ int P_Interpolate1::BGetNextData_magnet(P_DataBuf& stream)
     }
     groupCopy.RemoveAll();
     return result;
+}
+
+int P_Interpolate1::BGetNextData(P_DataBuf& stream)
+{
+    const int fetched = FetchWhenUsedUp();
+    if (fetched < 0) return fetched;
+    const int c = traversalCode;
+    if (groupCopy.GetSize() <= 1) return 1;
+    uint8_t duty = 0;
+    uint8_t aux = kAuxTravel;
+    if (c == kTravel) {
+        PreparePlanner(cuttingLevelIndex, 0);
+    } else if (c == kDrawPath) {
+        PreparePlanner(jetLevelIndex, 1);
+        duty = speedData.dutyByte1;
+        aux = kAuxTool;
+    } else {
+        PreparePlanner(firstSpeedIndex, c);
+        duty = speedData.dutyByte2;
+        aux = kAuxTool;
+    }
+    stream.AppendCodePWMDuty(1, duty);
+    stream.AppendCodeAuxCtl(aux);
+    while (planner.GetNextData(stream, 0) != 0) {
+    }
+    if (c != kTravel) stream.AppendCodeAuxCtl(kAuxTravel);
+    groupCopy.RemoveAll();
+    return 1;
 }

@@ -79,6 +79,9 @@ public:
     int BGetNextData_at(P_DataBuf& stream);
     // The same for every other machine, with the output channel commands.
     int BGetNextData_magnet(P_DataBuf& stream);
+    // Appends the binary step stream of the next point group: the tool's duty and auxiliary
+    // codes around the planner's step output. Results: -3 / -1 as the text generators, else 1.
+    int BGetNextData(P_DataBuf& stream);
 
     SpeedConfig speedConfigs[3];    // chosen per group by the level indices below
     int32_t firstSpeedIndex = 0;    // cut speed level (settings byte 175 bits 0-1)
@@ -98,6 +101,9 @@ private:
     // Fetches the next group when the copy is used up: a negative result ends the call,
     // otherwise the code of the group to handle.
     int FetchWhenUsedUp();
+    // Gives the planner the group copy as a path of the given kind, with the speed set of
+    // levelIndex (brought into 0..2 first, and stored back).
+    void PreparePlanner(int32_t& levelIndex, int kind);
     // Plans the group copy with the speed set of levelIndex (brought into 0..2 first, and
     // stored back) as a path of the given kind; returns the planner's steps, within 32 bits.
     int PlanGroup(P_DataBuf& stream, int32_t& levelIndex, int kind);

@@ -1,4 +1,4 @@
-// P_Pivmora: progress and job length of the motion source.
+// P_Pivmora: progress, job length and the binary step stream of the motion source.
 #include "motion/pivmora.h"
 
 #include "plotmodel/plot_shape_cut_list.h"
@@ -16,4 +16,17 @@ uint32_t P_Pivmora::GetTotalPulseNum()
     const bool withDepth = interpolator.machine && UsesDepthTraversal(*interpolator.machine);
     const int32_t total = withDepth ? list->GetToltalPulseNum() : list->GetToltalPulseNum_at();
     return total > 0 ? static_cast<uint32_t>(total) : 0;
+}
+
+int P_Pivmora::GetNextData(P_DataBuf& b)
+{
+    for (;;) {
+        const int r = interpolator.BGetNextData(b);
+        if (r == GetNextPathResult::kNoShapeLeft) {
+            b.Initialize();
+            return 1;
+        }
+        if (r < 0) return 0;
+        if (b.GetDataNum() > 0) return 1;
+    }
 }

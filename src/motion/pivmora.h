@@ -1,8 +1,5 @@
 // P_Pivmora: a machine's motion source: the interpolator behind the motion-data interface,
 // with the job start reference that the machine link keeps beside it.
-//
-// The binary step stream (GetNextData) is not served yet: it needs the planner's S-curve step
-// output, so the base answer (no data) stands.
 #pragma once
 
 #include "motion/graphic_data.h"
@@ -12,6 +9,9 @@
 
 class P_Pivmora : public USB_GraphicData {
 public:
+    // Fills b with the binary step stream of the next point groups: 1 with data, 1 with b
+    // emptied when the job has just ended, 0 afterwards and without a job.
+    int GetNextData(P_DataBuf& b) override;
     // Restarts the interpolator n pulses from the job start.
     void SeekTo(int32_t n, int) override { interpolator.ResumePrint(n); }
     // Progress 0..10000 (curve ordinal over curve total of the cut list); 0 without a job.

@@ -156,6 +156,25 @@ public:
     // Appends the moves and speed commands of a run; returns its steps.
     int GenData_at(CArray<SpeedSection1, SpeedSection1&>& run, P_DataBuf& out, int unused = 0);
 
+    // The step output: appends the step data of the next run of sections (a timer start code,
+    // then every section's speed codes and step bytes); 1 when a run was written, 0 (writing
+    // nothing) when the path is used up. The int argument is not read.
+    int GetNextData(P_DataBuf& out, int unused = 0);
+    // The passes of the step output over a run: entry speeds joined to the exit speeds before
+    // them, then the backward and the forward S-curve passes.
+    void ConnectSpeed(CArray<SpeedSection1, SpeedSection1&>& run);
+    void ReverseSpeedLayout(CArray<SpeedSection1, SpeedSection1&>& run);
+    void SpeedLayout(CArray<SpeedSection1, SpeedSection1&>& run);
+    // Writes a run: the timer start code and every section's profile; returns 0.
+    int GenData(CArray<SpeedSection1, SpeedSection1&>& run, P_DataBuf& out, int unused = 0);
+    // Writes one section's profile from the reload value timer on (left at the last written);
+    // returns the section's exit speed.
+    double GenData(SpeedSection1& section, P_DataBuf& out, uint16_t& timer, int unused = 0);
+    // Appends the section's step bytes; returns its step count.
+    int MoveData(SpeedSection1& section, P_DataBuf& out, int unused = 0);
+    // Appends the step bytes of one segment (one per step of the longer axis).
+    void Move(P_DataBuf& out, const CPoint& from, const CPoint& to, int unused = 0);
+
     // Finds the next chord from the cursor; 0 at the end of the path.
     int FindNextLineSlope1(LineInfo2& chord);
     // The corner speed for a turn: 0 below the corner floor, -1 above the sharp turn.

@@ -18,3 +18,15 @@ using ULONG = uint32_t;
 #ifndef FALSE
 #define FALSE 0
 #endif
+
+// The header of a bitmap as GetBitmap reports it (the Windows layout: rows of bmWidthBytes,
+// top row first).
+struct BITMAP {
+    LONG bmType = 0;
+    LONG bmWidth = 0;       // pixels
+    LONG bmHeight = 0;      // pixels
+    LONG bmWidthBytes = 0;  // bytes per row, a multiple of 2
+    WORD bmPlanes = 0;
+    WORD bmBitsPixel = 0;
+    void* bmBits = nullptr;
+};

@@ -263,6 +263,72 @@ public:
     static float CalRadius(int n, const float* pts, const PtOnCurve& from, const PtOnCurve& to);
     static constexpr float kStraightRadius = 3.4e38f;
 
+    // ---- shape preprocessing: knife compensation, smoothing, line detection ----
+    // Defined in src/preprocess. Points in plotter units, knife offsets in units, over-cuts in mm.
+
+    // Appends the holder path of this shape to out: cut pieces with this shape's attributes and
+    // turning pieces of MauIndex 130. dir is the running knife direction (updated).
+    void KnifeCompensate_cut4(PlotShapeList& out, float offset, CFloatPoint& dir, float startOverCutMm,
+                              float endOverCutMm) const;
+    // KnifeCompensate_cut4 without over-cuts.
+    void KnifeCompensate_cut3(PlotShapeList& out, float offset, CFloatPoint& dir) const;
+    // Appends the holder path around a small closed polyline (a turning arc at the closing
+    // vertex only / at every vertex); always 0.
+    int CalCompensateSmallArc_slick(const float* pts, int n, CFloatPoint& dir, float offset);
+    int CalCompensateSmallArc(const float* pts, int n, CFloatPoint& dir, float offset);
+    // The point x of the polyline pts[0..last] at straight-line distance dist from pts[0]; the
+    // index of the first vertex at least dist away, -1 (x unchanged) when there is none.
+    static int CalCompensateArc(CFloatPoint& x, const float* pts, int last, float dist);
+    // Appends the inner points of the turning arc about pivot from direction from to to.
+    void CalCompensateArc(CFloatPoint pivot, const CFloatPoint& from, const CFloatPoint& to, float radius);
+    // Moves the last point on / the first point back by length along the end segment.
+    void ExtendAtEnd(float length);
+    void ExtendAtStart(float length);
+
+    // Folds nearly straight runs of pts in place (interior vertices overwritten with the run's
+    // first point); non-zero when something changed, always for three points.
+    static int MakeLine(int n, float* pts, float tol);
+    // MakeLine on every sub-polyline, then DeleteRepeatPoint when any changed.
+    void MakeLine(float tol);
+    // As MakeLine, with the vertical distance from the chord line as the error.
+    static int MakeLineYError(int n, float* pts, float tol);
+    void MakeLineYError(float tol);
+    // End index of the exactly collinear run of pts that begins at start; tol is not used.
+    static int GetNextLine(int n, const float* pts, int start, float tol);
+    // Signed turn at vertex b from a -> b to b -> c, radians in (-π, π].
+    static double AngleAtVertex(const float* pts, int a, int b, int c);
+    // Appends pts to out's last sub-polyline with zig-zag runs of short lines simplified; the
+    // render context is not used.
+    static void Slick_new(int n, const float* pts, PlotShape& out, structRender* render);
+    // Appends a simplified copy of a zig-zag run as a new sub-polyline of out.
+    static void Slick3(int n, const float* pts, PlotShape& out);
+    // One smoothed new shape per sub-polyline with points, appended to out; this shape is not changed.
+    void Slick_new(PlotShapeList& out) const;
+    // Draws a point array as one polyline with the preview's mapping.
+    static void Render(int n, const float* pts, structRender& r);
+    // Start index of the longest segment within tanTol of the x axis and at least minLength
+    // long of this closed shape (after folding its straight runs); 0 when not closed or with
+    // 3 or fewer points, -2 when none qualifies.
+    int FindVerticalLine(float tanTol, float minLength);
+
+    // Earlier compensation variants.
+    // Appends an arc corner of the given radius about vertex (incoming direction dir).
+    void AddCompansate(const CFloatPoint& dir, const CFloatPoint& vertex, const CFloatPoint& next, float radius,
+                       int newPl);
+    // Arc-corner offset of every sub-polyline into out / one new shape per sub-polyline.
+    void WnifeCompensate(PlotShape& out, float offset, CFloatPoint& dir) const;
+    void WnifeCompensate(PlotShapeList& out, float offset, CFloatPoint& dir) const;
+    void WnifeCompensate_sub(PlotShapeList& out, float offset, CFloatPoint& dir, const float* pts, int n) const;
+    // Appends the point length along the start of the first sub-polyline (over-cut of a closed line).
+    void EndExtend(float length);
+
+    // Earlier smoothing measures on this shape's points.
+    // Distance of point i from the line through points j and k.
+    double PlotToLine(int i, int j, int k) const;
+    // Signed angle at point i from pj - pi to pk - pi / signed turn at j from pj - pi to pk - pj.
+    double AngleAtVertex(int i, int j, int k) const;
+    double AngleAtVertex1(int i, int j, int k) const;
+
 private:
     // Joins s at an end within tol; the shared form of both Connect operations.
     int ConnectWithin(PlotShape& s, double tol);

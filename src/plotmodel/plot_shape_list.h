@@ -109,6 +109,11 @@ public:
     PlotShape* AddCompansate_cut(PlotShape* shape, const CFloatPoint& dir, const CFloatPoint& corner,
                                  const CFloatPoint& next, float r, int newPl);
 
+    // ---- shape preprocessing (defined in src/preprocess) ----
+    // Replaces every shape by its knife-compensated pieces, in place: offset in plotter units,
+    // over-cuts in mm; MauIndex 8 shapes stay, small circular holes get a path of their own.
+    void ProKnifeCompensate(float offset, float startOverCutMm, float endOverCutMm);
+
     // Draws every shape with a black pen of width 1, solid for LineType below 2 and dotted
     // from 2 on; the DC's previous pen is selected again at the end.
     void Render(structRender& r) const;

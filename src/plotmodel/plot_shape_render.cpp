@@ -27,13 +27,7 @@ int64_t StretchedRow(float y, const structRenderPrint& r)
 void PlotShape::Render(structRender& r) const
 {
     if (!r.dc) return;
-    auto sx = [&r](float x) { return TruncateToInt32(x * r.scale); };
-    auto sy = [&r](float y) { return TruncateToInt32(-(r.scale * (y - r.originY))); };
-    ForEachPl([&](const float* p, int32_t n, int32_t) {
-        if (n <= 0) return;
-        r.dc->MoveTo(sx(p[0]), sy(p[1]));
-        for (int32_t k = 1; k < n; ++k) r.dc->LineTo(sx(p[2 * k]), sy(p[2 * k + 1]));
-    });
+    ForEachPl([&](const float* p, int32_t n, int32_t) { Render(n, p, r); });
 }
 
 void PlotShape::RenderPrint(structRenderPrint& r, CPen* pens) const

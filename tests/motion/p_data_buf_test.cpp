@@ -1,6 +1,7 @@
 // The machine data stream: group fetch, growth, control codes and the jet packer's format,
 // checked against an unpacker written from the code table.
 #include "motion/p_data_buf.h"
+#include "support/jet_unpacker.h"
 
 #include <gtest/gtest.h>
 
@@ -12,57 +13,10 @@
 
 namespace {
 
+using corvane_test::UnpackJet;
 using Bytes = std::vector<uint8_t>;
 
 Bytes Contents(const P_DataBuf& b) { return Bytes(b.GetData(), b.GetData() + b.GetDataNum()); }
-
-// Unpacks a packed jet block into its bits ('0' and '1'); fails the test on a malformed code.
-std::string Unpack(const Bytes& packed, bool* ended = nullptr)
-{
-    std::string bits;
-    size_t i = 0;
-    auto next = [&]() -> uint32_t {
-        if (i >= packed.size()) {
-            ADD_FAILURE() << "code cut short";
-            return 0;
-        }
-        return packed[i++];
-    };
-    if (ended) *ended = false;
-    while (i < packed.size()) {
-        const uint32_t b = next();
-        if (b <= 0x7F) {
-            for (int k = 6; k >= 0; --k) bits += (b >> k) & 1 ? '1' : '0';
-        } else if (b <= 0x9F) {
-            bits.append(b - 0x7F, '0');
-        } else if (b <= 0xAF) {
-            bits.append((((b & 0x0F) << 8) | next()) + 1, '0');
-        } else if (b <= 0xB7) {
-            const uint32_t hi = b & 0x07, mid = next();
-            bits.append(((hi << 16) | (mid << 8) | next()) + 1, '0');
-        } else if (b <= 0xBF) {
-            const uint32_t hi = b & 0x07, b1 = next(), b2 = next();
-            bits.append(((hi << 24) | (b1 << 16) | (b2 << 8) | next()) + 1, '0');
-        } else if (b <= 0xDF) {
-            bits.append(b - 0xBF, '1');
-        } else if (b <= 0xEF) {
-            bits.append((((b & 0x0F) << 8) | next()) + 1, '1');
-        } else if (b <= 0xF7) {
-            const uint32_t hi = b & 0x07, mid = next();
-            bits.append(((hi << 16) | (mid << 8) | next()) + 1, '1');
-        } else if (b <= 0xFB) {
-            const uint32_t hi = b & 0x03, b1 = next(), b2 = next();
-            bits.append(((hi << 24) | (b1 << 16) | (b2 << 8) | next()) + 1, '1');
-        } else {
-            EXPECT_EQ(b, 0xFCu);
-            EXPECT_EQ(next(), 0u) << "end code";
-            EXPECT_EQ(i, packed.size()) << "bytes after the end code";
-            if (ended) *ended = true;
-            break;
-        }
-    }
-    return bits;
-}
 
 std::string BitsOf(uint8_t byte, int n = 8)
 {
@@ -303,7 +257,7 @@ TEST(P_DataBuf, JetPackerFormat)
         EXPECT_EQ(Contents(b), c.expected) << c.name;
         EXPECT_EQ(s.mode, STR_JET_RAR::kIdle) << c.name;
         bool ended = false;
-        const std::string unpacked = Unpack(Contents(b), &ended);
+        const std::string unpacked = UnpackJet(Contents(b), &ended);
         EXPECT_TRUE(ended) << c.name;
         EXPECT_EQ(unpacked.substr(0, fed.size()), fed) << c.name;
         EXPECT_EQ(unpacked.find('1', fed.size()), std::string::npos) << c.name << ": only blank bits follow";
@@ -337,7 +291,7 @@ TEST(P_DataBuf, JetPackerRoundTripsAnyFeed)
         const int tail = 7 + static_cast<int>(rng() % 100);
         b.JetRarEnd(s, tail);
         bool ended = false;
-        EXPECT_EQ(Unpack(Contents(b), &ended), fed + std::string(static_cast<size_t>(tail), '0')) << "trial " << trial;
+        EXPECT_EQ(UnpackJet(Contents(b), &ended), fed + std::string(static_cast<size_t>(tail), '0')) << "trial " << trial;
         EXPECT_TRUE(ended);
     }
 }

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <vector>
+
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -157,6 +159,134 @@ TEST(CDCImage, TextNeedsTheWindowingSystemAndKeepsThePosition)
     for (int y = 0; y < 20; ++y)
         for (int x = -10; x < 0; ++x) leftOfOrigin += dc.GetPixel(x, y) != kWhite ? 1 : 0;
     EXPECT_EQ(leftOfOrigin, 0) << "the text starts at the logical point";
+}
+
+}  // namespace
+
+namespace {
+
+// The Windows-layout rows of a bitmap.
+std::vector<uint8_t> Bits(const CBitmap& bitmap)
+{
+    BITMAP header;
+    EXPECT_NE(bitmap.GetBitmap(&header), 0);
+    std::vector<uint8_t> bits(static_cast<size_t>(header.bmWidthBytes * header.bmHeight), 0x5A);
+    EXPECT_EQ(bitmap.GetBitmapBits(static_cast<LONG>(bits.size()), bits.data()), static_cast<LONG>(bits.size()));
+    return bits;
+}
+
+TEST(CBitmapLayout, RowsArePaddedTo16BitsWithOnesAndBlackIsZero)
+{
+    CBitmap bitmap;
+    EXPECT_EQ(bitmap.CreateBitmap(20, 3, 1, 8, nullptr), FALSE) << "only 1 plane of 1 bit";
+    EXPECT_EQ(bitmap.CreateBitmap(0, 3, 1, 1, nullptr), FALSE);
+    ASSERT_EQ(bitmap.CreateBitmap(20, 3, 1, 1, nullptr), TRUE);
+    EXPECT_EQ(bitmap.CreateBitmap(20, 3, 1, 1, nullptr), FALSE) << "an existing bitmap is not redefined";
+    BITMAP header;
+    ASSERT_NE(bitmap.GetBitmap(&header), 0);
+    EXPECT_EQ(header.bmWidth, 20);
+    EXPECT_EQ(header.bmHeight, 3);
+    EXPECT_EQ(header.bmWidthBytes, 4) << "2 x ceil(20 / 16)";
+    EXPECT_EQ(header.bmPlanes, 1);
+    EXPECT_EQ(header.bmBitsPixel, 1);
+    // Black when created: pixels 0, the 12 padding bits of each row 1.
+    EXPECT_EQ(Bits(bitmap), (std::vector<uint8_t>{0, 0, 0x0F, 0xFF, 0, 0, 0x0F, 0xFF, 0, 0, 0x0F, 0xFF}));
+    uint8_t few[5];
+    EXPECT_EQ(bitmap.GetBitmapBits(5, few), 5) << "a short count copies only that much";
+
+    // Bits handed in come back the same, in 16-bit rows whatever the image pads to.
+    const uint8_t rows[] = {0x81, 0x42, 0xF0, 0xFF, 0x00, 0xFF, 0xA0, 0xFF};
+    CBitmap given;
+    ASSERT_EQ(given.CreateBitmap(20, 2, 1, 1, rows), TRUE);
+    EXPECT_EQ(Bits(given), (std::vector<uint8_t>{0x81, 0x42, 0xFF, 0xFF, 0x00, 0xFF, 0xAF, 0xFF}));
+    EXPECT_EQ(given.DeleteObject(), TRUE);
+    EXPECT_EQ(given.GetBitmap(&header), 0);
+    EXPECT_EQ(given.GetBitmapBits(8, few), 0);
+}
+
+TEST(CMemoryDC, PaintsOnTheSelectedBitmapAliasedAndRectanglesLeaveOutRightAndBottom)
+{
+    CDC dc;
+    CBitmap bitmap;
+    ASSERT_EQ(bitmap.CreateBitmap(16, 6, 1, 1, nullptr), TRUE);
+    EXPECT_EQ(dc.SelectObject(&bitmap), nullptr) << "not a memory DC yet";
+    ASSERT_EQ(dc.CreateCompatibleDC(nullptr), TRUE);
+    EXPECT_EQ(dc.CreateCompatibleDC(nullptr), FALSE);
+    EXPECT_EQ(dc.SelectObject(&bitmap), nullptr) << "nothing selected before";
+    CBrush white(kWhite);
+    ASSERT_NE(dc.SelectObject(&white), nullptr);
+    // White inside, outlined in black from (2, 1) to (9, 4): right and bottom edges excluded.
+    dc.Rectangle(2, 1, 10, 5);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool outline = x >= 2 && x <= 9 && y >= 1 && y <= 4 && (x == 2 || x == 9 || y == 1 || y == 4);
+            const bool inside = x > 2 && x < 9 && y > 1 && y < 4;
+            EXPECT_EQ(dc.GetPixel(x, y), outline ? kBlack : inside ? kWhite : kBlack) << x << "," << y;
+        }
+    // A pen deleted while selected leaves the DC drawing as before; so does the bitmap.
+    CBrush* stock = dc.SelectObject(&white);
+    EXPECT_EQ(stock, &white);
+    {
+        CPen pen(PS_NULL, 1, kBlack);
+        dc.SelectObject(&pen);
+    }
+    dc.Rectangle(0, 0, 16, 6);
+    bitmap.DeleteObject();
+    EXPECT_EQ(dc.GetPixel(0, 0), kWhite) << "the null pen outlines nothing";
+    EXPECT_EQ(dc.GetPixel(15, 5), kWhite);
+    EXPECT_EQ(dc.DeleteDC(), TRUE);
+    EXPECT_EQ(dc.GetPixel(0, 0), CLR_INVALID);
+    EXPECT_EQ(dc.DeleteDC(), FALSE);
+}
+
+TEST(CMemoryDC, WidePensEndRoundAndThinOnesStayOnePixel)
+{
+    CDC dc;
+    CBitmap bitmap;
+    ASSERT_EQ(bitmap.CreateBitmap(40, 20, 1, 1, nullptr), TRUE);
+    ASSERT_EQ(dc.CreateCompatibleDC(nullptr), TRUE);
+    dc.SelectObject(&bitmap);
+    CBrush white(kWhite);
+    dc.SelectObject(&white);
+    dc.Rectangle(-1, -1, 41, 21);
+    CPen wide(PS_SOLID, 6, kBlack);
+    dc.SelectObject(&wide);
+    dc.MoveTo(10, 10);
+    dc.LineTo(20, 10);
+    EXPECT_EQ(dc.GetPixel(15, 8), kBlack);
+    EXPECT_EQ(dc.GetPixel(15, 12), kBlack);
+    EXPECT_EQ(dc.GetPixel(8, 10), kBlack) << "the round end reaches past the start";
+    EXPECT_EQ(dc.GetPixel(22, 10), kBlack) << "and past the end";
+    EXPECT_EQ(dc.GetPixel(7, 7), kWhite) << "but not into the square corner";
+    EXPECT_EQ(dc.GetPixel(15, 5), kWhite);
+
+    CPen thin(PS_SOLID, 1, kBlack);
+    dc.SelectObject(&thin);
+    dc.MoveTo(5, 2);
+    dc.LineTo(30, 2);
+    EXPECT_EQ(dc.GetPixel(5, 2), kBlack);
+    EXPECT_EQ(dc.GetPixel(29, 2), kBlack);
+    EXPECT_EQ(dc.GetPixel(30, 2), kWhite);
+    EXPECT_EQ(dc.GetPixel(17, 1), kWhite);
+    EXPECT_EQ(dc.GetPixel(17, 3), kWhite);
+}
+
+TEST(CMemoryDC, PaintsBitmapsTallerThanThePainterReaches)
+{
+    CDC dc;
+    CBitmap bitmap;
+    ASSERT_EQ(bitmap.CreateBitmap(8, 40000, 1, 1, nullptr), TRUE);
+    ASSERT_EQ(dc.CreateCompatibleDC(nullptr), TRUE);
+    dc.SelectObject(&bitmap);
+    CBrush white(kWhite);
+    dc.SelectObject(&white);
+    dc.Rectangle(-1, -1, 9, 40001);
+    EXPECT_EQ(dc.GetPixel(3, 39999), kWhite);
+    dc.MoveTo(3, 10);
+    dc.LineTo(3, 39990);  // across both row strips
+    for (int y : {10, 16383, 16384, 32767, 32768, 39989}) EXPECT_EQ(dc.GetPixel(3, y), kBlack) << "row " << y;
+    EXPECT_EQ(dc.GetPixel(3, 39990), kWhite);
+    EXPECT_EQ(dc.GetPixel(4, 20000), kWhite);
 }
 
 }  // namespace

@@ -13,19 +13,28 @@
 //   acknowledgement ("QGJA");
 // - a status poll (command pack type 20) is answered with the machine parameters ("PQCN"),
 //   type 21 with the extra block ("PQCE"); type 15, the job's total pulse count, is kept;
-// - the command text "f2;" makes it ask for the job (a start request); the last motion pack
-//   ("D100;" or "A100;") makes it send the end report with the pulses it moved (moves and
-//   tool-depth moves of the motion text);
+// - the command text "f2;" makes it ask for the job (a start request); once the job's last
+//   motion pack ("D100;" or "A100;") and a "b100," command text (the jet side's end) have both
+//   arrived it sends the end report with the pulses it moved (moves and tool-depth moves of
+//   the motion text);
+// - the current job's jet packs are decoded into packed blocks; the number of complete blocks
+//   is reported as the jet rows printed in every acknowledgement and queue reply;
 // - requests ("QGJQ") are numbered and sent again every kRequestResendMs until the
 //   controller answers them on the request-answer port.
+// It takes packs as a go-back-N receiver does: only the next expected sequence of a queue;
+// packs ahead of it are dropped and answered with the sequence it still waits for. Chosen
+// datagrams are lost by a drop rate or a deterministic loss rule.
 // Timing (request resends, delays) runs on MonotonicMs, so a test that installs a FakeClock
 // drives it; the machine's lifetime is bounded in real time and it stops by itself.
 #pragma once
+
+#include "support/simulated_lan_responder.h"
 
 #include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -72,17 +81,33 @@ struct SimulatedMachineOptions {
     bool askForJobOnF2 = true;
     uint32_t startPulseCount = 0;  // pulse count the machine reports when a job starts
     int lifetimeMs = 20000;        // real time after which the machine stops by itself
+    SimLanOptions lan;             // LAN search answers, once StartLan was called
 };
+
+// Which way a datagram goes, for a loss rule.
+enum class SimDirection { Arriving, Leaving };
+
+// Decides whether one datagram is lost: called for every datagram in the order it arrives or
+// leaves, with the machine port it arrived on (0 when leaving) and its bytes. A rule that
+// decides from what it is shown and its own counters loses the same datagrams on every run.
+using SimLossRule = std::function<bool(SimDirection direction, uint16_t port, const std::vector<uint8_t>& bytes)>;
+
+// A rule that loses each datagram with probability rate in either direction, from a fixed
+// seed; a loss starts a burst that also takes the next burstLength - 1 datagrams of its
+// direction.
+SimLossRule SeededLoss(double rate, uint32_t seed, int burstLength = 1);
 
 struct SimDatagram {
     uint16_t port = 0;  // machine port it arrived on
     std::vector<uint8_t> bytes;
+    int64_t receivedMs = 0;  // MonotonicMs when it arrived
 };
 
 struct SimPack {
     uint8_t sequence = 0;
     uint8_t type = 0;
     std::vector<uint8_t> payload;
+    int64_t takenMs = 0;  // MonotonicMs when the machine took it
 };
 
 class SimulatedMachine {
@@ -120,6 +145,8 @@ public:
 
     // Drops each datagram with the given probability, arriving and leaving, from a fixed seed.
     void SetDropRate(double arriving, double leaving, uint32_t seed = 1);
+    // Loses the datagrams rule chooses (in addition to the drop rate); an empty rule loses none.
+    void SetLossRule(SimLossRule rule);
     // Holds every datagram the machine sends for delayMs of MonotonicMs.
     void SetSendDelayMs(int64_t delayMs);
 
@@ -130,6 +157,8 @@ public:
     // The payloads of the current job's data packs, joined up to the job's last motion pack:
     // the motion text as the machine ran it.
     std::string MotionText() const;
+    // The complete packed jet blocks of the current job, each up to and including its end code.
+    std::vector<std::vector<uint8_t>> JetBlocks() const;
     // The command texts (command pack type 2) taken, oldest first.
     std::vector<std::string> CommandTexts() const;
     // Announce replies and refusals that arrived, oldest first.
@@ -146,6 +175,10 @@ public:
 
     // Waits (real time, at most timeoutMs) until a datagram arrives or the machine stopped.
     void WaitForActivity(int timeoutMs) const;
+
+    // Starts answering LAN search on 41208 (simulated_lan_responder.cpp); Lan() then reports.
+    bool StartLan(std::string* error = nullptr);
+    SimulatedLanResponder& Lan() { return *lan_; }
 
 private:
     struct Outgoing {
@@ -175,7 +208,16 @@ private:
     void PumpRequests(int64_t nowMs);
     void PumpOutgoing(int64_t nowMs);
     bool Drop(double rate);
+    // True when the loss rule loses this datagram (counted as dropped).
+    bool LostByRule(SimDirection direction, uint16_t port, const std::vector<uint8_t>& bytes);
     std::string JobMotionText() const;
+    // The job's end report, sent once its motion and its jet side have both ended.
+    void ReportEndWhenDue();
+    void SendEndReport();
+    // The jet side of a job (simulated_machine_jet.cpp).
+    void StartJobJet();
+    void TakeJetPayload(const std::vector<uint8_t>& payload);
+    uint32_t JetRowsPrinted() const;
 
     SimulatedMachineOptions options_;
     std::array<int, 9> sockets_{};
@@ -195,12 +237,17 @@ private:
     bool jobRunning_ = false;
     bool endReported_ = false;
     bool jobFinished_ = false;
+    bool motionEnded_ = false;    // the job's last motion pack arrived
+    bool jetEndCommand_ = false;  // a "b100," command text arrived during the job
+    std::vector<uint8_t> jetPending_;               // jet bytes of an unfinished block
+    std::vector<std::vector<uint8_t>> jetBlocks_;  // complete blocks of the current job
     std::deque<PendingRequest> requests_;
     std::deque<Outgoing> outgoing_;
     int64_t sendDelayMs_ = 0;
     double dropArriving_ = 0;
     double dropLeaving_ = 0;
     std::mt19937 random_{1};
+    SimLossRule lossRule_;
     int dropped_ = 0;
     int discoveries_ = 0;
     std::vector<SimDatagram> received_;
@@ -208,6 +255,7 @@ private:
     size_t motionStart_ = 0;  // first data pack of the current job
     std::vector<std::vector<uint8_t>> replies_;
     std::vector<std::vector<uint8_t>> refusals_;
+    std::unique_ptr<SimulatedLanResponder> lan_;
 };
 
 }  // namespace corvane_test

@@ -1,0 +1,287 @@
+// B-spline path fitting: corner search, control polygons and resampling of cut shapes.
+#include "preprocess/path_analysis.h"
+
+#include "geometry/ol_bspline.h"
+#include "plotmodel/plot_shape.h"
+#include "plotmodel/plot_shape_list.h"
+#include "preprocess/point_sequence.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+// A corner whose neighbouring turns are below this share of its own is isolated.
+constexpr double kNeighbourShare = 0.25;
+// Corner deviations (units) of a smooth bend and of a corner that breaks on its own.
+constexpr double kBendDeviation = 20.0;
+constexpr double kCornerDeviation = 25.0;
+// The break angles and sampling of BsplineFit.
+constexpr float kFitSmallTurn = 9.0f;
+constexpr float kFitLargeTurn = 60.0f;
+constexpr float kFitCorner = 1.5f;
+constexpr float kFitTolerance = 10.0f;
+constexpr float kFitAngleTolerance = 0.034906585f;
+// Pens of alternate pieces when ShapeBreak colours them.
+constexpr int kFirstPiecePen = 3;
+constexpr int kSecondPiecePen = 4;
+
+// The conjugate quotient v / u of two segments: (u·v, u×v).
+struct Turn {
+    double dot;
+    double cross;
+};
+
+Turn TurnAt(const float* p, int before, int at, int after)
+{
+    double ux = static_cast<double>(p[2 * at]) - p[2 * before], uy = static_cast<double>(p[2 * at + 1]) - p[2 * before + 1];
+    double vx = static_cast<double>(p[2 * after]) - p[2 * at], vy = static_cast<double>(p[2 * after + 1]) - p[2 * at + 1];
+    return {ux * vx + uy * vy, ux * vy - uy * vx};
+}
+
+// The signed turn atan(cross / dot); 0 where a segment has no length.
+double SignedTurn(Turn r)
+{
+    if (r.dot == 0.0 && r.cross == 0.0) return 0.0;
+    return std::atan(r.cross / r.dot);
+}
+
+double SegmentLength(const float* p, int from, int to)
+{
+    return std::hypot(static_cast<double>(p[2 * to]) - p[2 * from], static_cast<double>(p[2 * to + 1]) - p[2 * from + 1]);
+}
+
+// Straight runs: a segment may change either component of its direction (normalised by its
+// larger component) by at most tan 3 degrees, and the run's spread of either component stays
+// below tan 8 degrees.
+constexpr double kLineStepTangent = 0.052407779283041196;
+constexpr double kLineSpreadTangent = 0.14054083470239145;
+
+// The direction of segment from -> to divided by its larger component's size; false for a
+// segment without length.
+bool RunDirection(const float* p, int from, int to, double& dx, double& dy)
+{
+    dx = static_cast<double>(p[2 * to]) - p[2 * from];
+    dy = static_cast<double>(p[2 * to + 1]) - p[2 * from + 1];
+    double m = std::max(std::fabs(dx), std::fabs(dy));
+    if (m == 0.0) return false;
+    dx /= m;
+    dy /= m;
+    return true;
+}
+
+// The end of the straight run from vertex i in the given direction (+1 or -1) over n points.
+int StraightRunEnd(const float* p, int n, int i, int step)
+{
+    if (!p || i < 0 || i >= n || i + step < 0 || i + step >= n) return -1;
+    int end = i + step;
+    bool started = false;
+    double px = 0, py = 0, minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (int k = i; k + step >= 0 && k + step < n; k += step) {
+        double dx, dy;
+        // A segment without length has no direction and continues the run.
+        if (!RunDirection(p, k, k + step, dx, dy)) {
+            end = k + step;
+            continue;
+        }
+        if (started) {
+            if (std::fabs(dx - px) > kLineStepTangent || std::fabs(dy - py) > kLineStepTangent) break;
+            minX = std::min(minX, dx), maxX = std::max(maxX, dx);
+            minY = std::min(minY, dy), maxY = std::max(maxY, dy);
+            if (maxX - minX >= kLineSpreadTangent || maxY - minY >= kLineSpreadTangent) break;
+        } else {
+            minX = maxX = dx;
+            minY = maxY = dy;
+            started = true;
+        }
+        px = dx;
+        py = dy;
+        end = k + step;
+    }
+    return end;
+}
+
+// A new shape holding n points of p as one sub-polyline, with the attributes of source.
+PlotShape* NewPiece(const float* p, int n, const PlotShape& source)
+{
+    auto* piece = new PlotShape;
+    piece->Append(p, n);
+    piece->CopyAttrib(source);
+    return piece;
+}
+
+}  // namespace
+
+void CPathAnalysis::SetCrv(float* pts, int n)
+{
+    points = pts;
+    count = pts ? n : 0;
+    cursor = 0;
+    ringHead = 0;
+    ringTail = 0;
+}
+
+int CPathAnalysis::GetNextBreakPoint_t(int start) const
+{
+    if (start < 0 || start >= count - 1) return -1;
+    if (start + 1 == count - 1) return start + 1;
+    const double t1 = std::tan(smallTurn * kDegree), t2 = std::tan(largeTurn * kDegree);
+    const float* p = points;
+    for (int i = start + 2; i < count; ++i) {
+        Turn r = TurnAt(p, i - 2, i - 1, i);
+        if (r.dot <= 0.0) return i - 1;
+        double s = std::fabs(r.cross / r.dot);
+        if (s > t2) return i - 1;
+        if (s < t1) continue;
+        // d(L): how far a corner arc across a segment of length L departs from the vertex.
+        auto deviation = [s](double L) {
+            double h = (L / 2.0) / s;
+            return std::sqrt(h * h + (L / 2.0) * (L / 2.0)) - h;
+        };
+        double theta = std::atan(r.cross / r.dot);
+        double lu = SegmentLength(p, i - 2, i - 1), lv = SegmentLength(p, i - 1, i);
+        bool hasBefore = i - 3 >= start, hasAfter = i + 1 < count;
+        double shareBefore = hasBefore ? std::fabs(SignedTurn(TurnAt(p, i - 3, i - 2, i - 1)) / theta) : 0.0;
+        double shareAfter = hasAfter ? std::fabs(SignedTurn(TurnAt(p, i - 1, i, i + 1)) / theta) : 0.0;
+        if (hasBefore && shareBefore > kNeighbourShare && deviation(lu) < kBendDeviation) continue;
+        if (hasAfter && shareAfter > kNeighbourShare && deviation(lv) < kBendDeviation) continue;
+        bool isolated = (hasBefore || hasAfter) && (!hasBefore || shareBefore < kNeighbourShare) &&
+                        (!hasAfter || shareAfter < kNeighbourShare);
+        if (isolated) return i - 1;
+        if (deviation(std::min(lu, lv)) > kCornerDeviation) return i - 1;
+    }
+    return count - 1;
+}
+
+int CPathAnalysis::GetNextLine(int i) const { return StraightRunEnd(points, count, i, 1); }
+
+int CPathAnalysis::GetPresLine(int i) const { return StraightRunEnd(points, count, i, -1); }
+
+void CPathAnalysis::CurveSplit(PlotShapeList* out)
+{
+    if (!out) return;
+    for (int i = 0;;) {
+        int e = GetNextBreakPoint_t(i);
+        if (e <= 0) return;
+        auto* piece = new PlotShape;
+        piece->Append(points + 2 * i, e - i + 1);
+        out->AddTail(piece);
+        i = e;
+    }
+}
+
+void ShapeBreak(PlotShape* shape, PlotShapeList* out, float smallTurn, float largeTurn, int colour)
+{
+    if (!shape || !out) return;
+    int pieceNumber = 0;
+    for (int pl = 0; pl < shape->GetPlNum(); ++pl) {
+        int32_t n = 0;
+        float* p = shape->GetPl(pl, n);
+        if (n <= 0) continue;
+        PlotShapeList pieces;
+        if (n == 1) {
+            // A lone point has no segment to break; it stays a piece of its own.
+            pieces.AddTail(NewPiece(p, 1, *shape));
+        } else {
+            CPathAnalysis analysis;
+            analysis.smallTurn = smallTurn;
+            analysis.largeTurn = largeTurn;
+            analysis.SetCrv(p, n);
+            analysis.CurveSplit(&pieces);
+        }
+        for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
+            piece->CopyAttrib(*shape);
+            if (colour != 0) piece->SetPenIndex(pieceNumber % 2 == 0 ? kFirstPiecePen : kSecondPiecePen);
+            ++pieceNumber;
+        }
+        out->Append(&pieces);
+    }
+}
+
+int CalPathInfo1(float*& records, int count, const float* points, float corner, float tolerance)
+{
+    records = nullptr;
+    std::vector<CFloatPoint> p = preprocess::DistinctPoints(points, count);
+    const int n = static_cast<int>(p.size());
+    if (n < 2) return 0;
+    if (n == 2) {
+        CFloatPoint d = p[1] - p[0];
+        float alpha = static_cast<float>(d.Angle());
+        records = static_cast<float*>(std::malloc(8 * sizeof(float)));
+        if (!records) return 0;
+        const float r[8] = {static_cast<float>(p[0].x), static_cast<float>(p[0].y), alpha, 0.0f,
+                            static_cast<float>(p[1].x), static_cast<float>(p[1].y), alpha, static_cast<float>(d.Length())};
+        std::copy(r, r + 8, records);
+        return 2;
+    }
+    CArray<OL_2dFloatPoint> controls;
+    auto add = [&controls](const CFloatPoint& q) { controls.Add(OL_2dFloatPoint(static_cast<float>(q.x), static_cast<float>(q.y))); };
+    add(p[0]);
+    add((p[0] + p[1]) * 0.5);
+    for (int i = 2; i < n; ++i) {
+        const CFloatPoint& pa = p[static_cast<size_t>(i - 2)];
+        const CFloatPoint& pb = p[static_cast<size_t>(i - 1)];
+        const CFloatPoint& pc = p[static_cast<size_t>(i)];
+        CFloatPoint u = pb - pa, v = pc - pb;
+        double lu = u.Length(), lv = v.Length();
+        CFloatPoint q = v / u;
+        double cosPhi = q.x / q.Length();
+        double half = (1.0 - cosPhi) / 2.0;
+        // g: the distance from the vertex at which a corner arc about corner deep begins;
+        // a straight vertex has none.
+        double g = half > 0.0 ? corner / std::sqrt(half) : HUGE_VAL;
+        if (g < lu / 3.0) add(pb - u * (g / lu));
+        else if (g < lu / 2.0) add(pa + u * (2.0 / 3.0));
+        add(pb);
+        if (g < lv / 3.0) add(pb + v * (g / lv));
+        else if (g < lv / 2.0) add(pb + v * (1.0 / 3.0));
+        add((pb + pc) * 0.5);
+    }
+    add(p.back());
+    OL_BSpline curve;
+    if (!curve.CreateByCtlPt(controls)) return 0;
+    int m = curve.Subdivide(records, tolerance, kFitAngleTolerance);
+    if (m <= 0) {
+        std::free(records);
+        records = nullptr;
+        return 0;
+    }
+    double length = 0.0;
+    records[3] = 0.0f;
+    for (int k = 1; k < m; ++k) {
+        const float* a = records + 4 * (k - 1);
+        float* b = records + 4 * k;
+        length += std::hypot(static_cast<double>(b[0]) - a[0], static_cast<double>(b[1]) - a[1]);
+        b[3] = static_cast<float>(length);
+    }
+    return m;
+}
+
+void BsplineFit(PlotShape* shape, PlotShapeList* out)
+{
+    if (!shape || !out) return;
+    PlotShapeList pieces;
+    ShapeBreak(shape, &pieces, kFitSmallTurn, kFitLargeTurn, 0);
+    for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
+        int32_t n = 0;
+        const float* p = piece->GetPl(0, n);
+        float* records = nullptr;
+        int m = CalPathInfo1(records, n, p, kFitCorner, kFitTolerance);
+        if (m <= 0) {
+            // A piece with no curve to fit (a lone point, or all its points in one place) is
+            // kept as it stands rather than lost.
+            out->AddTail(NewPiece(p, n, *shape));
+            continue;
+        }
+        auto* fitted = new PlotShape;
+        for (int k = 0; k < m; ++k) fitted->AddPoint(records[4 * k], records[4 * k + 1], k == 0 ? 1 : 0);
+        std::free(records);
+        fitted->CalArea();
+        fitted->CopyAttrib(*shape);
+        out->AddTail(fitted);
+    }
+}

@@ -1,0 +1,34 @@
+// Small helpers of the preprocessing passes: safe unit vectors and point arrays without repeats.
+#pragma once
+
+#include "geometry/float_point.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace preprocess {
+
+// The unit vector of v; fallback when v has no finite, non-zero length.
+inline CFloatPoint Unit(const CFloatPoint& v, const CFloatPoint& fallback)
+{
+    double len = v.Length();
+    if (!(len > 0.0) || !std::isfinite(len)) return fallback;
+    return CFloatPoint(v.x / len, v.y / len);
+}
+
+// The n (x, y) pairs of pts with every point equal to its predecessor passed over: a zero
+// segment has no direction to offset or turn along.
+inline std::vector<CFloatPoint> DistinctPoints(const float* pts, int32_t n)
+{
+    std::vector<CFloatPoint> out;
+    if (!pts || n <= 0) return out;
+    out.reserve(static_cast<size_t>(n));
+    for (int32_t k = 0; k < n; ++k) {
+        CFloatPoint p(pts[2 * k], pts[2 * k + 1]);
+        if (out.empty() || !(p == out.back())) out.push_back(p);
+    }
+    return out;
+}
+
+}  // namespace preprocess

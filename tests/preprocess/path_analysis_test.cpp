@@ -1,0 +1,165 @@
+// B-spline path fitting: corner breaks, control polygons and fitted pieces.
+#include "preprocess/path_analysis.h"
+
+#include "plotmodel/plot_shape.h"
+#include "plotmodel/plot_shape_list.h"
+#include "plotmodel/shape_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+using namespace plot_fixtures;
+
+namespace {
+
+const Polyline kSquare{{0, 0}, {400, 0}, {400, 400}, {0, 400}, {0, 0}};
+
+std::vector<Polyline> Fitted(const Polyline& line)
+{
+    PlotShape s;
+    Fill(s, {line});
+    PlotShapeList out;
+    BsplineFit(&s, &out);
+    std::vector<Polyline> pieces;
+    for (PlotShape* p : Shapes(out)) pieces.push_back(AllPoints(*p));
+    return pieces;
+}
+
+TEST(BsplineFit, StraightLineStaysOneStraightPiece)
+{
+    Polyline line;
+    for (int k = 0; k <= 30; ++k) line.push_back({10.0f * k, 5.0f * k});
+    auto pieces = Fitted(line);
+    ASSERT_EQ(pieces.size(), 1u);
+    for (const Pt& p : pieces[0]) EXPECT_NEAR(p.y, p.x / 2, 0.01);
+    EXPECT_EQ(pieces[0].front(), line.front());
+    EXPECT_NEAR(pieces[0].back().x, 300, 0.01);
+}
+
+TEST(BsplineFit, SquareBreaksAtEveryCornerIntoItsSides)
+{
+    auto pieces = Fitted(kSquare);
+    ASSERT_EQ(pieces.size(), 4u);
+    for (size_t k = 0; k < 4; ++k) EXPECT_EQ(pieces[k], (Polyline{kSquare[k], kSquare[k + 1]}));
+}
+
+TEST(BsplineFit, PiecesCarryTheSourceAttributesAndBounds)
+{
+    PlotShape s;
+    Fill(s, {kSquare, {{1000, 1000}}});
+    s.SetPenIndex(2);
+    s.SetMauIndex(CutModeIndex::kCut);
+    s.SetPatternIndex(6);
+    PlotShapeList out;
+    BsplineFit(&s, &out);
+    auto shapes = Shapes(out);
+    ASSERT_EQ(shapes.size(), 5u) << "the lone point is kept as a piece";
+    for (PlotShape* p : shapes) {
+        EXPECT_EQ(p->GetPenIndex(), 2);
+        EXPECT_EQ(p->GetMauIndex(), CutModeIndex::kCut);
+        EXPECT_EQ(p->GetPatternIndex(), 6u);
+    }
+    EXPECT_EQ(shapes[1]->GetArea().xmin, 400);
+    EXPECT_EQ(AllPoints(*shapes[4]), (Polyline{{1000, 1000}}));
+}
+
+TEST(CalPathInfo1, TwoPointsGiveLengthsAndDirection)
+{
+    const float pts[] = {0, 0, 30, 40};
+    float* records = nullptr;
+    ASSERT_EQ(CalPathInfo1(records, 2, pts, 1.5f, 10), 2);
+    EXPECT_EQ(records[3], 0);
+    EXPECT_FLOAT_EQ(records[7], 50);
+    EXPECT_NEAR(records[2], 0.9273, 1e-4);
+    EXPECT_NEAR(records[6], 0.9273, 1e-4);
+    std::free(records);
+    EXPECT_EQ(CalPathInfo1(records, 1, pts, 1.5f, 10), 0);
+    const float same[] = {5, 5, 5, 5, 5, 5};
+    EXPECT_EQ(CalPathInfo1(records, 3, same, 1.5f, 10), 0) << "repeated points are passed over";
+    EXPECT_EQ(records, nullptr);
+}
+
+TEST(CalPathInfo1, CumulativeLengthsGrowAlongACurve)
+{
+    const float pts[] = {0, 0, 100, 0, 200, 30, 300, 100};
+    float* records = nullptr;
+    int n = CalPathInfo1(records, 4, pts, 1.5f, 10);
+    ASSERT_GT(n, 2);
+    EXPECT_EQ(records[0], 0);
+    EXPECT_NEAR(records[4 * (n - 1)], 300, 0.01);
+    for (int k = 1; k < n; ++k) EXPECT_GT(records[4 * k + 3], records[4 * k - 1]);
+    std::free(records);
+}
+
+TEST(ShapeBreak, ColourAlternatesThePens)
+{
+    PlotShape s;
+    Fill(s, {kSquare});
+    s.SetPenIndex(7);
+    PlotShapeList out;
+    ShapeBreak(&s, &out, 9, 60, 1);
+    std::vector<int> pens;
+    for (PlotShape* p : Shapes(out)) pens.push_back(p->GetPenIndex());
+    EXPECT_EQ(pens, (std::vector<int>{3, 4, 3, 4}));
+}
+
+TEST(ShapeBreak, RegularPolygonOfTenDegreeTurnsStaysOnePiece)
+{
+    Polyline gon;
+    const double r = 20.0 / std::sin(std::numbers::pi / 36);  // 40-unit chords
+    for (int k = 0; k <= 36; ++k) {
+        double t = k * 2 * std::numbers::pi / 36;
+        gon.push_back({static_cast<float>(r * std::cos(t)), static_cast<float>(r * std::sin(t))});
+    }
+    PlotShape s;
+    Fill(s, {gon});
+    PlotShapeList out;
+    ShapeBreak(&s, &out, 9, 60, 0);
+    EXPECT_EQ(out.Count(), 1);
+}
+
+TEST(GetNextBreakPoint, IsolatedCornerBreaksDeepBendDoesNot)
+{
+    // One 30-degree turn between straight segments is isolated.
+    const float corner[] = {0, 0, 100, 0, 200, 0, 286.6f, 50, 373.2f, 100};
+    CPathAnalysis a;
+    a.smallTurn = 9;
+    a.largeTurn = 60;
+    a.SetCrv(const_cast<float*>(corner), 5);
+    EXPECT_EQ(a.GetNextBreakPoint_t(0), 2);
+    EXPECT_EQ(a.GetNextBreakPoint_t(2), 4);
+    EXPECT_EQ(a.GetNextBreakPoint_t(4), -1);
+}
+
+TEST(CPathAnalysis, StraightRunsEndAtTurnsAndAtTheirSpread)
+{
+    // Two gently bending straights joined by a 10-degree turn at vertex 3, then a corner.
+    float pts[] = {0, 0, 100, 1, 200, 3, 300, 6, 400, 24, 500, 42, 500, 142};
+    CPathAnalysis a;
+    a.SetCrv(pts, 7);
+    EXPECT_EQ(a.GetNextLine(0), 3);
+    EXPECT_EQ(a.GetNextLine(3), 5);
+    EXPECT_EQ(a.GetNextLine(5), 6);
+    EXPECT_EQ(a.GetNextLine(6), -1);
+    EXPECT_EQ(a.GetPresLine(3), 0);
+    EXPECT_EQ(a.GetPresLine(6), 5);
+    EXPECT_EQ(a.GetPresLine(0), -1);
+    EXPECT_EQ(a.GetNextLine(9), -1);
+
+    // Steps of 2 degrees each stay within the step limit until the spread reaches 8 degrees.
+    std::vector<float> arc{0, 0};
+    for (int k = 1; k <= 10; ++k) {
+        double t = 2.0 * k * std::numbers::pi / 180;
+        arc.push_back(arc[arc.size() - 2] + static_cast<float>(100 * std::cos(t)));
+        arc.push_back(arc[arc.size() - 2] + static_cast<float>(100 * std::sin(t)));
+    }
+    a.SetCrv(arc.data(), 11);
+    int end = a.GetNextLine(0);
+    EXPECT_GT(end, 2);
+    EXPECT_LT(end, 10);
+}
+
+}  // namespace
