@@ -13,6 +13,14 @@ struct StringEntry {
 
 // Sorted by number.
 constexpr StringEntry kStrings[] = {
+    {StringId::kJobPrinting, u"打印"},
+    {StringId::kPaused, u"暂停"},
+    {StringId::kJobStopped, u"停止"},
+    {StringId::kJobReversing, u"倒打"},
+    {StringId::kMachineOn, u"ON"},
+    {StringId::kMachineOff, u"OFF"},
+    {StringId::kMachineRunning, u"Run"},
+    {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
 };
 

@@ -7,6 +7,16 @@
 
 // Resource numbers of the operator texts.
 namespace StringId {
+// Run-state words of the job list's state column.
+constexpr uint32_t kJobPrinting = 61209;    // "打印"
+constexpr uint32_t kPaused = 61211;         // "暂停", also a machine whose job is paused
+constexpr uint32_t kJobStopped = 61229;     // "停止"
+constexpr uint32_t kJobReversing = 61230;   // "倒打"
+constexpr uint32_t kJobResumable = 61292;   // "续打"
+// State words of the machine list.
+constexpr uint32_t kMachineOn = 61273;      // "ON"
+constexpr uint32_t kMachineOff = 61274;     // "OFF"
+constexpr uint32_t kMachineRunning = 61279; // "Run"
 constexpr uint32_t kFileOpenError = 61313;
 }  // namespace StringId
 

@@ -131,6 +131,9 @@ public:
     int SendSpeedLevelSelection(NET_Machine* machine);
     // Command 0: the eight machine parameters as "b1,%d;" ... "b8,%d;".
     int SendMachineLimitsText(NET_Machine* machine);
+    // Machine parameter command code (11 to 23, app/machine_param_commands.h) with its payload
+    // copied from the machine's record; 0 for a code outside that table.
+    int SendMachineParamCommand(NET_Machine* machine, uint8_t code);
 
     // Starts MachineLinkThread once; FALSE when it was started before.
     BOOL StartMachineLinkThread();

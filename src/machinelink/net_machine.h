@@ -191,6 +191,9 @@ public:
     // The interpolator's lists: the print list rendered into the raster and the cut list it walks.
     const PlotShapeCutList* PrintList() const;
     PlotShapeCutList* CutList() const;
+    // Writes the depth-parameter block as its 20 wire bytes (the configuration file's chunk
+    // and the payload of parameter command 17).
+    void WriteDepthBlock(uint8_t* bytes) const;
     // The machine's address as a socket address value.
     in_addr Address() const;
     bool IsCuttingMachine() const { return (machineKind & kCuttingMachineBit) != 0; }
@@ -294,9 +297,8 @@ private:
     size_t ConfigFileBytes() const;
     // Adopts the settings block's values of the motion source (a whole block of firmware 3).
     void LoadMotionSettings(const uint8_t* block);
-    // The depth-parameter block from and to its 20 wire bytes.
+    // The depth-parameter block from its 20 wire bytes.
     void ReadDepthBlock(const uint8_t* bytes);
-    void WriteDepthBlock(uint8_t* bytes) const;
     // The four tool depths of a fresh or a resumed job, depth pulses.
     void ToolDepths(bool resumed, int32_t out[4]) const;
     // Float `word` of the motion source's offsets block.

@@ -3,21 +3,25 @@
 // The sub-polylines of a shape are stored back to back in one buffer of (x, y) float pairs
 // in plotter units (40 per mm); a second array holds each sub-polyline's point count. Buffers
 // grow by fixed steps (10 sub-polylines, 64 points) so that readers can append point by
-// point. The integer bounds are cached: only CalArea and the operations that say so
-// recompute them. A shape is not copyable by construction; operator= and NewCopy are the
-// deep copies.
+// point; a reader that knows its sizes reserves them exactly instead (ReserveExactly). Point
+// capacity past the points held is left unwritten. The integer bounds are cached: only
+// CalArea and the operations that say so recompute them. A shape is not copyable by
+// construction; operator= and NewCopy are the deep copies.
 #pragma once
 
 #include "geometry/float_point.h"
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
 #include "plotmodel/dash_style.h"
+#include "plotmodel/polyline_counts.h"
 #include "plotmodel/render_context.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class CPen;
@@ -98,6 +102,10 @@ public:
     // Makes room for n more sub-polylines / points: 0 when n <= 0 or allocation fails, else 1.
     int CheckPlBuf(int n);
     int CheckPtBuf(int n);
+    // Makes room for exactly polylines more sub-polylines and points more points where the
+    // buffers hold less, without growth steps, so that a shape built to a known size needs
+    // no shrink copy; 0 when a count is negative or allocation fails, else 1.
+    int ReserveExactly(int polylines, int points);
     // Appends a point to the last sub-polyline, starting the first one when there is none.
     void AddPointAtLastPl(float x, float y);
     // Starts a new, empty sub-polyline first when newPolyline is non-zero.
@@ -357,19 +365,43 @@ private:
     // Writes the sub-polylines as HPGL text with the given point format.
     void WritePlt(CStringA& out, bool asFloat) const;
 
+    // Leaves the elements a resize adds unwritten: the point buffer is written before it is read.
+    template <class T>
+    struct UninitializedAllocator : std::allocator<T> {
+        template <class U>
+        struct rebind {
+            using other = UninitializedAllocator<U>;
+        };
+        UninitializedAllocator() = default;
+        template <class U>
+        UninitializedAllocator(const UninitializedAllocator<U>&) noexcept
+        {
+        }
+        template <class U>
+        void construct(U* p) noexcept
+        {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <class U, class... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+
     float floatValue_ = 1.0f;
     short lineType_ = 0;
     short penIndex_ = 0;
     unsigned char recIndex_ = kDefaultRecIndex;
     unsigned char mauIndex_ = kDefaultMauIndex;
     int32_t plNum_ = 0;
+    int32_t ptNum_ = 0;
+    unsigned patternIndex_ = 0;
     // One point count per sub-polyline; its size is the sub-polyline capacity.
-    std::vector<int32_t> plPtNum_;
+    PolylineCounts plPtNum_;
     // One tool depth per sub-polyline, written by the print traversal.
     std::vector<int32_t> zLen_;
-    int32_t ptNum_ = 0;
     // (x, y) pairs in plotter units; its size is twice the point capacity.
-    std::vector<float> pts_;
-    unsigned patternIndex_ = 0;
+    std::vector<float, UninitializedAllocator<float>> pts_;
     CArea area_;
 };
