@@ -92,6 +92,8 @@ private:
     CPrintTask* FindCheckedJobFor(const NET_Machine& machine, int first) const;
     // Refreshes the columns of task's row (column -1: all).
     void RefreshJobRow(const CPrintTask& task, int column);
+    // Sends the line of task's row, of kind 'i', 'u' or 'd', to every upload client.
+    void SendJobLine(char16_t kind, const CPrintTask& task);
     // The machine of the selected machine row, else of the checked one.
     NET_Machine* SelectedOrCheckedMachine() const;
     // Reads page of task from machine's folder into list when it is a page of the job there.

@@ -1,12 +1,14 @@
 // CDocCorvane's resume of interrupted jobs from a machine's state folder.
 #include "app/doc_corvane.h"
 
+#include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/print_task.h"
 #include "app/resume_state.h"
 #include "app/udp_server.h"
 #include "machinelink/net_machine.h"
 #include "plotmodel/plot_shape_list.h"
+#include "uploadserver/tcp_server1.h"
 
 namespace {
 
@@ -24,6 +26,15 @@ void CDocCorvane::RefreshJobRow(const CPrintTask& task, int column)
     if (jobRows_ == nullptr) return;
     const int row = jobRows_->FindJobRow(&task);
     if (row >= 0) jobRows_->FormatJobRow(row, column);
+}
+
+void CDocCorvane::SendJobLine(char16_t kind, const CPrintTask& task)
+{
+    if (jobRows_ == nullptr) return;
+    const int row = jobRows_->FindJobRow(&task);
+    if (row < 0) return;
+    CString line = JobStateLine(kind, jobRows_->GetRowChecked(row), kLineValueDocument, row, jobRows_->GetRowTexts(row));
+    CTCPServer1::SendToAllClientW(line, line.GetLength());
 }
 
 int CDocCorvane::ReadJobPage(CPrintTask& task, const CString& folder, int32_t page, int32_t pageCount,
@@ -76,6 +87,7 @@ void CDocCorvane::ResumeInterruptedJob(NET_Machine& machine)
         resumeAt(*listed);
         listed->LoadPrintTaskFile();
         RefreshJobRow(*listed, -1);
+        SendJobLine(kLineUpdated, *listed);
         return;
     }
     auto* job = new CPrintTask(path.GetString());
@@ -88,4 +100,5 @@ void CDocCorvane::ResumeInterruptedJob(NET_Machine& machine)
     // Listing assigns the current machine; the job stays with the machine that cut it.
     job->machine = key;
     RefreshJobRow(*job, 1);
+    SendJobLine(kLineInserted, *job);
 }
