@@ -22,6 +22,7 @@ constexpr StringEntry kStrings[] = {
     {StringId::kMachineRunning, u"Run"},
     {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
+    {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
 };
 
 }  // namespace

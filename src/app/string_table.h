@@ -18,6 +18,8 @@ constexpr uint32_t kMachineOn = 61273;      // "ON"
 constexpr uint32_t kMachineOff = 61274;     // "OFF"
 constexpr uint32_t kMachineRunning = 61279; // "Run"
 constexpr uint32_t kFileOpenError = 61313;
+// Texts of our own, numbered above the program's resource range.
+constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 }  // namespace StringId
 
 // The text of resource number id; empty for a number without a text.

@@ -25,6 +25,7 @@
 #include <vector>
 
 class CPen;
+struct CRV_TYPE;
 class HpglExplainer;
 class HpglStreamExplainer;
 class PlotChar;
@@ -329,6 +330,15 @@ public:
     void WnifeCompensate_sub(PlotShapeList& out, float offset, CFloatPoint& dir, const float* pts, int n) const;
     // Appends the point length along the start of the first sub-polyline (over-cut of a closed line).
     void EndExtend(float length);
+    // Per-chord offset with turning pieces at turns over 20 degrees; removes this shape's
+    // repeated points first.
+    void WnifeCompensate_cut(PlotShapeList& out, float offset, CFloatPoint& dir);
+    // The chord walk without the arc entry point and without over-cuts.
+    void WnifeCompensate_cut1(PlotShapeList& out, float offset, CFloatPoint& dir) const;
+    // Offset runs over the stretches ScanCrv finds, turning pieces at sharp stretch starts.
+    void WnifeCompensate_cut2(PlotShapeList& out, float offset, CFloatPoint& dir) const;
+    // Classifies the stretch that begins at crv.start; 0 when start >= count - 1, else 1.
+    static int ScanCrv(CRV_TYPE& crv);
 
     // Earlier smoothing measures on this shape's points.
     // Distance of point i from the line through points j and k.
@@ -336,6 +346,27 @@ public:
     // Signed angle at point i from pj - pi to pk - pi / signed turn at j from pj - pi to pk - pj.
     double AngleAtVertex(int i, int j, int k) const;
     double AngleAtVertex1(int i, int j, int k) const;
+    // Smoothing passes into out (this shape's attributes, one sub-polyline per source one,
+    // bounds); points are a subsequence of the source's, ends kept.
+    void Slick(PlotShape& out) const;
+    void Slick1(PlotShape& out) const;
+    void Slick2(PlotShape& out) const;
+    // Rebuilds n points as B-spline pieces, appended as one new sub-polyline of this shape:
+    // tolerance a (units), curve segments up to b units. The number of points appended.
+    int RebuildBy(int n, const float* pts, float a, float b);
+    // Rebuilds the leading run of pts (turns up to 30 degrees, at most b units long; straight
+    // within tangent a) as a new shape of out. The index of the run's last point, at least 1
+    // for two or more points, 0 for fewer.
+    int RebuildByV1(PlotShapeList& out, int n, const float* pts, float a, float b) const;
+    // RebuildByV1 over every sub-polyline into out, after removing repeated points.
+    void Rebuild(PlotShapeList& out);
+    // Rebuilds n points into out's new sub-polyline: straight lines kept, the turns between
+    // them below 20 degrees fitted as curves. The number of points appended.
+    static int Rebuild(int n, const float* pts, PlotShape& out);
+    // Smoothing, then the shape broken at vertices sharper than tangent c (closed shapes first
+    // restarted at such a vertex when d > 0) and each piece rebuilt by RebuildBy(a, b); a new
+    // shape owned by the caller.
+    PlotShape* Rebuild(float a, float b, float c, float d) const;
 
 private:
     // Joins s at an end within tol; the shared form of both Connect operations.
