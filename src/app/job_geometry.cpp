@@ -15,6 +15,7 @@
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_cut_list.h"
 #include "plotmodel/plot_shape_list.h"
+#include "preprocess/path_analysis.h"
 #include "preprocess/plot_loop.h"
 
 #include <algorithm>
@@ -41,6 +42,8 @@ constexpr uint8_t kMaxJetLevel = 2;
 constexpr int kHalfCutDashByte = 16;
 constexpr int kHalfCutGapByte = 20;
 constexpr int kKeepMau8Byte = 12;
+constexpr float kMakeLineTolerance = 1.0f;
+constexpr double kThousandths = 1000.0;
 
 // A product held within 32 bits, as the machine's int fields take it.
 int32_t Saturate(double v)
@@ -185,6 +188,20 @@ bool PrepareJetList(PlotShapeList& print, PlotShapeCutList& A, const PrepareMach
 bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineValues& m, int32_t& clipOffset)
 {
     if (clipOffset > 0) cut.Move(-clipOffset, 0);
+    PlotShapeList smoothed;
+    for (PlotShape* s = cut.HeadShape(); s; s = cut.ShapeAfter(s)) {
+        s->MakeLine(kMakeLineTolerance);
+        s->Slick_new(smoothed);
+    }
+    cut.Clear();
+    if (GetProfileInt(u"AutoPrint Settings", u"BSPLINE_FIT", 1) != 0) {
+        for (PlotShape* s = smoothed.HeadShape(); s; s = smoothed.ShapeAfter(s)) {
+            s->DeleteRepeatPoint();
+            BsplineFit(s, &cut);
+        }
+    } else {
+        cut.Append(&smoothed);
+    }
     cut.CalArea(1);
     if (!ClipToMachineArea(cut, K, m.cutWidth, m.cutHeight, clipOffset)) return false;
     if (m.cutOffsetXMm != 0.0f || m.cutOffsetYMm != 0.0f)
@@ -224,7 +241,7 @@ void AppendJetTravelPath(const PlotShapeCutList& A, PlotShapeList& B, const Prep
     }
 }
 
-// Half-cut dashes, the direction line and the knife compensation of K.
+// Half-cut dashes, the direction line, the knife compensation and the X stretch of K.
 void FinishKnifeWork(PlotShapeList& K, const CArea& pageBounds, const PrepareMachineValues& m, double yOffset)
 {
     K.DashHalfCutShape(DashStyle{static_cast<float>(m.halfCutGapMm * kUnitsPerMm),
@@ -240,6 +257,9 @@ void FinishKnifeWork(PlotShapeList& K, const CArea& pageBounds, const PrepareMac
         K.AddHead(TwoPointLine(kb.xmin + kDirectionLineLength, static_cast<float>(y0), static_cast<float>(kb.xmin),
                                static_cast<float>(y0), kKnifeMau));
     }
+    K.ProKnifeCompensate(static_cast<float>(m.knifeOffsetMm * kUnitsPerMm),
+                         static_cast<float>(m.knifeComp1 / kThousandths),
+                         static_cast<float>(m.knifeComp2 / kThousandths));
     K.Stretchx(m.xStretch);
 }
 
@@ -351,8 +371,11 @@ void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8])
 
 PlotShape* NextTwoPointHalfCut(PlotShapeList& list, PlotShape* shape)
 {
-    for (PlotShape* s = shape ? list.ShapeAfter(shape) : list.HeadShape(); s; s = list.ShapeAfter(s))
-        if (s->GetMauIndex() == kHalfCutMau && s->GetTolPtNum() == 2) return s;
+    for (PlotShape* s = shape ? list.ShapeAfter(shape) : list.HeadShape(); s; s = list.ShapeAfter(s)) {
+        if (s->GetMauIndex() != kHalfCutMau) continue;
+        s->MakeLine(kMakeLineTolerance);
+        if (s->GetTolPtNum() == 2) return s;
+    }
     return nullptr;
 }
 

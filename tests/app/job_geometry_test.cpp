@@ -114,7 +114,11 @@ TEST_F(Prepare, WorkOfOneToolGetsOnlyWhatThatToolNeeds)
     EXPECT_TRUE(WithMau(B, kTravelStartMau, kTravelAloneMau).empty());
     EXPECT_EQ(A.Count(), 0);
     EXPECT_FALSE(jet.hasJetWork);
-    EXPECT_EQ(WithMau(B, kKnifeMau, kKnifeMau).size(), 2u);  // the contour and the direction line
+    // The direction line (200 units, 400 steps) comes first, then the compensated contour.
+    const auto knives = WithMau(B, kKnifeMau, kKnifeMau);
+    ASSERT_GE(knives.size(), 2u);
+    EXPECT_FLOAT_EQ(std::fabs(knives[0]->End().x - knives[0]->Start().x), 400.0f);
+    EXPECT_EQ(knives[0]->Start().y, knives[0]->End().y);
 
     PlotShapeCutList a, b;
     PlotShapeList printOnly;
