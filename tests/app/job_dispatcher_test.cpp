@@ -228,6 +228,31 @@ TEST_F(Dispatcher, TheStartKeyActsOnlyOnAListedJob)
     EXPECT_EQ(machine->task.HasWaitingJob(), 1) << "the first checked job";
 }
 
+TEST_F(Dispatcher, StartCommandsAssignTheMachineAndSetTheRequest)
+{
+    job->machine = 0;
+    machine->task.requestValue1 = 40000;  // the machine's width report: 20000 units at scale 1
+    jobRows.SelectRow(0);
+    doc.OnMachineJobRequest(machine, 0);
+    EXPECT_EQ(machine->task.HasWaitingJob(), 1);
+    EXPECT_EQ(machine->task.requestValue3, 1);
+    EXPECT_EQ(job->machine, machine->ip);
+    FinishHandOver();
+
+    doc.CutJobPage(0, 1);
+    EXPECT_EQ(machine->task.requestValue3, 0);
+    EXPECT_EQ(job->pageIndex, 1);
+    FinishHandOver();
+    doc.RecutJob(0);
+    EXPECT_EQ(job->pageIndex, 0);
+    EXPECT_EQ(machine->task.nextPageIndex, 1);
+    FinishHandOver();
+
+    job->runState = CPrintTask::kRunning;
+    doc.RecutJob(0);
+    EXPECT_EQ(machine->task.HasWaitingJob(), 0) << "a running job is not cut again";
+}
+
 TEST_F(Dispatcher, AJobOfSeveralPagesWhosePagesCannotBeSavedIsRefusedWithAMessage)
 {
     corvane_test::RecordingMessageSink messages;
