@@ -261,3 +261,28 @@ TEST(HalfCutMarks, ATwoPointHalfCutAcrossAClosedKnifeContourSplitsItInTwo)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OrderCutsByLoops, TheHalfCutsInsideAContourComeJustBeforeItAndKeptShapesGoLast)
+{
+    const uint8_t penTable[8] = {};
+    PlotShapeList cut;
+    cut.AddTail(Polyline({10000, 0, 14000, 0, 14000, 4000, 10000, 4000, 10000, 0}, kKnifeMau));
+    cut.AddTail(Polyline({500, 500, 3500, 3500}, kHalfCutMau));
+    cut.AddTail(Polyline({0, 0, 20000, 0}, kKeptWholeMau));
+    cut.AddTail(Polyline({0, 0, 4000, 0, 4000, 4000, 0, 4000, 0, 0}, kKnifeMau));
+    cut.AddTail(Polyline({10500, 500, 13500, 3500}, kHalfCutMau));
+    OrderCutsByLoops(cut, penTable);
+    const auto order = Shapes(cut);
+    ASSERT_EQ(order.size(), 5u);
+    for (size_t i : {0u, 2u}) {
+        ASSERT_EQ(order[i]->GetMauIndex(), kHalfCutMau);
+        ASSERT_EQ(order[i + 1]->GetMauIndex(), kKnifeMau);
+        EXPECT_GE(order[i]->GetArea().xmin, order[i + 1]->GetArea().xmin) << i;
+        EXPECT_LE(order[i]->GetArea().xmax, order[i + 1]->GetArea().xmax) << i;
+    }
+    EXPECT_EQ(order[4]->GetMauIndex(), kKeptWholeMau);
+}
+
+}  // namespace
