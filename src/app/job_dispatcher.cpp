@@ -12,6 +12,7 @@
 #include "app/pagination.h"
 #include "app/print_task.h"
 #include "app/resume_state.h"
+#include "app/string_table.h"
 #include "app/udp_server.h"
 #include "machinelink/machine_globals.h"
 #include "machinelink/machine_protocol.h"
@@ -36,9 +37,6 @@ constexpr int kFirstPagedFirmware = 5;
 constexpr uint8_t kManualStartKindBit = 0x02;
 constexpr char kStartText[] = "f2;";
 constexpr char kResumeText[] = "f0;";
-// Told when a job of several pages cannot keep its pages or state on disk: without them
-// every next-page dispatch would cut its first page again.
-constexpr char16_t kPagesNotSavedText[] = u"分页文件无法保存，多页任务不能切割!";
 
 int PostText(CUDPServer& server, uint32_t key, const char* text, int length)
 {
@@ -97,14 +95,16 @@ int CDocCorvane::DispatchJobToMachine(CPrintTask* task, NET_Machine* machine, in
     } else {
         pageIndex = LoadJobPage(*task, *machine, page, pageShapes);
     }
-    if (pageIndex == kPaginationFailed && !saved) AfxMessageBox(kPagesNotSavedText);
+    if (pageIndex == kPaginationFailed && !saved) AfxMessageBox(LoadResString(StringId::kPagesNotSaved));
     if (pageIndex < 0 || pageShapes.Count() == 0) return 0;
     RefreshJobRow(*task, -1);
 
     SetWarmUpLines(pageIndex == 0 || AllPagesHaveWarmupLine ? WarmUpLine : -1);
     const bool stateSaved = WriteTaskStartInfo(folder, pageIndex, 0, 0, 0, 0) && WriteCutState(folder, 0);
+    // Without its pages or state on disk every next-page dispatch of a job of several pages
+    // would cut its first page again: such a job is refused and the operator told.
     if (!stateSaved && task->pageCount > 1) {
-        AfxMessageBox(kPagesNotSavedText);
+        AfxMessageBox(LoadResString(StringId::kPagesNotSaved));
         return 0;
     }
 

@@ -23,6 +23,7 @@ constexpr StringEntry kStrings[] = {
     {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
     {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
+    {StringId::kPagesNotSaved, u"分页文件无法保存，多页任务不能切割!"},
 };
 
 }  // namespace
