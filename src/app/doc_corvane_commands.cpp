@@ -67,13 +67,6 @@ PenModeSettings CDocCorvane::DefaultPenToolSettings()
     return settings;
 }
 
-NET_Machine* CDocCorvane::SelectedOrCurrentMachine() const
-{
-    if (machineRows_ == nullptr) return nullptr;
-    if (NET_Machine* selected = machineRows_->GetSelectedItemData()) return selected;
-    return machineRows_->GetCheckedMachine();
-}
-
 bool CDocCorvane::HasSelectedMachine() const
 {
     return machineRows_ != nullptr && machineRows_->GetSelectedItemData() != nullptr;
@@ -329,7 +322,7 @@ void CDocCorvane::OnAssignJobsToMachine()
 {
     if (jobRows_ == nullptr) return;
     CSingleLock lock(&server_.GetLock(), TRUE);
-    const NET_Machine* machine = SelectedOrCurrentMachine();
+    const NET_Machine* machine = SelectedOrCheckedMachine();
     if (machine == nullptr) return;
     const CArray<int32_t> rows = jobRows_->GetSelectedRows();
     for (int i = 0; i < rows.GetSize(); ++i) {
@@ -372,7 +365,7 @@ void CDocCorvane::OnMachinePreview()
     const CPrintTask* job = jobRows_ != nullptr ? jobRows_->GetSelectedItemData() : nullptr;
     if (job == nullptr || job->runState != CPrintTask::kIdle) return;
     CSingleLock lock(&server_.GetLock(), TRUE);
-    const NET_Machine* machine = SelectedOrCurrentMachine();
+    const NET_Machine* machine = SelectedOrCheckedMachine();
     if (machine != nullptr && machine->online && machine->jobState == kJobIdle) SendMachineText(machine, "f3;");
 }
 

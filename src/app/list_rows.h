@@ -33,7 +33,7 @@ public:
     virtual void SelectRow(int row) = 0;
     // Writes the column texts of a row from its job: column 0-4, or -1 for all five.
     virtual void FormatJobRow(int row, int column) = 0;
-    // The texts the row's five columns hold (the lines to the clients are built from them).
+    // The five texts a row shows (empty for a row out of range).
     virtual ListRowTexts GetRowTexts(int row) const = 0;
 
     // The first selected row, or -1.

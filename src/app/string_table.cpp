@@ -27,6 +27,7 @@ constexpr StringEntry kStrings[] = {
     {StringId::kConfigInvalid, u"配置数据读取不正确,请重启机器，或者重新载入配置！"},
     {StringId::kPageLeftToCut, u"文件\"%s\"没有切割完，按开始键继续下一页！"},
     {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
+    {StringId::kPagesNotSaved, u"分页文件无法保存，多页任务不能切割!"},
 };
 
 }  // namespace

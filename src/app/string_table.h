@@ -25,6 +25,7 @@ constexpr uint32_t kConfigInvalid = 61315;
 constexpr uint32_t kPageLeftToCut = 61320;
 // Texts of our own, numbered above the program's resource range.
 constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
+constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
 }  // namespace StringId
 
 // The text of resource number id; empty for a number without a text.

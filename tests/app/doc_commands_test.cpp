@@ -65,7 +65,7 @@ TEST_F(DocCommands, MovesRowsDownUpToTheBottomAndToTheTop)
     doc.OnMoveJobToTop();
     EXPECT_EQ(RowNames(), (std::vector<std::string>{"1.plt", "3.plt", "2.plt"}));
     EXPECT_EQ(jobRows.GetSelectedIndex(), 0);
-    EXPECT_EQ(jobRows.rows[0].text, jobRows.rows[0].job->path);
+    EXPECT_EQ(jobRows.rows[0].texts[JobColumn::kFile], jobRows.rows[0].job->path);
 
     // A client's move: row 2 to index 0; the document's own order stays.
     doc.RemoteMoveJob(0, 2);

@@ -21,7 +21,10 @@ int TestJobRows::InsertJobRow(int row, const CString& text, CPrintTask* job)
 {
     if (row < 0 || row > GetRowCount())
         row = GetRowCount();
-    rows.insert(rows.begin() + row, Row{text, job, 0, false, {}});
+    Row inserted;
+    inserted.texts[JobColumn::kFile] = text;
+    inserted.job = job;
+    rows.insert(rows.begin() + row, inserted);
     return row;
 }
 
@@ -50,20 +53,17 @@ void TestJobRows::SelectRow(int row)
 
 void TestJobRows::FormatJobRow(int row, int column)
 {
-    formatted.emplace_back(row, column);
     if (!InRange(rows.size(), row) || rows[row].job == nullptr) return;
+    formatted.emplace_back(row, column);
     const JobRowCells cells = FormatJobRowCells(*rows[row].job, column);
     for (int c = 0; c < kListColumnCount; ++c)
-        if (cells.texts[c]) (c == JobColumn::kFile ? rows[row].text : rows[row].texts[c]) = *cells.texts[c];
-    if (cells.writesCheck) rows[row].checked = rows[row].job->checked != 0 ? 1 : 0;
+        if (cells.texts[c]) rows[row].texts[c] = *cells.texts[c];
+    if (cells.writesCheck) rows[row].checked = rows[row].job->checked;
 }
 
 ListRowTexts TestJobRows::GetRowTexts(int row) const
 {
-    if (!InRange(rows.size(), row)) return {};
-    ListRowTexts texts = rows[row].texts;
-    texts[JobColumn::kFile] = rows[row].text;
-    return texts;
+    return InRange(rows.size(), row) ? rows[row].texts : ListRowTexts{};
 }
 
 NET_Machine* TestMachineRows::GetRowMachine(int row) const

@@ -11,11 +11,10 @@ namespace corvane_test {
 class TestJobRows : public JobListRows {
 public:
     struct Row {
-        CString text;  // column 0
+        ListRowTexts texts;
         CPrintTask* job = nullptr;
         int checked = 0;
         bool selected = false;
-        ListRowTexts texts;  // columns 1 to 4 (column 0 is text)
     };
 
     int GetRowCount() const override { return static_cast<int>(rows.size()); }
@@ -26,7 +25,7 @@ public:
     int GetRowChecked(int row) const override;
     CArray<int32_t> GetSelectedRows() const override;
     void SelectRow(int row) override;
-    // Writes the cells as the view does and records the refresh (row, column).
+    // Writes the cells as the job list view does, and records the refresh (row, column).
     void FormatJobRow(int row, int column) override;
     ListRowTexts GetRowTexts(int row) const override;
 
