@@ -201,8 +201,8 @@ public:
     // Packs the loaded shapes of jobs[0..count) into target, names it after jobs[0] and
     // appends it to the job list.
     void MergeFilesByGa(CPrintTask** jobs, int count, CPrintTask* target);
-    // The scans of the 2000 ms auto-print timer: the five auto directories, then the five
-    // merge directories.
+    // The 2000 ms auto-print timer: the five auto directories, the five merge directories,
+    // then the automatic dispatch (directory printing on) or the work-waiting pass.
     void RunAutoPrintTick();
 
 private:

@@ -352,4 +352,8 @@ void CDocCorvane::RunAutoPrintTick()
     for (const CString& directory : extraAutoDirectories) ScanAutoDirectories(directory);
     ScanMergeDirectories(mergeDirectory);
     for (const CString& directory : extraMergeDirectories) ScanMergeDirectories(directory);
+    if (directoryPrint)
+        AutoDispatchJobs();
+    else
+        ClearWorkWaiting();
 }

@@ -113,6 +113,13 @@ void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NET_JET_PROGRESS:
         OnJetProgress(static_cast<uint32_t>(wParam), reinterpret_cast<NET_Machine*>(lParam));
         break;
+    case WM_NET_MACHINE_REQUEST:
+        // The request's value is the machine's signed 16-bit number.
+        doc_.OnMachineJobRequest(FindListedMachine(machine), static_cast<int16_t>(lParam));
+        break;
+    case WM_NET_KEY_REQUEST:
+        doc_.OnMachineStartKey(FindListedMachine(machine));
+        break;
     case WM_NET_PAGE_FINISHED:
         OnPageFinished(machine, static_cast<uint32_t>(lParam));
         break;
@@ -157,6 +164,7 @@ void MainFrameMessages::OnFileCommand(const char16_t* message, int32_t length)
     case u'o': doc_.RemoteMoveJob(a, b); break;
     case u'p': doc_.RemotePauseJob(a, b); break;
     case u'r': doc_.RemoteMachinePreview(a, b); break;
+    case u's': doc_.StartMachineRow(a, b); break;
     case u't': doc_.RemoteStopJob(a, b); break;
     default: break;
     }

@@ -1,6 +1,6 @@
 // MainFrameMessages: the main frame's handlers of the messages posted by the machine link and
-// the upload server: remote clients' job and machine commands, new clients, and the machines'
-// status, configuration, progress and page notices.
+// the upload server: remote clients' job and machine commands, new clients, the machines'
+// requests for work and start keys, and their status, configuration, progress and page notices.
 #pragma once
 
 #include "platform/cstring.h"

@@ -189,6 +189,17 @@ TEST_F(DocAutoPrint, EmptyDirectoryNamesScanNothing)
     EXPECT_TRUE(Exists("auto/a.plt"));
 }
 
+TEST_F(DocAutoPrint, TheTickEndsWithTheWorkWaitingPassWhileDirectoryPrintingIsOff)
+{
+    NET_Machine* machine = AddMachine(32, true, 0);
+    machine->workWaiting = 1;
+    doc.RunAutoPrintTick();
+    EXPECT_EQ(machine->workWaiting, 0);
+    const std::vector<Frame> frames = TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].code, 19);
+}
+
 TEST_F(DocAutoPrint, MergesTwoDrawingsOneAboveTheOtherWithTheBlank)
 {
     NET_Machine* current = AddMachine(31, true, 0);

@@ -105,6 +105,26 @@ TEST_F(MainFrame, DecodesTheJobLetters)
     EXPECT_EQ(jobRows.GetRowCount(), 2);
 }
 
+TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
+{
+    NET_Machine* machine = AddMachine(49, true, kJobIdle);
+    ListJob("0.plt"), ListJob("1.plt"), ListJob("2.plt");
+    File(u"<FILEs0,2");  // no ":"
+    EXPECT_EQ(jobRows.GetRowJob(2)->machine, 0u);
+    EXPECT_TRUE(TakeFrames().empty());
+    File(u"<FILEs:0,2");
+    EXPECT_EQ(jobRows.GetRowJob(2)->machine, machine->ip);
+    EXPECT_EQ(jobRows.GetRowJob(0)->machine, 0u);
+    EXPECT_FALSE(TakeFrames().empty());
+
+    // Requests of a machine that has left the table are dropped.
+    NET_Machine stranger(LoopbackAddress(50), machine->stationId);
+    stranger.online = 1;
+    Deliver(WM_NET_MACHINE_REQUEST, reinterpret_cast<WPARAM>(&stranger), 1);
+    Deliver(WM_NET_KEY_REQUEST, reinterpret_cast<WPARAM>(&stranger), 0);
+    EXPECT_TRUE(TakeFrames().empty());
+}
+
 TEST_F(MainFrame, MachineKeysGoToTheNamedRowsOnlineMachine)
 {
     NET_Machine* selected = AddMachine(42, true, kJobIdle);
