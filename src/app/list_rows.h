@@ -70,6 +70,8 @@ public:
     virtual int GetRowChecked(int row) const = 0;
     // The first selected row, or -1.
     virtual int GetSelectedIndex() const = 0;
+    // Writes the five texts of a row (IP, state, MAC, ID, version); a row out of range is ignored.
+    virtual void SetRowTexts(int row, const ListRowTexts& texts) = 0;
 
     // The machine of the first selected row, or null.
     NET_Machine* GetSelectedItemData() const

@@ -7,12 +7,14 @@
 #include "app/list_rows.h"
 #include "app/preview_port.h"
 #include "app/print_task.h"
+#include "app/resume_state.h"
 #include "app/string_table.h"
 #include "app/udp_server.h"
 #include "machinelink/machine_messages.h"
 #include "machinelink/net_machine.h"
 #include "platform/message_box.h"
 #include "uploadserver/tcp_client1.h"
+#include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
 
 #include <optional>
@@ -113,6 +115,9 @@ void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NET_JET_PROGRESS:
         OnJetProgress(static_cast<uint32_t>(wParam), reinterpret_cast<NET_Machine*>(lParam));
         break;
+    case WM_NET_MACHINE_STATE:
+        OnMachineStateChanged(machine, lParam);
+        break;
     case WM_NET_MACHINE_REQUEST:
         // The request's value is the machine's signed 16-bit number.
         doc_.OnMachineJobRequest(FindListedMachine(machine), static_cast<int16_t>(lParam));
@@ -128,6 +133,73 @@ void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
+}
+
+void MainFrameMessages::OnMachineStateChanged(NET_Machine* posted, LPARAM what)
+{
+    NET_Machine* machine = FindListedMachine(posted);
+    MachineListRows* machineRows = doc_.GetMachineRows();
+    JobListRows* jobRows = doc_.GetJobRows();
+    const int machineRow = machineRows != nullptr ? machineRows->FindMachineRow(machine) : -1;
+    if (machineRow < 0) return;
+    CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
+    if (what != kMachineVersionChanged && machine->online) {
+        // The task data keeps a reference: only a job still listed is touched.
+        CPrintTask* job = doc_.FindJobByReference(machine->task.GetPrtTaskPointer());
+        int jobRow = job != nullptr && jobRows != nullptr ? jobRows->FindJobRow(job) : -1;
+        if (machine->jobState == kJobPrinting || machine->jobState == kJobPaused) {
+            if (jobRow >= 0) {
+                job->runState = machine->jobState == kJobPrinting ? CPrintTask::kRunning : CPrintTask::kPaused;
+                jobRows->FormatJobRow(jobRow, JobColumn::kState);
+            }
+        } else if (jobRow >= 0) {
+            if (what == kMachinePageFinished && !FinishPage(job, machine)) jobRow = -1;
+            if (what == kMachineJobCancelled) {
+                job->runState = CPrintTask::kIdle;
+                job->resumeMark = 0.0;
+                doc_.SetDirectoryPrint(0);
+            }
+            if (jobRow >= 0) {
+                jobRow = jobRows->FindJobRow(job);
+                jobRows->FormatJobRow(jobRow, -1);
+            }
+        }
+        if (jobRow >= 0) doc_.SendJobLine(kLineUpdated, jobRow);
+    }
+    const ListRowTexts texts = MachineColumnTexts(*machine);
+    machineRows->SetRowTexts(machineRow, texts);
+    if (what == kMachineVersionChanged) return;
+    CString line = MachineStateLine(kLineUpdated, machineRows->GetRowChecked(machineRow), machineRow, texts);
+    CTCPServer1::SendToAllClientW(line, line.GetLength());
+}
+
+bool MainFrameMessages::FinishPage(CPrintTask* job, NET_Machine* machine)
+{
+    job->resumeMark = 0.0;
+    job->progressPercent = 100.0;
+    job->runState = CPrintTask::kIdle;
+    const bool saved = WriteCutState(GetMachineStateFolder(*machine), 1) != 0;
+    job->pageIndex += 1;
+    if (job->pageIndex >= job->pageCount) job->copiesDone += 1;
+    if (job->copiesDone < job->copies && machine->autoContinue) {
+        // Without the cut state a later resume would cut this page again: the next page of a
+        // job of several pages is not sent, and the operator is told.
+        if (!saved && job->pageCount > 1)
+            AfxMessageBox(LoadResString(StringId::kPagesNotSaved));
+        else if (doc_.DispatchJobToMachine(job, machine, 0, -1))
+            return true;
+    }
+    bool listed = true;
+    if (job->copiesDone >= job->copies && deleteAfterCut) {
+        if (doc_.IsInAutoDirectory(job->path)) CDocCorvane::DeleteFileQuietly(job->path);
+        // The 'd' line goes before the row does; nothing more is sent for the job.
+        doc_.SendJobLine(kLineDeleted, doc_.GetJobRows()->FindJobRow(job));
+        doc_.RemoveJob(job);
+        listed = false;
+    }
+    if (machine->autoContinue && doc_.directoryPrint) doc_.AutoDispatchJobs();
+    if (nightModePowerOff && doc_.NoJobPending() && shutdownComputer) shutdownComputer();
+    return listed;
 }
 
 void MainFrameMessages::OnFileCommand(const char16_t* message, int32_t length)

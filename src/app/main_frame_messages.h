@@ -10,6 +10,7 @@
 #include <functional>
 
 class CDocCorvane;
+class CPrintTask;
 class CTCPClient1;
 class NET_Machine;
 
@@ -21,6 +22,16 @@ public:
     // frame gives them; unset they do nothing).
     std::function<void()> pauseAutoPrint;
     std::function<void()> resumeAutoPrint;
+    // The program's options: remove a job whose copies are all cut (deleting its file when it
+    // lies in the auto directory), and power the computer off when nothing is left to cut.
+    int32_t deleteAfterCut = 0;
+    int32_t nightModePowerOff = 0;
+    // Powers the computer off (the frame's system action; unset does nothing).
+    std::function<void()> shutdownComputer;
+
+    // 1045: a machine's state, online flag or version changed, its job was cancelled or its
+    // page finished (lParam kMachine...).
+    void OnMachineStateChanged(NET_Machine* machine, LPARAM what);
 
     // 1050: a client's "<FILE" job command, parsed within its length characters.
     void OnFileCommand(const char16_t* message, int32_t length);
@@ -45,6 +56,8 @@ private:
     // 'g': sends a copy of the shapes of the job row to the client that asked, when name is
     // the row's column 0 text (ignoring case) and the client is still connected.
     void SendJobShapes(CTCPClient1* client, int row, const CString& name);
+    // The page-end accounting of job on machine; false when the job left the list.
+    bool FinishPage(CPrintTask* job, NET_Machine* machine);
     // The machine of a message when it is still in the table, else null.
     NET_Machine* FindListedMachine(NET_Machine* machine);
 

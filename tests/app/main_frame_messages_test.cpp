@@ -7,16 +7,23 @@
 #include "app/config_globals.h"
 #include "app/main_frame_messages.h"
 #include "app/print_task.h"
+#include "app/resume_state.h"
+#include "app/string_table.h"
 #include "machinelink/machine_messages.h"
 #include "machinelink/machine_protocol.h"
 #include "machinelink/net_machine.h"
+#include "platform/file_system.h"
+#include "plotmodel/plot_shape_cut_list.h"
 #include "support/event_loop.h"
+#include "support/fake_clock.h"
+#include "support/test_environment.h"
 #include "support/loopback_tcp_client.h"
 #include "uploadserver/tcp_client1.h"
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace corvane_test {
@@ -123,6 +130,118 @@ TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
     Deliver(WM_NET_MACHINE_REQUEST, reinterpret_cast<WPARAM>(&stranger), 1);
     Deliver(WM_NET_KEY_REQUEST, reinterpret_cast<WPARAM>(&stranger), 0);
     EXPECT_TRUE(TakeFrames().empty());
+}
+
+// A listed, loaded job handed to machine as its task data's job.
+CPrintTask* GiveJob(NET_Machine* machine, CPrintTask* job)
+{
+    EXPECT_EQ(job->LoadPrintTaskFile(), 1);
+    machine->task.SetData(new PlotShapeCutList, job->jobRef, nullptr);
+    return job;
+}
+
+TEST_F(MainFrame, PageEndsCountPagesAndCopies)
+{
+    FakeClock clock;
+    NET_Machine* machine = AddMachine(51, true, kJobIdle);
+    machine->firmwareVersion = 12;
+    machine->machineParams.xRange = 500;
+    machine->machineParams.yRange = 500;
+    machine->spRoles[2] = 3;
+    const std::string path = WritePlot("three.plt", "IN;SP3;PU0,0;PD50000,0,50000,4000,0,4000,0,0;");
+    auto* job = new CPrintTask(CString::FromUtf8(path).GetString());
+    ASSERT_EQ(doc.AddJobToList(job, -1), 1);
+    GiveJob(machine, job);
+    ASSERT_TRUE(CreateFolder(GetMachineStateFolder(*machine)));  // as the pagination leaves it
+    job->pageCount = 3;
+    job->copies = 2;
+    job->runState = CPrintTask::kRunning;
+    for (int page = 0; page < 3; ++page) Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
+    EXPECT_EQ(job->pageIndex, 3);
+    EXPECT_EQ(job->copiesDone, 1);
+    EXPECT_EQ(job->runState, CPrintTask::kIdle);
+    EXPECT_EQ(job->progressPercent, 100.0);
+    ASSERT_EQ(machineRows.texts.size(), 1u);
+    EXPECT_EQ(machineRows.texts[0][1], CString(u"ON"));
+    EXPECT_TRUE(TakeFrames().empty());  // no auto-continue: nothing dispatched
+
+    // With auto-continue the next copy is dispatched at once (the link took the last page).
+    PlotShapeCutList* taken[2] = {nullptr, nullptr};
+    ASSERT_EQ(machine->task.GetData(taken), 1);
+    delete taken[0];
+    machine->task.ClearData();
+    clock.Advance(2000);
+    machine->autoContinue = 1;
+    job->pageIndex = 2;
+    job->copiesDone = 0;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
+    EXPECT_EQ(job->copiesDone, 1);
+    bool started = false;
+    for (const Frame& frame : TakeFrames()) started = started || frame.payload == "f2;";
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(doc.IsJobListed(job));
+    EXPECT_TRUE(sink.Shown().empty());
+
+    // Without its cut state the next page of a job of several pages is not sent.
+    std::filesystem::remove_all(GetMachineStateFolder(*machine).ToUtf8());
+    ASSERT_EQ(machine->task.GetData(taken), 1);
+    delete taken[0];
+    delete taken[1];
+    machine->task.ClearData();
+    clock.Advance(2000);
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
+    EXPECT_TRUE(TakeFrames().empty());
+    ASSERT_EQ(sink.Shown().size(), 1u);
+    EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kPagesNotSaved).str());
+}
+
+TEST_F(MainFrame, ACutJobLeavesTheListWhenDeleteAfterCutIsOn)
+{
+    frame.deleteAfterCut = 1;
+    int powerOffs = 0;
+    frame.nightModePowerOff = 1;
+    frame.shutdownComputer = [&] { ++powerOffs; };
+    doc.autoDirectory = CString::FromUtf8(ScratchDir() + "auto");
+    NET_Machine* machine = AddMachine(52, true, kJobIdle);
+    GiveJob(machine, ListJob("a.plt"));
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
+    EXPECT_EQ(doc.GetJobList().Count(), 0);
+    EXPECT_TRUE(std::filesystem::exists(ScratchDir() + "a.plt"));
+    EXPECT_EQ(powerOffs, 1);
+
+    machine->task.ClearData();
+    GiveJob(machine, ListJob("auto/b.plt"));
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
+    EXPECT_EQ(jobRows.GetRowCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(ScratchDir() + "auto/b.plt"));
+}
+
+TEST_F(MainFrame, StateChangesReachOnlyAListedJobOfAListedMachine)
+{
+    NET_Machine* machine = AddMachine(53, true, kJobPrinting);
+    CPrintTask* job = GiveJob(machine, ListJob("a.plt"));
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    EXPECT_EQ(job->runState, CPrintTask::kRunning);
+    EXPECT_EQ(machineRows.texts[0][1], CString(u"Run"));
+    machine->jobState = kJobPaused;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    EXPECT_EQ(job->runState, CPrintTask::kPaused);
+
+    machine->jobState = kJobIdle;
+    doc.directoryPrint = 1;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineJobCancelled);
+    EXPECT_EQ(job->runState, CPrintTask::kIdle);
+    EXPECT_EQ(doc.directoryPrint, 0);
+
+    // The job the machine still names has gone; a machine not in the table is ignored.
+    doc.RemoveJob(job);
+    machine->jobState = kJobPrinting;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    NET_Machine stranger(LoopbackAddress(54), machine->stationId);
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(&stranger), kMachinePageFinished);
+    machine->online = 0;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    EXPECT_EQ(machineRows.texts[0][1], CString(u"OFF"));
 }
 
 TEST_F(MainFrame, MachineKeysGoToTheNamedRowsOnlineMachine)

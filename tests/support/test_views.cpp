@@ -73,4 +73,11 @@ NET_Machine* TestMachineRows::GetRowMachine(int row) const
 
 int TestMachineRows::GetRowChecked(int row) const { return InRange(rows.size(), row) ? rows[row].checked : 0; }
 
+void TestMachineRows::SetRowTexts(int row, const ListRowTexts& rowTexts)
+{
+    if (!InRange(rows.size(), row)) return;
+    if (texts.size() < rows.size()) texts.resize(rows.size());
+    texts[row] = rowTexts;
+}
+
 }  // namespace corvane_test

@@ -44,9 +44,12 @@ public:
     NET_Machine* GetRowMachine(int row) const override;
     int GetRowChecked(int row) const override;
     int GetSelectedIndex() const override { return selected; }
+    void SetRowTexts(int row, const ListRowTexts& texts) override;
 
     std::vector<Row> rows;
     int selected = -1;
+    // The texts written to each row, by row index.
+    std::vector<ListRowTexts> texts;
 };
 
 }  // namespace corvane_test
