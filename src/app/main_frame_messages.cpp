@@ -142,14 +142,20 @@ void MainFrameMessages::OnMachineStateChanged(NET_Machine* posted, LPARAM what)
     JobListRows* jobRows = doc_.GetJobRows();
     const int machineRow = machineRows != nullptr ? machineRows->FindMachineRow(machine) : -1;
     if (machineRow < 0) return;
+    // The lock is held only to read and write the machine: the page end may prepare the next
+    // page or show a message, and the link thread must go on meanwhile.
     CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
-    if (what != kMachineVersionChanged && machine->online) {
+    const bool online = machine->online != 0;
+    const int32_t jobState = machine->jobState;
+    const uint32_t jobRef = machine->task.GetPrtTaskPointer();
+    lock.Unlock();
+    if (what != kMachineVersionChanged && online) {
         // The task data keeps a reference: only a job still listed is touched.
-        CPrintTask* job = doc_.FindJobByReference(machine->task.GetPrtTaskPointer());
+        CPrintTask* job = doc_.FindJobByReference(jobRef);
         int jobRow = job != nullptr && jobRows != nullptr ? jobRows->FindJobRow(job) : -1;
-        if (machine->jobState == kJobPrinting || machine->jobState == kJobPaused) {
+        if (jobState == kJobPrinting || jobState == kJobPaused) {
             if (jobRow >= 0) {
-                job->runState = machine->jobState == kJobPrinting ? CPrintTask::kRunning : CPrintTask::kPaused;
+                job->runState = jobState == kJobPrinting ? CPrintTask::kRunning : CPrintTask::kPaused;
                 jobRows->FormatJobRow(jobRow, JobColumn::kState);
             }
         } else if (jobRow >= 0) {
@@ -166,7 +172,9 @@ void MainFrameMessages::OnMachineStateChanged(NET_Machine* posted, LPARAM what)
         }
         if (jobRow >= 0) doc_.SendJobLine(kLineUpdated, jobRow);
     }
+    lock.Lock();
     const ListRowTexts texts = MachineColumnTexts(*machine);
+    lock.Unlock();
     machineRows->SetRowTexts(machineRow, texts);
     if (what == kMachineVersionChanged) return;
     CString line = MachineStateLine(kLineUpdated, machineRows->GetRowChecked(machineRow), machineRow, texts);
@@ -178,10 +186,14 @@ bool MainFrameMessages::FinishPage(CPrintTask* job, NET_Machine* machine)
     job->resumeMark = 0.0;
     job->progressPercent = 100.0;
     job->runState = CPrintTask::kIdle;
-    const bool saved = WriteCutState(GetMachineStateFolder(*machine), 1) != 0;
+    CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
+    const CString folder = GetMachineStateFolder(*machine);
+    const bool autoContinue = machine->autoContinue != 0;
+    lock.Unlock();
+    const bool saved = WriteCutState(folder, 1) != 0;
     job->pageIndex += 1;
     if (job->pageIndex >= job->pageCount) job->copiesDone += 1;
-    if (job->copiesDone < job->copies && machine->autoContinue) {
+    if (job->copiesDone < job->copies && autoContinue) {
         // Without the cut state a later resume would cut this page again: the next page of a
         // job of several pages is not sent, and the operator is told.
         if (!saved && job->pageCount > 1)
@@ -197,7 +209,7 @@ bool MainFrameMessages::FinishPage(CPrintTask* job, NET_Machine* machine)
         doc_.RemoveJob(job);
         listed = false;
     }
-    if (machine->autoContinue && doc_.directoryPrint) doc_.AutoDispatchJobs();
+    if (autoContinue && doc_.directoryPrint) doc_.AutoDispatchJobs();
     if (nightModePowerOff && doc_.NoJobPending() && shutdownComputer) shutdownComputer();
     return listed;
 }
