@@ -37,6 +37,9 @@ public:
     // the shapes' boxes. Labels are scaled by "TextScale" of "AutoPrint Settings".
     void Transform(PlotShapeList& out);
 
+    // How many labels with text the explained commands held, whether or not a font drew them.
+    int32_t GetLabelCount() const { return labelCount_; }
+
     // The current state copied into new shapes.
     short GetLineType() const { return lineType_; }
     short GetPen() const { return pen_; }
@@ -146,4 +149,5 @@ private:
     int32_t streamState_ = kLookingForFileStart;
     // The label scale of the streamed file, read from the settings when the file starts.
     float streamLabelScale_ = 1.0f;
+    int32_t labelCount_ = 0;
 };
