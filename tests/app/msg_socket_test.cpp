@@ -4,6 +4,7 @@
 
 #include "link_fixture.h"
 #include "support/event_loop.h"
+#include "support/utf16_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,6 @@
 
 namespace corvane_test {
 namespace {
-
-std::vector<uint8_t> Utf16(const std::u16string& text)
-{
-    std::vector<uint8_t> bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    return bytes;
-}
 
 std::vector<std::u16string> Files(const std::vector<uint8_t>& bytes, const char16_t* sender = u"127.0.0.1")
 {
@@ -51,23 +42,23 @@ TEST(MsgSocket, UpdateFileGroupsNameTheFilesToAdd)
         {u"UpdateFile=/j/a.plt}", {}},
         {u"", {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Files(Utf16(c.text)), c.files) << CString(c.text).ToUtf8();
+    for (const Case& c : cases) EXPECT_EQ(Files(Utf16Bytes(c.text)), c.files) << CString(c.text).ToUtf8();
 }
 
 TEST(MsgSocket, AnOddLastByteIsNoPartOfTheText)
 {
     // The closing brace's low byte alone must not complete the group.
-    std::vector<uint8_t> bytes = Utf16(u"{UpdateFile=/j/a.plt");
+    std::vector<uint8_t> bytes = Utf16Bytes(u"{UpdateFile=/j/a.plt");
     bytes.push_back('}');
     EXPECT_TRUE(Files(bytes).empty());
-    bytes = Utf16(u"{UpdateFile=/j/a.plt}");
+    bytes = Utf16Bytes(u"{UpdateFile=/j/a.plt}");
     bytes.push_back('x');
     EXPECT_EQ(Files(bytes), std::vector<std::u16string>{u"/j/a.plt"});
 }
 
 TEST(MsgSocket, UpdateFileIsHeededFromThisComputerOnly)
 {
-    const std::vector<uint8_t> bytes = Utf16(u"{UpdateFile=/etc/passwd}");
+    const std::vector<uint8_t> bytes = Utf16Bytes(u"{UpdateFile=/etc/passwd}");
     EXPECT_EQ(Files(bytes, u"127.0.0.1").size(), 1u);
     EXPECT_EQ(Files(bytes, u"127.8.9.10").size(), 1u);
     EXPECT_TRUE(Files(bytes, u"192.168.1.20").empty());
@@ -87,7 +78,7 @@ TEST(MsgSocket, ADatagramAddsItsFileAndRaisesTheWindow)
     ASSERT_NE(port, 0u);
 
     TestUdpSocket companion;
-    ASSERT_TRUE(companion.SendTo(Utf16(u"{Other=1}{UpdateFile=/j/a.plt}"), LoopbackAddress(1), static_cast<uint16_t>(port)));
+    ASSERT_TRUE(companion.SendTo(Utf16Bytes(u"{Other=1}{UpdateFile=/j/a.plt}"), LoopbackAddress(1), static_cast<uint16_t>(port)));
     ASSERT_TRUE(RunEventLoopUntil([&] { return !added.empty(); }));
     EXPECT_EQ(added, std::vector<std::u16string>{u"/j/a.plt"});
     EXPECT_EQ(raised, 1);
@@ -108,7 +99,7 @@ TEST(MsgSocket, OpenFileGoesOutAsUtf16WithoutATerminator)
     ASSERT_TRUE(socket.CreateMessageSocket());
     EXPECT_EQ(socket.SendKeyValueDatagram(u"OpenFile", u"/j/a.plt", u"127.0.0.1", ntohs(local.sin_port)), 38);
     const std::vector<uint8_t> arrived = ReceiveWithin(editor, 2000);
-    EXPECT_EQ(arrived, Utf16(u"{OpenFile=/j/a.plt}"));
+    EXPECT_EQ(arrived, Utf16Bytes(u"{OpenFile=/j/a.plt}"));
     ::close(editor);
 }
 
