@@ -5,7 +5,8 @@
 #   include root `src/`, so that every target compiles the same way.
 #
 # corvane_add_folder_library(<folder> [LINKS <targets>...])
-#   An object library `corvane_<folder>` from every .cpp of src/<folder>/.
+#   An object library `corvane_<folder>` from every .cpp of src/<folder>/, compiled
+#   without semantic interposition (the library's own calls bind directly).
 #   Sources are globbed so that a new file needs no edit here.
 #
 # corvane_add_test_folder(<folder> [LINKS <targets>...] [PROPERTIES <name> <value>...])
@@ -27,6 +28,9 @@ function(corvane_add_folder_library folder)
   set(target corvane_${folder})
   add_library(${target} OBJECT ${sources})
   corvane_apply_settings(${target})
+  # The library's calls to its own functions bind directly instead of through the PLT: no
+  # program replaces them.
+  target_compile_options(${target} PRIVATE -fno-semantic-interposition)
   if(ARG_LINKS)
     target_link_libraries(${target} PUBLIC ${ARG_LINKS})
   endif()
@@ -47,3 +51,11 @@ function(corvane_add_test_folder folder)
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
   endif()
 endfunction()
+
+# The simulated machine of the tests, as sources that the bench and fuzz programs compile in
+# as well (they link no test harness).
+set(CORVANE_SIMULATED_MACHINE_SOURCES
+    ${PROJECT_SOURCE_DIR}/tests/support/simulated_machine.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/simulated_machine_jet.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/simulated_lan_responder.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/jet_unpacker.cpp)

@@ -2,6 +2,7 @@
 // check boxes, selection, insertion and refresh. The views implement it; tests use a fake.
 #pragma once
 
+#include "app/list_lines.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
 
@@ -32,6 +33,8 @@ public:
     virtual void SelectRow(int row) = 0;
     // Writes the column texts of a row from its job: column 0-4, or -1 for all five.
     virtual void FormatJobRow(int row, int column) = 0;
+    // The five texts a row shows (empty for a row out of range).
+    virtual ListRowTexts GetRowTexts(int row) const = 0;
 
     // The first selected row, or -1.
     int GetSelectedIndex() const

@@ -30,13 +30,14 @@ constexpr uint8_t kLastFirmwareWithoutStoredSpeeds = 2;
 // The refusal carries the announce's bytes 5 to 16.
 constexpr int32_t kRefusalCopiedFrom = 5;
 
-// Takes the queues' next sequence numbers and the expected request number from an announce.
+// Takes the queues' sequence numbers and the expected request number from an announce; packs
+// still in flight are renumbered from the announced numbers, so each is delivered once.
 void CopySequences(NET_Machine& machine, const uint8_t* announce)
 {
-    machine.dataQueue.SetNextSequence(announce[kAnnounceDataSequence]);
-    machine.panelQueue.SetNextSequence(announce[kAnnouncePanelSequence]);
-    machine.commandQueue.SetNextSequence(announce[kAnnounceCommandSequence]);
-    machine.jetQueue.SetNextSequence(announce[kAnnounceJetSequence]);
+    machine.dataQueue.RestartAt(announce[kAnnounceDataSequence]);
+    machine.panelQueue.RestartAt(announce[kAnnouncePanelSequence]);
+    machine.commandQueue.RestartAt(announce[kAnnounceCommandSequence]);
+    machine.jetQueue.RestartAt(announce[kAnnounceJetSequence]);
     machine.expectedRequest = announce[kAnnounceExpectedRequest];
 }
 
@@ -54,10 +55,11 @@ void CUDPServer::SendAnnounceReply(uint32_t address, NET_Machine* machine)
 {
     uint8_t reply[kAnnounceReplyBytes];
     std::memcpy(reply, "PQCC", 4);
-    reply[4] = machine->dataQueue.GetNextSequence();
-    reply[5] = machine->panelQueue.GetNextSequence();
-    reply[6] = machine->commandQueue.GetNextSequence();
-    reply[7] = machine->jetQueue.GetNextSequence();
+    // Each queue names the pack the machine is to take next, the oldest one in flight.
+    reply[4] = machine->dataQueue.GetExpectedByMachine();
+    reply[5] = machine->panelQueue.GetExpectedByMachine();
+    reply[6] = machine->commandQueue.GetExpectedByMachine();
+    reply[7] = machine->jetQueue.GetExpectedByMachine();
     StoreLE32(reply + 8, instanceStamp_);
     SendFromLan(reply, kAnnounceReplyBytes, address, kAnnounceReplyPort);
 }

@@ -149,6 +149,12 @@ int CPrintTask::LoadPrintTaskFile()
     HpglStreamExplainer explainer;
     if (explainer.LoadHpglFile(path.GetString()) != HpglAnalyzer::kLoadOk) return 0;
     explainer.Transform(*NewJobList());
+    // A file making more points than one load may is refused whole, and the operator is told:
+    // nothing of it is cut.
+    if (explainer.PointBudgetExceeded()) {
+        AfxMessageBox(LoadResString(StringId::kJobOverPointBudget));
+        return 0;
+    }
     if (explainer.GetLabelCount() > 0) ReportMissingFontForLabels();
     if (FILE* f = std::fopen(path.ToUtf8().c_str(), "rb")) {
         char head[3];

@@ -15,12 +15,22 @@ struct StringEntry {
 
 // Each table sorted by number.
 constexpr StringEntry kChinese[] = {
+    {StringId::kJobPrinting, u"打印"},
+    {StringId::kPaused, u"暂停"},
+    {StringId::kJobStopped, u"停止"},
+    {StringId::kJobReversing, u"倒打"},
     {StringId::kAlreadyRunning, u"程序已经运行！"},
     {StringId::kAskCloseProgram, u"是否关闭程序?"},
     {StringId::kTrayTip, u"Velqor网络喷墨切割机"},
+    {StringId::kMachineOn, u"ON"},
+    {StringId::kMachineOff, u"OFF"},
+    {StringId::kMachineRunning, u"Run"},
     {StringId::kOtherControllerRunning, u"检测到本网络上已经有打印软件在运行，本软件将关闭"},
+    {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
     {StringId::kAllFilesFilter, u"所有文件"},
+    {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
+    {StringId::kPagesNotSaved, u"分页文件无法保存，多页任务不能切割!"},
     {StringId::kMissingFontFiles, u"找不到字体文件 %s，文字标注将不会被绘制。"},
 };
 

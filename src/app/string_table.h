@@ -7,14 +7,26 @@
 
 // Resource numbers of the operator texts.
 namespace StringId {
+// Run-state words of the job list's state column.
+constexpr uint32_t kJobPrinting = 61209;    // "打印"
+constexpr uint32_t kPaused = 61211;         // "暂停", also a machine whose job is paused
+constexpr uint32_t kJobStopped = 61229;     // "停止"
+constexpr uint32_t kJobReversing = 61230;   // "倒打"
 constexpr uint32_t kAlreadyRunning = 61232;
 constexpr uint32_t kAskCloseProgram = 61245;
 constexpr uint32_t kTrayTip = 61246;
 constexpr uint32_t kOtherControllerRunning = 61291;
+constexpr uint32_t kJobResumable = 61292;   // "续打"
+// State words of the machine list.
+constexpr uint32_t kMachineOn = 61273;      // "ON"
+constexpr uint32_t kMachineOff = 61274;     // "OFF"
+constexpr uint32_t kMachineRunning = 61279; // "Run"
 constexpr uint32_t kFileOpenError = 61313;
 constexpr uint32_t kAllFilesFilter = 61442;
-// The program's own notice of missing font files; "%s" takes their names.
-constexpr uint32_t kMissingFontFiles = 61901;
+// Texts of our own, numbered above the program's resource range.
+constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
+constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
+constexpr uint32_t kMissingFontFiles = 62003;    // the missing font files ("%s" their names)
 }  // namespace StringId
 
 // Languages of the "language" setting that have tables of their own; any other value is English.

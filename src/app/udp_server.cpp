@@ -9,12 +9,14 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 CUDPServer gUDPServer;
 
@@ -116,6 +118,8 @@ void CUDPServer::StopMachineLinkThread()
 {
     if (!linkThread_.joinable()) return;
     stopRequested_ = true;
+    // The thread may wait up to a poll interval for its next pass: "EXIT" wakes it at once.
+    PostMachineCommand(MachineCommandFrame::KeyOf(kLinkExitFrame), kLinkExitFrame[4], nullptr, 0);
     linkThread_.join();
 }
 
@@ -173,30 +177,52 @@ void CUDPServer::PollMachines()
     if (now - lastDiscoveryMs_ > kDiscoveryIntervalMs) SendDiscovery();
     if (now - lastPollMs_ <= kPollIntervalMs) return;
     lastPollMs_ = now;
-    CSingleLock guard(&lock_, TRUE);
-    SocketDatagramSender lan(lanSocket_.load());
-    for (NET_Machine* machine : machines_) machine->ProTimeout(lan);
-    lastPollMs_ = MonotonicMs();
+    {
+        CSingleLock guard(&lock_, TRUE);
+        SocketDatagramSender lan(lanSocket_.load());
+        for (NET_Machine* machine : machines_) machine->ProTimeout(lan);
+        lastPollMs_ = MonotonicMs();
+    }
+    ShowRefusalReports();
+}
+
+TickMs CUDPServer::NextPassDueMs() const
+{
+    // PollMachines runs a pass once more than its interval has passed.
+    return std::min(lastDiscoveryMs_ + kDiscoveryIntervalMs, lastPollMs_ + kPollIntervalMs) + 1;
+}
+
+void CUDPServer::ShowRefusalReports()
+{
+    std::vector<CString> reports;
+    {
+        CSingleLock guard(&lock_, TRUE);
+        CString text;
+        for (NET_Machine* machine : machines_)
+            if (machine->TakeRefusalReport(text)) reports.push_back(text);
+    }
+    for (const CString& text : reports) AfxMessageBox(text);
 }
 
 bool CUDPServer::HandleLinkDatagram(const uint8_t* data, int32_t length, uint32_t fromAddress)
 {
     if (length <= 0) return true;
-    CSingleLock guard(&lock_, TRUE);
-    SocketDatagramSender lan(lanSocket_.load());
-    if (fromAddress == htonl(INADDR_LOOPBACK)) {
-        if (length >= 5 && std::memcmp(data, kLinkExitFrame, 5) == 0) return false;
-        if (length <= 4) return true;
-        if (NET_Machine* machine = FindMachineByKey(MachineCommandFrame::KeyOf(data)))
-            machine->ProcPCMsg(lan, data + 4, length - 4);
-        return true;
+    {
+        CSingleLock guard(&lock_, TRUE);
+        SocketDatagramSender lan(lanSocket_.load());
+        if (fromAddress == htonl(INADDR_LOOPBACK)) {
+            if (length >= 5 && std::memcmp(data, kLinkExitFrame, 5) == 0) return false;
+            if (length <= 4) return true;
+            if (NET_Machine* machine = FindMachineByKey(MachineCommandFrame::KeyOf(data)))
+                machine->ProcPCMsg(lan, data + 4, length - 4);
+        } else if (length >= 4 && std::memcmp(data, "PQCC", 4) == 0) {
+            HandleAnnounce(data, length, fromAddress);
+        } else if (NET_Machine* machine = FindMachineByKey(fromAddress)) {
+            // Datagrams from addresses that name no machine are dropped.
+            machine->ProcMcuMsg(lan, data, length);
+        }
     }
-    if (length >= 4 && std::memcmp(data, "PQCC", 4) == 0) {
-        HandleAnnounce(data, length, fromAddress);
-        return true;
-    }
-    // Datagrams from addresses that name no machine are dropped.
-    if (NET_Machine* machine = FindMachineByKey(fromAddress)) machine->ProcMcuMsg(lan, data, length);
+    ShowRefusalReports();
     return true;
 }
 
@@ -206,11 +232,13 @@ void CUDPServer::RunMachineLink()
         const int lan = lanSocket_.load();
         uint8_t buffer[kLinkDatagramBytes];
         while (!stopRequested_.load()) {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(lan, &readable);
-            timeval wait{0, kLinkWaitMicroseconds};
-            if (select(lan + 1, &readable, nullptr, nullptr, &wait) > 0) {
+            // Sleeps on the socket until the next pass is due: a datagram (a command frame from
+            // 127.0.0.1 too) wakes the thread at once, and an idle link costs nothing between
+            // its passes. A test clock does not pass by itself, so it is looked at every ms.
+            const TickMs untilDueMs = std::clamp<TickMs>(NextPassDueMs() - MonotonicMs(), 0, kPollIntervalMs + 1);
+            const int waitMs = IsTickSourceReplaced() ? kLinkTestClockWaitMs : static_cast<int>(untilDueMs);
+            pollfd readable{lan, POLLIN, 0};
+            if (poll(&readable, 1, waitMs) > 0 && (readable.revents & POLLIN)) {
                 sockaddr_in from{};
                 socklen_t fromSize = sizeof from;
                 const ssize_t n = recvfrom(lan, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromSize);

@@ -2,9 +2,10 @@
 // the command frames by which the GUI thread commands machines, and its global gUDPServer.
 //
 // One link thread (MachineLinkThread) does all socket traffic with the machines: it binds the
-// LAN socket to the first free port from 13001, waits on it 300 µs at a time, hands command
-// frames from 127.0.0.1 and machine datagrams to the machine objects, broadcasts discovery
-// every 1000 ms and runs every machine's time-out handling every 200 ms. The GUI thread never
+// LAN socket to the first free port from 13001, waits on it until a datagram arrives or the
+// next discovery or time-out pass is due, hands command frames from 127.0.0.1 and machine
+// datagrams to the machine objects, broadcasts discovery every 1000 ms and runs every
+// machine's time-out handling (with its resends) every 200 ms. The GUI thread never
 // sends to a machine: it posts a command frame (machine key, command code, payload) to the
 // link thread through the loop-back socket. Machines are keyed by their IPv4 address as it
 // arrives (network byte order held in a uint32).
@@ -26,8 +27,8 @@
 // The LAN socket binds to the first free port of this range.
 inline constexpr uint16_t kLinkFirstPort = 13001;
 inline constexpr int32_t kLinkPortCount = 499;
-// The link thread waits this long for a datagram before it polls the machines.
-inline constexpr int32_t kLinkWaitMicroseconds = 300;
+// While a test clock drives time, the link thread looks at it this often (real ms).
+inline constexpr int32_t kLinkTestClockWaitMs = 1;
 // Longest datagram the link thread reads; a command frame is never longer.
 inline constexpr int32_t kLinkDatagramBytes = 256;
 
@@ -130,6 +131,9 @@ public:
     int SendSpeedLevelSelection(NET_Machine* machine);
     // Command 0: the eight machine parameters as "b1,%d;" ... "b8,%d;".
     int SendMachineLimitsText(NET_Machine* machine);
+    // Machine parameter command code (11 to 23, app/machine_param_commands.h) with its payload
+    // copied from the machine's record; 0 for a code outside that table.
+    int SendMachineParamCommand(NET_Machine* machine, uint8_t code);
 
     // Starts MachineLinkThread once; FALSE when it was started before.
     BOOL StartMachineLinkThread();
@@ -152,6 +156,8 @@ public:
     void SendAnnounceReply(uint32_t address, NET_Machine* machine);
     // Runs discovery and the machines' time-out pass when they are due. Used by the link thread.
     void PollMachines();
+    // The moment the next discovery or time-out pass is due, MonotonicMs.
+    TickMs NextPassDueMs() const;
     // Handles one datagram that arrived on the LAN socket; false when it ends the thread.
     bool HandleLinkDatagram(const uint8_t* data, int32_t length, uint32_t fromAddress);
     // The link thread's body: open the sockets, then wait, handle and poll until "EXIT".
@@ -165,6 +171,9 @@ private:
     // to the protocol, which repeats what is not answered.
     void SendFromLan(const uint8_t* data, int32_t length, uint32_t address, uint16_t port);
     void DeleteAllMachines();
+    // Shows each machine's report of a refused command; called without the lock held, so the
+    // operator's message never blocks the link while it holds the machines.
+    void ShowRefusalReports();
     int PostMachineFrame(uint32_t key, uint8_t code, const ByteWriter& payload);
 
     CCriticalSection lock_;

@@ -144,6 +144,7 @@ HpglAnalyzer& HpglAnalyzer::operator=(const HpglAnalyzer& other)
     continuationCode_ = other.continuationCode_;
     pendingLabelStart_ = other.pendingLabelStart_;
     labelBytesSearched_ = other.labelBytesSearched_;
+    pairValues_ = other.pairValues_;
     return *this;
 }
 
@@ -166,6 +167,7 @@ void HpglAnalyzer::Initialize()
     continuationCode_ = 0;
     pendingLabelStart_ = -1;
     labelBytesSearched_ = 0;
+    pairValues_.clear();
 }
 
 void HpglAnalyzer::Destroy()
@@ -439,18 +441,42 @@ int32_t HpglAnalyzer::_GetINTString(CStringA& command, bool skipComma)
 
 int32_t HpglAnalyzer::_GetFloatString(CStringA& command, bool skipComma)
 {
+    return LexFloat(command, skipComma, nullptr);
+}
+
+// Lexes a number as _GetFloatString does and, when value is given, converts it as
+// CLocaleAtofFloat reads its text. A sign and up to nine digits take the integer road: such
+// an integer is exact as a double, so converting it to float rounds once, as narrowing the
+// parsed double does.
+int32_t HpglAnalyzer::LexFloat(CStringA& command, bool skipComma, float* value)
+{
     if (!SkipSeparators(skipComma)) return kParseIncomplete;
+    const unsigned char* d = data_;
     const int32_t n = lengthBytes_;
-    int32_t p = readPosition_;
-    unsigned char first = data_[p];
+    const int32_t start = readPosition_;
+    int32_t p = start;
+    unsigned char first = d[p];
     if (first != '+' && first != '-' && first != '.' && !IsDigit(first)) return kParseMalformed;
     if (first == '+' || first == '-') ++p;
-    while (p < n && IsDigit(data_[p])) ++p;
-    if (p < n && data_[p] == '.') {
+    const int32_t digitsStart = p;
+    uint32_t integer = 0;
+    while (p < n && IsDigit(d[p])) integer = integer * 10u + static_cast<uint32_t>(d[p++] - '0');
+    const int32_t digits = p - digitsStart;
+    const bool plainInteger = digits > 0 && digits <= 9 && !(p < n && d[p] == '.');
+    if (p < n && d[p] == '.') {
         ++p;
-        while (p < n && IsDigit(data_[p])) ++p;
+        while (p < n && IsDigit(d[p])) ++p;
     }
-    command.Append(reinterpret_cast<const char*>(data_ + readPosition_), p - readPosition_);
+    const char* text = reinterpret_cast<const char*>(d + start);
+    command.Append(text, p - start);
+    if (value) {
+        if (plainInteger) {
+            const auto magnitude = static_cast<float>(integer);
+            *value = first == '-' ? -magnitude : magnitude;
+        } else {
+            *value = CLocaleAtofFloat(std::string_view(text, static_cast<size_t>(p - start)));
+        }
+    }
     readPosition_ = p;
     return p < n ? kParseOk : kParseIncomplete;
 }
@@ -463,11 +489,13 @@ int32_t HpglAnalyzer::_GetFloatString(CStringA& command, bool skipComma)
 int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
 {
     pairsGathered_ = 0;
+    pairValues_.clear();
     int32_t result;
     for (;;) {
         incompletePairStart_ = readPosition_;
         size_t mark = command.str().size();
-        int32_t r = _GetFloatString(command, true);
+        float x = 0.0f, y = 0.0f;
+        int32_t r = LexFloat(command, true, &x);
         if (r == kParseOk && (data_[readPosition_] == '.' || data_[readPosition_] == '-')) {
             command.str().resize(mark);
             result = kParseMalformed;
@@ -475,13 +503,15 @@ int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
         }
         if (r == kParseOk) {
             command.AppendChar(',');
-            r = _GetFloatString(command, true);
+            r = LexFloat(command, true, &y);
         }
         if (r != kParseOk) {
             command.str().resize(mark);
             result = r == kParseIncomplete ? kParseIncomplete : kParseOk;
             break;
         }
+        pairValues_.push_back(x);
+        pairValues_.push_back(y);
         command.AppendChar(',');
         ++pairsGathered_;
     }

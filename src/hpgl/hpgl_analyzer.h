@@ -19,6 +19,7 @@
 #include "platform/cstring.h"
 
 #include <cstdint>
+#include <vector>
 
 // The command codes returned by the tokenizers; every explainer uses the same numbers.
 enum HpglCmdCode : int32_t {
@@ -110,6 +111,14 @@ public:
     int GetFirstCodeForCOMCap(CStringA& command, int& labelLength);
     int GetNextCodeForCOMCap(CStringA& command, int& labelLength);
 
+    // The x, y numbers of the last coordinate-pair command returned (PU, PD, PA, PR), read as
+    // GetFloatPair reads them from its text; count receives the number of floats (even).
+    const float* GetPairValues(int32_t& count) const
+    {
+        count = static_cast<int32_t>(pairValues_.size());
+        return pairValues_.data();
+    }
+
     int32_t GetLength() const { return lengthBytes_; }
     int32_t GetCapacity() const { return capacityBytes_; }
     const unsigned char* GetData() const { return data_; }
@@ -163,6 +172,7 @@ private:
     int NextStreamedCode(CStringA& command, int& labelLength, ScanKind kind);
     // Skips blanks (and one comma); false at the end of data, with the read position there.
     bool SkipSeparators(bool skipComma);
+    int32_t LexFloat(CStringA& command, bool skipComma, float* value);
     bool TakeOwnership();
 
     // A streamed command other than a label that is still incomplete after this many bytes
@@ -189,4 +199,6 @@ private:
     // terminator, so that a long label arriving in pieces is searched only once.
     int32_t pendingLabelStart_ = -1;
     int32_t labelBytesSearched_ = 0;
+    // The numbers of the last coordinate-pair parse, converted as they were lexed.
+    std::vector<float> pairValues_;
 };

@@ -4,6 +4,7 @@
 #include "fonts/plot_char.h"
 #include "fonts/plot_font_lib.h"
 #include "hpgl/hpgl_geometry.h"
+#include "plotmodel/load_point_budget.h"
 
 #include <algorithm>
 #include <limits>
@@ -46,6 +47,8 @@ HpglExplainer& HpglExplainer::operator=(const HpglExplainer& other)
     charHeightCm_ = other.charHeightCm_;
     directionRun_ = other.directionRun_;
     directionRise_ = other.directionRise_;
+    pointsMade_ = other.pointsMade_;
+    pointBudgetExceeded_ = other.pointBudgetExceeded_;
     return *this;
 }
 
@@ -68,6 +71,8 @@ void HpglExplainer::Initialize()
     directionRise_ = 0.0f;
     currentShape_ = nullptr;
     workList_.Clear();
+    pointsMade_ = 0;
+    pointBudgetExceeded_ = false;
 }
 
 void HpglExplainer::Destroy()
@@ -87,10 +92,10 @@ void HpglExplainer::Transform(PlotShapeList& out)
     for (int code = analyzer_->GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
          code = analyzer_->GetNextCode(command, labelLength)) {
         switch (code) {
-        case HPGL_PU: _ExPU(command); break;
-        case HPGL_PD: _ExPD(command); break;
-        case HPGL_PA: _ExPA(command); break;
-        case HPGL_PR: _ExPR(command); break;
+        case HPGL_PU:
+        case HPGL_PD:
+        case HPGL_PA:
+        case HPGL_PR: MovePen(code); break;
         case HPGL_SP: _ExSP(command); break;
         case HPGL_LB: _ExLB(command); break;
         case HPGL_SI: _ExSI(command); break;
@@ -99,6 +104,13 @@ void HpglExplainer::Transform(PlotShapeList& out)
         case HPGL_AR: _ExAR(command); break;
         case HPGL_CI: _ExCI(command); break;
         default: break;  // LT, PI, PG, IN and the others have no effect here
+        }
+        if (pointBudgetExceeded_) {
+            // A few bytes of arcs or circles can ask for billions of points: such a file is
+            // refused whole, so that nothing half-loaded is cut.
+            Destroy();
+            pointBudgetExceeded_ = true;
+            return;
         }
     }
     if (currentShape_ && currentShape_->GetTolPtNum() > 1)
@@ -117,18 +129,18 @@ void HpglExplainer::AddShape(PlotShape* shape, bool shrink)
     workList_.AddTail(shape);
 }
 
-void HpglExplainer::MovePen(int code, const CStringA& command)
+bool HpglExplainer::ChargePoints(int64_t points)
 {
-    hpgl_geometry::MovePen(code, command, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
+    pointsMade_ += points;
+    if (pointsMade_ > kLoadPointBudget) pointBudgetExceeded_ = true;
+    return !pointBudgetExceeded_;
 }
 
-void HpglExplainer::_ExPU(const CStringA& command) { MovePen(HPGL_PU, command); }
-
-void HpglExplainer::_ExPD(const CStringA& command) { MovePen(HPGL_PD, command); }
-
-void HpglExplainer::_ExPA(const CStringA& command) { MovePen(HPGL_PA, command); }
-
-void HpglExplainer::_ExPR(const CStringA& command) { MovePen(HPGL_PR, command); }
+void HpglExplainer::MovePen(int code)
+{
+    hpgl_geometry::MovePen(code, *analyzer_, penDown_, relative_, penX_, penY_,
+                           [this](float x, float y, int32_t pairsLeft) { _PenLineTo(x, y, pairsLeft); });
+}
 
 void HpglExplainer::_ExSP(const CStringA& command)
 {
@@ -177,7 +189,7 @@ void HpglExplainer::_ExCI(const CStringA& command)
     if (!(radius > 0.0f)) return;
     const int32_t a = hpgl_geometry::CircleSegmentsPerQuarter(radius, chordFactor_, 1);
     auto* circle = new PlotShape(this);
-    if (!hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
+    if (!ChargePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
         delete circle;
         return;
     }
@@ -202,6 +214,10 @@ void HpglExplainer::DrawArc(const CStringA& command, bool relative)
     }
     penX_ = endX;
     penY_ = endY;
+    if (!ChargePoints(arc->GetTolPtNum())) {
+        delete arc;
+        return;
+    }
     AddShape(arc, false);
 }
 
@@ -217,14 +233,20 @@ void HpglExplainer::_ExLB(const CStringA& command)
                                penY_, glyphs);
     auto* label = new PlotShape(this);
     label->Append(glyphs);
+    if (!ChargePoints(label->GetTolPtNum())) {
+        delete label;
+        return;
+    }
     workList_.AddTail(label);
 }
 
-void HpglExplainer::_PenLineTo(float x, float y)
+void HpglExplainer::_PenLineTo(float x, float y, int32_t pairsLeft)
 {
     if (x == penX_ && y == penY_) return;
     CFloatPoint last;
-    if (currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_) {
+    const bool continues = currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_;
+    if (!ChargePoints(continues ? 1 : 2)) return;
+    if (continues) {
         currentShape_->AddPointAtLastPl(x, y);
     } else {
         // The pen was lifted and moved since the last point: the open shape is finished.
@@ -233,6 +255,9 @@ void HpglExplainer::_PenLineTo(float x, float y)
         else
             delete currentShape_;
         currentShape_ = new PlotShape(this);
+        // Sized for the rest of the command's pairs, so that a run drawn by one command
+        // needs neither growth nor a shrink copy.
+        currentShape_->ReserveExactly(1, pairsLeft + 1);
         currentShape_->AddPoint(penX_, penY_, 1);
         currentShape_->AddPointAtLastPl(x, y);
     }

@@ -28,8 +28,11 @@ public:
     // Deletes the open shape, empties the working list and initialises.
     void Destroy();
     // Converts the analyzer's commands into shapes appended to out, then recomputes out's
-    // box from the shapes' boxes.
+    // box from the shapes' boxes. A file whose shapes would hold more than kLoadPointBudget
+    // points is refused: out gets nothing and PointBudgetExceeded answers true.
     void Transform(PlotShapeList& out);
+    // True when the last Transform was refused for passing the point budget.
+    bool PointBudgetExceeded() const { return pointBudgetExceeded_; }
 
     // The current state copied into new shapes.
     short GetLineType() const { return lineType_; }
@@ -37,10 +40,6 @@ public:
     float GetFloatValue() const { return floatValue_; }
 
 private:
-    void _ExPU(const CStringA& command);
-    void _ExPD(const CStringA& command);
-    void _ExPA(const CStringA& command);
-    void _ExPR(const CStringA& command);
     void _ExSP(const CStringA& command);
     void _ExLB(const CStringA& command);
     void _ExSI(const CStringA& command);
@@ -48,14 +47,18 @@ private:
     void _ExAA(const CStringA& command);
     void _ExAR(const CStringA& command);
     void _ExCI(const CStringA& command);
-    void _PenLineTo(float x, float y);
+    // Draws to (x, y); pairsLeft counts this and the command's later pairs.
+    void _PenLineTo(float x, float y, int32_t pairsLeft);
     // Closes the open pen-down shape when the pen changes.
     void _EndPD();
-    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs.
-    void MovePen(int code, const CStringA& command);
+    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs
+    // of the command the analyzer returned last.
+    void MovePen(int code);
     void DrawArc(const CStringA& command, bool relative);
     // Appends a finished shape with its box computed; shrunk as well when asked.
     void AddShape(PlotShape* shape, bool shrink);
+    // Counts points made against the budget; false once it is passed.
+    bool ChargePoints(int64_t points);
 
     PlotFontLib* fontLib_ = nullptr;
     HpglAnalyzer* analyzer_ = nullptr;
@@ -73,4 +76,6 @@ private:
     float charHeightCm_ = 1.0f;
     float directionRun_ = 1.0f;
     float directionRise_ = 0.0f;
+    int64_t pointsMade_ = 0;
+    bool pointBudgetExceeded_ = false;
 };

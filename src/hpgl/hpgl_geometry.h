@@ -52,40 +52,27 @@ bool AddArcPoints(PlotShape& shape, float penX, float penY, float centreX, float
 bool LayOutLabel(const PlotFontLib& font, const CStringA& text, float run, float rise, float widthCm,
                  float heightCm, float labelScale, float penX, float penY, PlotChar& out);
 
-// Calls visit(x, y) for the target of each pair of a pair command ("PD1,2,3,4;"): the pair
-// itself, or in relative mode the pair added to the pen position as it stands at that
-// moment (visit may move the pen). A target beyond the float range is skipped, since no pen
-// can go there; a number without a partner is ignored.
+// Calls visit(x, y, pairsLeft) for the target of each of the count / 2 pairs of values (x, y,
+// x, y, ...): the pair itself, or in relative mode the pair added to the pen position as it
+// stands at that moment (visit may move the pen); pairsLeft counts this pair and the ones
+// after it. A target beyond the float range is skipped, since no pen can go there.
 template <class Visit>
-void VisitTargets(const CStringA& command, bool relative, const float& penX, const float& penY, Visit visit)
+void VisitTargets(const float* values, int32_t count, bool relative, const float& penX, const float& penY, Visit visit)
 {
-    const std::string& text = command.str();
-    if (text.size() <= 3) return;
-    float x = 0.0f;
-    bool haveX = false;
-    for (size_t i = 2;;) {
-        size_t end = text.find_first_of(",;", i);
-        float v = CLocaleAtofFloat(std::string_view(text).substr(i, end == std::string::npos ? std::string::npos : end - i));
-        if (!haveX) {
-            x = v;
-            haveX = true;
-        } else {
-            haveX = false;
-            float tx = relative ? penX + x : x;
-            float ty = relative ? penY + v : v;
-            if (std::isfinite(tx) && std::isfinite(ty)) visit(tx, ty);
-        }
-        if (end == std::string::npos || text[end] == ';') return;
-        i = end + 1;
+    for (int32_t i = 0; i + 1 < count; i += 2) {
+        float tx = relative ? penX + values[i] : values[i];
+        float ty = relative ? penY + values[i + 1] : values[i + 1];
+        if (std::isfinite(tx) && std::isfinite(ty)) visit(tx, ty, (count - i) / 2);
     }
 }
 
 // Runs a pen-motion command, code HPGL_PU, HPGL_PD, HPGL_PA or HPGL_PR: PU and PD lift and
 // lower the pen, PA and PR select absolute and relative mode; then with the pen up the pen
-// moves through the targets of the pairs, and with it down lineTo(x, y) draws to each.
+// moves through the targets of the pairs (the analyzer's pair values of the command), and with
+// it down lineTo(x, y, pairsLeft) draws to each.
 template <class Relative, class LineTo>
-void MovePen(int code, const CStringA& command, unsigned char& penDown, Relative& relative, float& penX, float& penY,
-             LineTo lineTo)
+void MovePen(int code, const HpglAnalyzer& analyzer, unsigned char& penDown, Relative& relative, float& penX,
+             float& penY, LineTo lineTo)
 {
     switch (code) {
     case HPGL_PU: penDown = 0; break;
@@ -94,11 +81,13 @@ void MovePen(int code, const CStringA& command, unsigned char& penDown, Relative
     case HPGL_PR: relative = 1; break;
     default: return;
     }
+    int32_t count = 0;
+    const float* values = analyzer.GetPairValues(count);
     if (penDown) {
-        VisitTargets(command, relative != 0, penX, penY, lineTo);
+        VisitTargets(values, count, relative != 0, penX, penY, lineTo);
         return;
     }
-    VisitTargets(command, relative != 0, penX, penY, [&penX, &penY](float x, float y) {
+    VisitTargets(values, count, relative != 0, penX, penY, [&penX, &penY](float x, float y, int32_t) {
         penX = x;
         penY = y;
     });

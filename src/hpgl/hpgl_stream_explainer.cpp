@@ -4,6 +4,7 @@
 #include "fonts/plot_char.h"
 #include "fonts/plot_font_lib.h"
 #include "hpgl/hpgl_geometry.h"
+#include "plotmodel/load_point_budget.h"
 #include "platform/settings_store.h"
 
 #include <algorithm>
@@ -70,6 +71,7 @@ void HpglStreamExplainer::InitializeHPGLVariable()
     maxY_ = 0.0f;
     pageOffsetX_ = 0.0f;
     pageOffsetY_ = 0.0f;
+    pointsMade_ = 0;
 }
 
 float HpglStreamExplainer::ReadLabelScale()
@@ -82,10 +84,21 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
 {
     const float labelScale = ReadLabelScale();
     InitializeHPGLVariable();
+    pointBudgetExceeded_ = false;
     CStringA command;
     int labelLength = 0;
-    for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA; code = GetNextCode(command, labelLength))
+    for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
+         code = GetNextCode(command, labelLength)) {
         Execute(code, command, labelScale);
+        if (pointBudgetExceeded_) {
+            // A few bytes of arcs or circles can ask for billions of points: such a file is
+            // refused whole, so that nothing half-loaded is cut.
+            delete currentShape_;
+            currentShape_ = nullptr;
+            workList_.Clear();
+            return;
+        }
+    }
     CloseCurrentShape();
     out.Append(&workList_);
     out.CalArea(0);
@@ -94,10 +107,10 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
 void HpglStreamExplainer::Execute(int code, const CStringA& command, float labelScale)
 {
     switch (code) {
-    case HPGL_PU: _ExPU(command); break;
-    case HPGL_PD: _ExPD(command); break;
-    case HPGL_PA: _ExPA(command); break;
-    case HPGL_PR: _ExPR(command); break;
+    case HPGL_PU:
+    case HPGL_PD:
+    case HPGL_PA:
+    case HPGL_PR: MovePen(code); break;
     case HPGL_SP: _ExSP(command); break;
     case HPGL_LT: _ExLT(command); break;
     case HPGL_LB: _ExLB(command, labelScale); break;
@@ -112,18 +125,18 @@ void HpglStreamExplainer::Execute(int code, const CStringA& command, float label
     }
 }
 
-void HpglStreamExplainer::MovePen(int code, const CStringA& command)
+bool HpglStreamExplainer::ChargePoints(int64_t points)
 {
-    hpgl_geometry::MovePen(code, command, penDown_, relative_, penX_, penY_, [this](float x, float y) { _PenLineTo(x, y); });
+    pointsMade_ += points;
+    if (pointsMade_ > kLoadPointBudget) pointBudgetExceeded_ = true;
+    return pointsMade_ <= kLoadPointBudget;
 }
 
-void HpglStreamExplainer::_ExPU(const CStringA& command) { MovePen(HPGL_PU, command); }
-
-void HpglStreamExplainer::_ExPD(const CStringA& command) { MovePen(HPGL_PD, command); }
-
-void HpglStreamExplainer::_ExPA(const CStringA& command) { MovePen(HPGL_PA, command); }
-
-void HpglStreamExplainer::_ExPR(const CStringA& command) { MovePen(HPGL_PR, command); }
+void HpglStreamExplainer::MovePen(int code)
+{
+    hpgl_geometry::MovePen(code, *this, penDown_, relative_, penX_, penY_,
+                           [this](float x, float y, int32_t pairsLeft) { _PenLineTo(x, y, pairsLeft); });
+}
 
 // Pens are 16-bit: a larger number is held at the largest pen, so that no pen number
 // becomes negative and passes for a file marker.
@@ -177,7 +190,7 @@ void HpglStreamExplainer::_ExCI(const CStringA& command)
     if (!(radius > 0.0f)) return;
     const int32_t a = hpgl_geometry::CircleSegmentsPerQuarter(radius, chordFactor_, 4);
     auto* circle = new PlotShape(this);
-    if (!hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
+    if (!ChargePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
         delete circle;
         return;
     }
@@ -202,6 +215,10 @@ void HpglStreamExplainer::DrawArc(const CStringA& command, bool relative)
     }
     penX_ = endX;
     penY_ = endY;
+    if (!ChargePoints(arc->GetTolPtNum())) {
+        delete arc;
+        return;
+    }
     _ExAddPlotShape(arc);
 }
 
@@ -217,7 +234,7 @@ void HpglStreamExplainer::_ExLB(const CStringA& command, float labelScale)
         return;
     auto* label = new PlotShape(this);
     label->Append(glyphs);
-    if (label->GetPlNum() == 0) {
+    if (label->GetPlNum() == 0 || !ChargePoints(label->GetTolPtNum())) {
         delete label;
         return;
     }
@@ -236,15 +253,20 @@ void HpglStreamExplainer::_ExPG(const CStringA&)
 
 // Draws from the pen position to (x, y): one pen-down run becomes one shape, and a pen that
 // was lifted and moved since the last point starts a new one.
-void HpglStreamExplainer::_PenLineTo(float x, float y)
+void HpglStreamExplainer::_PenLineTo(float x, float y, int32_t pairsLeft)
 {
     if (x == penX_ && y == penY_) return;
     CFloatPoint last;
-    if (currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_) {
+    const bool continues = currentShape_ && currentShape_->GetLastPt(last) && last.x == penX_ && last.y == penY_;
+    if (!ChargePoints(continues ? 1 : 2)) return;
+    if (continues) {
         currentShape_->AddPointAtLastPl(x, y);
     } else {
         CloseCurrentShape();
         currentShape_ = new PlotShape(this);
+        // Sized for the rest of the command's pairs, so that a run drawn by one command
+        // needs neither growth nor a shrink copy.
+        currentShape_->ReserveExactly(1, pairsLeft + 1);
         currentShape_->AddPoint(penX_, penY_, 1);
         currentShape_->AddPointAtLastPl(x, y);
     }

@@ -17,6 +17,7 @@
 #include "platform/tick_clock.h"
 #include "plotmodel/plot_shape_list.h"
 
+#include <atomic>
 #include <cstdint>
 
 class PlotFontLib;
@@ -34,8 +35,15 @@ public:
     ~HpglStreamExplainer() override;
 
     // Converts the loaded text into shapes appended to out, then recomputes out's box from
-    // the shapes' boxes. Labels are scaled by "TextScale" of "AutoPrint Settings".
+    // the shapes' boxes. Labels are scaled by "TextScale" of "AutoPrint Settings". A file
+    // whose shapes would hold more than kLoadPointBudget points is refused: out gets nothing
+    // and PointBudgetExceeded answers true.
     void Transform(PlotShapeList& out);
+    // True when the last Transform was refused for passing the point budget, or, streamed,
+    // when a file was: that file's shapes are dropped and it is handed over empty (its end
+    // marker at once, later commands ignored up to the next file). The consumer asks when a
+    // file is complete; OutStartNewFile clears it.
+    bool PointBudgetExceeded() const { return pointBudgetExceeded_.load(); }
 
     // How many labels with text the explained commands held, whether or not a font drew them.
     int32_t GetLabelCount() const { return labelCount_; }
@@ -90,10 +98,6 @@ private:
     // Moves the finished shapes into the file buffer.
     void HandOver();
 
-    void _ExPU(const CStringA& command);
-    void _ExPD(const CStringA& command);
-    void _ExPA(const CStringA& command);
-    void _ExPR(const CStringA& command);
     void _ExSP(const CStringA& command);
     void _ExLT(const CStringA& command);
     void _ExPatternIndex(const CStringA& command);
@@ -104,11 +108,13 @@ private:
     void _ExAR(const CStringA& command);
     void _ExLB(const CStringA& command, float labelScale);
     void _ExPG(const CStringA& command);
-    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs.
-    void MovePen(int code, const CStringA& command);
+    // Runs PU, PD, PA or PR (code): the pen state or mode, then the pen through the pairs
+    // of the command the analyzer returned last.
+    void MovePen(int code);
     // Draws the arc about the centre by the sweep of the command's third number.
     void DrawArc(const CStringA& command, bool relative);
-    void _PenLineTo(float x, float y);
+    // Draws to (x, y); pairsLeft counts this and the command's later pairs.
+    void _PenLineTo(float x, float y, int32_t pairsLeft);
     // Adds the open shape when it has two points or more, else deletes it.
     void CloseCurrentShape();
     // Shrinks the shape, moves it by the page offset, computes its box, raises the maximum
@@ -116,6 +122,10 @@ private:
     void _ExAddPlotShape(PlotShape* shape);
     // A marker shape of the file buffer.
     void AddMarker(short pen);
+    // Counts points made against the budget of the file; false once it is passed.
+    bool ChargePoints(int64_t points);
+    // Drops the open file's shapes, also those handed over already, and ends it.
+    void RefuseFile();
 
     PlotFontLib* fontLib_ = nullptr;
     PlotShape* currentShape_ = nullptr;
@@ -149,5 +159,8 @@ private:
     int32_t streamState_ = kLookingForFileStart;
     // The label scale of the streamed file, read from the settings when the file starts.
     float streamLabelScale_ = 1.0f;
+    // Points made in this transform or streamed file.
+    int64_t pointsMade_ = 0;
+    std::atomic<bool> pointBudgetExceeded_{false};
     int32_t labelCount_ = 0;
 };

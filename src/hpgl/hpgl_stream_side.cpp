@@ -1,6 +1,7 @@
 // The streamed side of HpglStreamExplainer: the producer of file-marked shapes and the consumer.
 #include "hpgl/hpgl_stream_explainer.h"
 
+#include "plotmodel/load_point_budget.h"
 #include "plotmodel/sub_polylines.h"
 
 #include <algorithm>
@@ -35,6 +36,7 @@ void HpglStreamExplainer::ExplainPiece(unsigned char* data, int n, bool capture)
             }
         } else if (inFile_) {
             Execute(code, command, capture ? 1.0f : streamLabelScale_);
+            if (pointsMade_ > kLoadPointBudget) RefuseFile();
         }
         code = capture ? GetNextCodeForCOMCap(command, labelLength) : GetNextCodeForCOM(command, labelLength);
     }
@@ -63,6 +65,35 @@ void HpglStreamExplainer::EndFile()
     AddMarker(PenIndexFileMarkers::kEndOfFile);
     HandOver();
     FreeUnusedMem();
+}
+
+namespace {
+
+// Deletes the shapes after the last start marker of list (all of them when it has none);
+// true when a start marker was found.
+bool DropShapesAfterStartMarker(PlotShapeList& list)
+{
+    while (auto* shape = static_cast<PlotShape*>(list.GetTail())) {
+        if (shape->GetPenIndex() == PenIndexFileMarkers::kStartOfFile) return true;
+        delete shape;
+    }
+    return false;
+}
+
+}  // namespace
+
+void HpglStreamExplainer::RefuseFile()
+{
+    delete currentShape_;
+    currentShape_ = nullptr;
+    // The file's shapes follow its start marker, in the working list or, handed over
+    // already, in the file buffer; when the consumer has taken that marker, everything still
+    // in the buffer is of this file.
+    if (!DropShapesAfterStartMarker(workList_)) {
+        CSingleLock guard(&lock_, TRUE);
+        DropShapesAfterStartMarker(fileBuffer_);
+    }
+    EndFile();
 }
 
 void HpglStreamExplainer::EndPD()
@@ -118,6 +149,7 @@ int HpglStreamExplainer::OutGetState() { return streamState_; }
 int HpglStreamExplainer::OutStartNewFile()
 {
     streamState_ = kLookingForFileStart;
+    pointBudgetExceeded_ = false;
     return 1;
 }
 

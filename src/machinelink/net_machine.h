@@ -142,6 +142,10 @@ public:
     void ProcPCMsg(DatagramSender& socket, const uint8_t* message, int length);
     // One poll tick: status poll, resends, pumping, and the offline rule.
     void ProTimeout(DatagramSender& socket);
+    // Takes the pending report of a command refused because a queue is full (one per
+    // episode, naming the machine); false when there is none. The link manager shows it
+    // once it no longer holds its lock.
+    bool TakeRefusalReport(CString& text);
     // Resends the unacknowledged motion pack, or sends the next one.
     void SendNextData(DatagramSender& socket, int thresholdMs);
     // Copies the next block of motion text (at most capacity bytes) into buffer; its length,
@@ -187,6 +191,9 @@ public:
     // The interpolator's lists: the print list rendered into the raster and the cut list it walks.
     const PlotShapeCutList* PrintList() const;
     PlotShapeCutList* CutList() const;
+    // Writes the depth-parameter block as its 20 wire bytes (the configuration file's chunk
+    // and the payload of parameter command 17).
+    void WriteDepthBlock(uint8_t* bytes) const;
     // The machine's address as a socket address value.
     in_addr Address() const;
     bool IsCuttingMachine() const { return (machineKind & kCuttingMachineBit) != 0; }
@@ -267,9 +274,16 @@ public:
     float yOrigin = 0.0f;
 
 private:
+    CString refusalReport_;  // a refused command not yet shown to the operator
+
+private:
     // Creates a pack on queue and sends it at once; nothing when it cannot be built.
     void Send(DatagramSender& socket, NET_SendBuf& queue, uint16_t port, const uint8_t* payload, int32_t size, uint8_t type);
     void SendText(DatagramSender& socket, NET_SendBuf& queue, uint16_t port, const char* text, uint8_t type);
+    // Creates and sends a status poll pack of type, unless a poll pack is still in flight.
+    void SendPoll(DatagramSender& socket, uint8_t type);
+    // Words the report of a command refused because a queue is full.
+    void NoteRefusedCommand();
     // Resets the calibration to the fixed scales of the library.
     void ResetCalibration();
     void ProcAcknowledge(DatagramSender& socket, const uint8_t* datagram, int length);
@@ -283,9 +297,8 @@ private:
     size_t ConfigFileBytes() const;
     // Adopts the settings block's values of the motion source (a whole block of firmware 3).
     void LoadMotionSettings(const uint8_t* block);
-    // The depth-parameter block from and to its 20 wire bytes.
+    // The depth-parameter block from its 20 wire bytes.
     void ReadDepthBlock(const uint8_t* bytes);
-    void WriteDepthBlock(uint8_t* bytes) const;
     // The four tool depths of a fresh or a resumed job, depth pulses.
     void ToolDepths(bool resumed, int32_t out[4]) const;
     // Float `word` of the motion source's offsets block.

@@ -37,7 +37,33 @@ int CommandPackType(uint8_t code)
 void NET_Machine::Send(DatagramSender& socket, NET_SendBuf& queue, uint16_t port, const uint8_t* payload, int32_t size,
                        uint8_t type)
 {
-    if (NET_SendPack* pack = queue.CreatePack(port, payload, size, type)) queue.SendPack(pack, Address(), socket);
+    const in_addr to = Address();
+    // What is due goes out again first: the fresh send restarts the queue's resend time, and
+    // a machine that takes packs only in order would drop the new one behind a lost one.
+    if (queue.HasUnacknowledged()) queue.ResendTimeout(to, socket, NET_SendBuf::kPollResendMs);
+    if (NET_SendPack* pack = queue.CreatePack(port, payload, size, type)) {
+        queue.SendPack(pack, to, socket);
+    } else if (queue.IsFull() && queue.NoteRefusal()) {
+        NoteRefusedCommand();
+    }
+}
+
+void NET_Machine::NoteRefusedCommand()
+{
+    CString address, id;
+    GetIP(address);
+    GetID(id);
+    refusalReport_.Format(u"Machine %s (ID %s) acknowledges nothing: a command was refused because %d packs wait "
+                          u"for its answer.",
+                          address, id, NET_SendBuf::kMostOutstanding);
+}
+
+bool NET_Machine::TakeRefusalReport(CString& text)
+{
+    if (refusalReport_.IsEmpty()) return false;
+    text = refusalReport_;
+    refusalReport_.Empty();
+    return true;
 }
 
 void NET_Machine::SendText(DatagramSender& socket, NET_SendBuf& queue, uint16_t port, const char* text, uint8_t type)
@@ -74,15 +100,24 @@ void NET_Machine::ProTimeout(DatagramSender& socket)
         return;
     }
     const in_addr to = Address();
-    if (!paramsReceived) {
-        if (auto* pack = commandQueue.CreatePack(kMachineCommandPort, kPackTypePollParams, 0)) commandQueue.SendPack(pack, to, socket);
-    } else if (!extraBlockReceived && firmwareVersion >= kStatusPollFirmware) {
-        if (auto* pack = commandQueue.CreatePack(kMachineCommandPort, kPackTypePollStatus, 0)) commandQueue.SendPack(pack, to, socket);
-    }
+    // Resends come before the poll: a fresh poll pack would restart the queue's resend time
+    // and keep what is lost from ever going out again. A poll still in flight is resent, not
+    // joined by another, so the polls never crowd the queue.
     if (commandQueue.HasUnacknowledged()) commandQueue.ResendTimeout(to, socket, NET_SendBuf::kPollResendMs);
+    if (!paramsReceived) {
+        SendPoll(socket, kPackTypePollParams);
+    } else if (!extraBlockReceived && firmwareVersion >= kStatusPollFirmware) {
+        SendPoll(socket, kPackTypePollStatus);
+    }
     if (panelQueue.HasUnacknowledged() && !panelQueue.GetBusy()) panelQueue.ResendTimeout(to, socket, NET_SendBuf::kPollResendMs);
     SendNextData(socket, NET_SendBuf::kPollResendMs);
     SendNextDataJet(socket, NET_SendBuf::kPollResendMs);
+}
+
+void NET_Machine::SendPoll(DatagramSender& socket, uint8_t type)
+{
+    if (commandQueue.HasUnacknowledgedType(kPackTypePollParams) || commandQueue.HasUnacknowledgedType(kPackTypePollStatus)) return;
+    if (auto* pack = commandQueue.CreatePack(kMachineCommandPort, type, 0)) commandQueue.SendPack(pack, Address(), socket);
 }
 
 void NET_Machine::SendNextData(DatagramSender& socket, int thresholdMs)

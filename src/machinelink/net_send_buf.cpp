@@ -68,6 +68,12 @@ void NET_SendPack::ClearData()
     length_ = kPackHeaderBytes;
 }
 
+void NET_SendPack::SetSequence(uint8_t sequence)
+{
+    sequence_ = sequence;
+    if (length_ >= kPackHeaderBytes) data_[1] = sequence;
+}
+
 NET_SendBuf::NET_SendBuf()
 {
     for (int i = 0; i < 4; ++i) {
@@ -98,6 +104,7 @@ NET_SendPack* NET_SendBuf::Enqueue(NET_SendPack* pack)
     AddTail(pack);
     if (!firstUnacked_) firstUnacked_ = pack;
     ++outstanding_;
+    refusalNoted_ = false;
     return pack;
 }
 
@@ -213,3 +220,32 @@ void NET_SendBuf::DeleteAll()
 }
 
 int NET_SendBuf::SendCmd(int, uint8_t) { return 1; }
+
+void NET_SendBuf::RestartAt(uint8_t sequence)
+{
+    // Packs in flight keep the numbers of the machine's old count otherwise: the machine would
+    // take none of them, or stale ones under fresh numbers, and its acknowledgements would
+    // release packs it never received. Renumbered, they keep the window consecutive.
+    uint8_t next = sequence;
+    for (OL_Object* e = firstUnacked_; e; e = GetNext(e)) static_cast<NET_SendPack*>(e)->SetSequence(next++);
+    nextSequence_ = next;
+}
+
+uint8_t NET_SendBuf::GetExpectedByMachine() const
+{
+    return firstUnacked_ ? firstUnacked_->GetSequence() : nextSequence_;
+}
+
+bool NET_SendBuf::HasUnacknowledgedType(uint8_t type) const
+{
+    for (OL_Object* e = firstUnacked_; e; e = GetNext(e))
+        if (static_cast<NET_SendPack*>(e)->GetType() == type) return true;
+    return false;
+}
+
+bool NET_SendBuf::NoteRefusal()
+{
+    if (refusalNoted_) return false;
+    refusalNoted_ = true;
+    return true;
+}

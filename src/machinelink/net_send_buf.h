@@ -47,6 +47,8 @@ public:
     void ClearData();
     // Marks the pack empty (a spare).
     void Clear() { length_ = 0; }
+    // Gives a built pack another sequence number (byte 1 of its datagram too).
+    void SetSequence(uint8_t sequence);
 
     bool HasBuffer() const { return data_ != nullptr; }
     uint16_t GetPort() const { return port_; }
@@ -113,8 +115,22 @@ public:
     int SendCmd(int socketFd, uint8_t unused);
 
     uint8_t GetNextSequence() const { return nextSequence_; }
-    // Sets the sequence number of the next pack (from the machine's announce).
+    // Sets the sequence number of the next pack.
     void SetNextSequence(uint8_t sequence) { nextSequence_ = sequence; }
+    // Starts the numbering over at sequence, as a machine's announce asks: the unacknowledged
+    // packs are renumbered consecutively from it, in order and with their payloads, and the
+    // next pack follows them.
+    void RestartAt(uint8_t sequence);
+    // The sequence number the machine is to take next: the oldest unacknowledged pack's, or
+    // the next pack's when none is in flight.
+    uint8_t GetExpectedByMachine() const;
+    // True when an unacknowledged pack of this type is in flight.
+    bool HasUnacknowledgedType(uint8_t type) const;
+    // True when kMostOutstanding packs are in flight, so CreatePack refuses.
+    bool IsFull() const { return outstanding_ >= kMostOutstanding; }
+    // Notes a pack refused because the queue is full; true only for the first refusal since
+    // the queue last took a pack, so the operator is told once.
+    bool NoteRefusal();
     uint8_t GetBusy() const { return busy_; }
     // Notes whether the machine reported no room for this channel.
     void SetBusy(uint8_t busy) { busy_ = busy; }
@@ -137,6 +153,7 @@ private:
     uint8_t nextSequence_ = 0;
     uint8_t busy_ = 0;
     uint8_t outstanding_ = 0;  // packs
+    bool refusalNoted_ = false;
     NET_SendPack* firstUnacked_ = nullptr;
     TickMs lastSendMs_ = 0;
 };

@@ -16,3 +16,5 @@ TickMs MonotonicMs()
 }
 
 void SetTickSourceForTesting(const TickSource* source) { g_source.store(source, std::memory_order_release); }
+
+bool IsTickSourceReplaced() { return g_source.load(std::memory_order_acquire) != nullptr; }

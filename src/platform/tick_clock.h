@@ -25,3 +25,6 @@ inline uint32_t GetTickCount() { return static_cast<uint32_t>(MonotonicMs()); }
 // Makes MonotonicMs read source; null returns to the steady clock. For tests only: the source
 // must outlive its installation.
 void SetTickSourceForTesting(const TickSource* source);
+// True while a test source is installed: its ticks do not pass with real time, so a wait for
+// a tick to come cannot be measured in real time.
+bool IsTickSourceReplaced();

@@ -1,4 +1,4 @@
-// The most points one load of a plot file may make; past it the load fails.
+// The most points one load of a plot file (HPGL or DXF) may make before it is refused.
 #pragma once
 
 #include <cstdint>

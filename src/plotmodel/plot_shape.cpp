@@ -57,9 +57,9 @@ void PlotShape::CopyAttrib(const PlotShape& source)
 
 void PlotShape::Destroy()
 {
-    std::vector<int32_t>().swap(plPtNum_);
+    plPtNum_.Release();
     std::vector<int32_t>().swap(zLen_);
-    std::vector<float>().swap(pts_);
+    decltype(pts_)().swap(pts_);
     plNum_ = 0;
     ptNum_ = 0;
     floatValue_ = 1.0f;
@@ -99,7 +99,7 @@ int PlotShape::CheckPtBuf(int n)
         int64_t capacity = needed + kPtGrowth;
         if (capacity > INT32_MAX / 2) return 0;
         try {
-            pts_.resize(static_cast<size_t>(capacity) * 2, 0.0f);
+            pts_.resize(static_cast<size_t>(capacity) * 2);
         } catch (const std::bad_alloc&) {
             return 0;
         }
@@ -107,15 +107,37 @@ int PlotShape::CheckPtBuf(int n)
     return 1;
 }
 
+int PlotShape::ReserveExactly(int polylines, int points)
+{
+    if (polylines < 0 || points < 0) return 0;
+    const int64_t pls = int64_t{plNum_} + polylines;
+    const int64_t pts = int64_t{ptNum_} + points;
+    if (pls > INT32_MAX || pts > INT32_MAX / 2) return 0;
+    try {
+        if (pls > static_cast<int64_t>(plPtNum_.size())) {
+            plPtNum_.reserve(static_cast<size_t>(pls));
+            plPtNum_.resize(static_cast<size_t>(pls), 0);
+        }
+        if (2 * pts > static_cast<int64_t>(pts_.size())) {
+            pts_.reserve(2 * static_cast<size_t>(pts));
+            pts_.resize(2 * static_cast<size_t>(pts));
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return 1;
+}
+
 void PlotShape::AddPointAtLastPl(float x, float y)
 {
-    // A failed allocation drops the point rather than writing past the buffers.
+    // The buffers grow only when they are full; a failed allocation drops the point rather
+    // than writing past them.
     if (plNum_ == 0) {
-        if (!CheckPlBuf(1)) return;
+        if (plPtNum_.empty() && !CheckPlBuf(1)) return;
         plPtNum_[0] = 0;
         plNum_ = 1;
     }
-    if (!CheckPtBuf(1)) return;
+    if (2 * static_cast<size_t>(ptNum_) + 2 > pts_.size() && !CheckPtBuf(1)) return;
     pts_[2 * static_cast<size_t>(ptNum_)] = x;
     pts_[2 * static_cast<size_t>(ptNum_) + 1] = y;
     ++ptNum_;
@@ -125,7 +147,7 @@ void PlotShape::AddPointAtLastPl(float x, float y)
 void PlotShape::AddPoint(float x, float y, int newPolyline)
 {
     if (newPolyline) {
-        if (!CheckPlBuf(1)) return;
+        if (static_cast<size_t>(plNum_) + 1 > plPtNum_.size() && !CheckPlBuf(1)) return;
         plPtNum_[static_cast<size_t>(plNum_)] = 0;
         ++plNum_;
     }

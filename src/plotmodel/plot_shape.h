@@ -3,24 +3,29 @@
 // The sub-polylines of a shape are stored back to back in one buffer of (x, y) float pairs
 // in plotter units (40 per mm); a second array holds each sub-polyline's point count. Buffers
 // grow by fixed steps (10 sub-polylines, 64 points) so that readers can append point by
-// point. The integer bounds are cached: only CalArea and the operations that say so
-// recompute them. A shape is not copyable by construction; operator= and NewCopy are the
-// deep copies.
+// point; a reader that knows its sizes reserves them exactly instead (ReserveExactly). Point
+// capacity past the points held is left unwritten. The integer bounds are cached: only
+// CalArea and the operations that say so recompute them. A shape is not copyable by
+// construction; operator= and NewCopy are the deep copies.
 #pragma once
 
 #include "geometry/float_point.h"
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
 #include "plotmodel/dash_style.h"
+#include "plotmodel/polyline_counts.h"
 #include "plotmodel/render_context.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class CPen;
+struct CRV_TYPE;
 class HpglExplainer;
 class HpglStreamExplainer;
 class PlotChar;
@@ -98,6 +103,10 @@ public:
     // Makes room for n more sub-polylines / points: 0 when n <= 0 or allocation fails, else 1.
     int CheckPlBuf(int n);
     int CheckPtBuf(int n);
+    // Makes room for exactly polylines more sub-polylines and points more points where the
+    // buffers hold less, without growth steps, so that a shape built to a known size needs
+    // no shrink copy; 0 when a count is negative or allocation fails, else 1.
+    int ReserveExactly(int polylines, int points);
     // Appends a point to the last sub-polyline, starting the first one when there is none.
     void AddPointAtLastPl(float x, float y);
     // Starts a new, empty sub-polyline first when newPolyline is non-zero.
@@ -321,6 +330,15 @@ public:
     void WnifeCompensate_sub(PlotShapeList& out, float offset, CFloatPoint& dir, const float* pts, int n) const;
     // Appends the point length along the start of the first sub-polyline (over-cut of a closed line).
     void EndExtend(float length);
+    // Per-chord offset with turning pieces at turns over 20 degrees; removes this shape's
+    // repeated points first.
+    void WnifeCompensate_cut(PlotShapeList& out, float offset, CFloatPoint& dir);
+    // The chord walk without the arc entry point and without over-cuts.
+    void WnifeCompensate_cut1(PlotShapeList& out, float offset, CFloatPoint& dir) const;
+    // Offset runs over the stretches ScanCrv finds, turning pieces at sharp stretch starts.
+    void WnifeCompensate_cut2(PlotShapeList& out, float offset, CFloatPoint& dir) const;
+    // Classifies the stretch that begins at crv.start; 0 when start >= count - 1, else 1.
+    static int ScanCrv(CRV_TYPE& crv);
 
     // Earlier smoothing measures on this shape's points.
     // Distance of point i from the line through points j and k.
@@ -328,6 +346,27 @@ public:
     // Signed angle at point i from pj - pi to pk - pi / signed turn at j from pj - pi to pk - pj.
     double AngleAtVertex(int i, int j, int k) const;
     double AngleAtVertex1(int i, int j, int k) const;
+    // Smoothing passes into out (this shape's attributes, one sub-polyline per source one,
+    // bounds); points are a subsequence of the source's, ends kept.
+    void Slick(PlotShape& out) const;
+    void Slick1(PlotShape& out) const;
+    void Slick2(PlotShape& out) const;
+    // Rebuilds n points as B-spline pieces, appended as one new sub-polyline of this shape:
+    // tolerance a (units), curve segments up to b units. The number of points appended.
+    int RebuildBy(int n, const float* pts, float a, float b);
+    // Rebuilds the leading run of pts (turns up to 30 degrees, at most b units long; straight
+    // within tangent a) as a new shape of out. The index of the run's last point, at least 1
+    // for two or more points, 0 for fewer.
+    int RebuildByV1(PlotShapeList& out, int n, const float* pts, float a, float b) const;
+    // RebuildByV1 over every sub-polyline into out, after removing repeated points.
+    void Rebuild(PlotShapeList& out);
+    // Rebuilds n points into out's new sub-polyline: straight lines kept, the turns between
+    // them below 20 degrees fitted as curves. The number of points appended.
+    static int Rebuild(int n, const float* pts, PlotShape& out);
+    // Smoothing, then the shape broken at vertices sharper than tangent c (closed shapes first
+    // restarted at such a vertex when d > 0) and each piece rebuilt by RebuildBy(a, b); a new
+    // shape owned by the caller.
+    PlotShape* Rebuild(float a, float b, float c, float d) const;
 
 private:
     // Joins s at an end within tol; the shared form of both Connect operations.
@@ -357,19 +396,43 @@ private:
     // Writes the sub-polylines as HPGL text with the given point format.
     void WritePlt(CStringA& out, bool asFloat) const;
 
+    // Leaves the elements a resize adds unwritten: the point buffer is written before it is read.
+    template <class T>
+    struct UninitializedAllocator : std::allocator<T> {
+        template <class U>
+        struct rebind {
+            using other = UninitializedAllocator<U>;
+        };
+        UninitializedAllocator() = default;
+        template <class U>
+        UninitializedAllocator(const UninitializedAllocator<U>&) noexcept
+        {
+        }
+        template <class U>
+        void construct(U* p) noexcept
+        {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <class U, class... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+
     float floatValue_ = 1.0f;
     short lineType_ = 0;
     short penIndex_ = 0;
     unsigned char recIndex_ = kDefaultRecIndex;
     unsigned char mauIndex_ = kDefaultMauIndex;
     int32_t plNum_ = 0;
+    int32_t ptNum_ = 0;
+    unsigned patternIndex_ = 0;
     // One point count per sub-polyline; its size is the sub-polyline capacity.
-    std::vector<int32_t> plPtNum_;
+    PolylineCounts plPtNum_;
     // One tool depth per sub-polyline, written by the print traversal.
     std::vector<int32_t> zLen_;
-    int32_t ptNum_ = 0;
     // (x, y) pairs in plotter units; its size is twice the point capacity.
-    std::vector<float> pts_;
-    unsigned patternIndex_ = 0;
+    std::vector<float, UninitializedAllocator<float>> pts_;
     CArea area_;
 };

@@ -15,6 +15,7 @@
 // points are passed over, empty sub-polylines give nothing.
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
+#include "preprocess/chord_compensation.h"
 #include "preprocess/point_sequence.h"
 
 #include <cmath>
@@ -24,11 +25,11 @@
 
 namespace {
 
+using preprocess::NonNegative;
 using preprocess::Unit;
 
 constexpr double kPi = std::numbers::pi;
-// A turn sharper than this from the knife direction needs a turning piece.
-constexpr double kCornerAngle = kPi / 7.8;
+using preprocess::kCornerAngle;
 // Turning arcs are divided into steps of at most 15 degrees.
 constexpr double kTurnStep = 0.2617993877991494;
 constexpr double kUnitsPerMm = 40.0;
@@ -44,14 +45,13 @@ constexpr double kSegmentTolerance = 0.1;
 
 enum class ChordKind { kShortStraight, kLongStraight, kArc, kWavy };
 
-// Machine values that are negative or not finite act as 0.
-float NonNegative(float v) { return std::isfinite(v) && v > 0.0f ? v : 0.0f; }
-
 // The chord walk of one sub-polyline; appends its pieces to out.
 class ChordWalk {
 public:
-    ChordWalk(const PlotShape& source, PlotShapeList& out, double offset, CFloatPoint& dir, double lead, double tail)
-        : source_(source), out_(out), a_(offset), dir_(dir), lead_(lead), tail_(tail)
+    ChordWalk(const PlotShape& source, PlotShapeList& out, double offset, CFloatPoint& dir,
+              const preprocess::ChordWalkOptions& options)
+        : source_(source), out_(out), a_(offset), dir_(dir), lead_(options.leadUnits), tail_(options.tailUnits),
+          arcEntryPoint_(options.arcEntryPoint), offsetRunCorner_(options.offsetRunCornerAngle)
     {
     }
 
@@ -86,6 +86,8 @@ private:
     CFloatPoint& dir_;
     double lead_;
     double tail_;
+    bool arcEntryPoint_;
+    double offsetRunCorner_;
     std::unique_ptr<PlotShape> piece_;
 };
 
@@ -141,7 +143,11 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
             arcBias = -0.2f;
         } else {
             double R = (L * L / 4.0 + static_cast<double>(dev) * dev) / (2.0 * std::fabs(dev));
-            if (R >= a_ * (2.0 + arcBias) && L >= a_) {
+            if (R >= a_ * (2.0 + arcBias) && L >= a_ && !arcEntryPoint_) {
+                // Without the arc's entry point an arc is cut as an offset run.
+                kind = ChordKind::kWavy;
+                arcBias = -0.2f;
+            } else if (R >= a_ * (2.0 + arcBias) && L >= a_) {
                 kind = ChordKind::kArc;
                 arcBias = -0.2f;
                 std::vector<float> chord;
@@ -165,7 +171,8 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
         case ChordKind::kArc: v = X - at(s); break;
         }
 
-        if (std::fabs(CFloatPoint::CalAngle(dir_, v)) > kCornerAngle) {
+        bool offsetRun = kind == ChordKind::kShortStraight || kind == ChordKind::kWavy;
+        if (std::fabs(CFloatPoint::CalAngle(dir_, v)) > (offsetRun ? offsetRunCorner_ : kCornerAngle)) {
             if (piece_->GetTolPtNum() > 1) {
                 piece_->ExtendAtEnd(static_cast<float>(tail_));
                 Emit();
@@ -201,7 +208,7 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
             StartCutPiece(Offset(at(0)));
         }
 
-        if (kind == ChordKind::kShortStraight || kind == ChordKind::kWavy) {
+        if (offsetRun) {
             for (int k = s + 1; k <= i; ++k) {
                 dir_ = Unit(at(k) - at(k - 1), dir_);
                 Add(Offset(at(k)));
@@ -242,18 +249,22 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
     }
 }
 
-// Compensates every sub-polyline of source into out.
-void Compensate(const PlotShape& source, PlotShapeList& out, float offset, CFloatPoint& dir, double lead, double tail)
+}  // namespace
+
+void preprocess::CompensateByChords(const PlotShape& source, PlotShapeList& out, float offset, CFloatPoint& dir,
+                                    const ChordWalkOptions& options)
 {
     dir = Unit(dir, CFloatPoint(1.0, 0.0));
     double a = NonNegative(offset);
     for (int pl = 0; pl < source.GetPlNum(); ++pl) {
         int32_t n = 0;
         const float* xy = source.GetPl(pl, n);
-        std::vector<CFloatPoint> p = preprocess::DistinctPoints(xy, n);
-        ChordWalk(source, out, a, dir, lead, tail).Run(p);
+        std::vector<CFloatPoint> p = DistinctPoints(xy, n);
+        ChordWalk(source, out, a, dir, options).Run(p);
     }
 }
+
+namespace {
 
 // Moves the pieces of pieces in front of d, each not turning piece with d's MauIndex.
 void InsertPiecesBefore(PlotShapeList& list, PlotShapeList& pieces, PlotShape* d)
@@ -299,12 +310,15 @@ void CompensateSmallHole(PlotShapeList& list, PlotShape* d, float radius, float 
 void PlotShape::KnifeCompensate_cut4(PlotShapeList& out, float offset, CFloatPoint& dir, float startOverCutMm,
                                      float endOverCutMm) const
 {
-    Compensate(*this, out, offset, dir, NonNegative(startOverCutMm) * kUnitsPerMm, NonNegative(endOverCutMm) * kUnitsPerMm);
+    preprocess::ChordWalkOptions options;
+    options.leadUnits = NonNegative(startOverCutMm) * kUnitsPerMm;
+    options.tailUnits = NonNegative(endOverCutMm) * kUnitsPerMm;
+    preprocess::CompensateByChords(*this, out, offset, dir, options);
 }
 
 void PlotShape::KnifeCompensate_cut3(PlotShapeList& out, float offset, CFloatPoint& dir) const
 {
-    Compensate(*this, out, offset, dir, 0.0, 0.0);
+    preprocess::CompensateByChords(*this, out, offset, dir, preprocess::ChordWalkOptions{});
 }
 
 int PlotShape::CalCompensateSmallArc_slick(const float* pts, int n, CFloatPoint& dir, float offset)

@@ -12,8 +12,10 @@
 #include "plotmodel/plot_shape_list.h"
 #include "platform/cdc.h"
 #include "plotmodel/plot_units.h"
+#include "preprocess/zigzag_chord.h"
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 namespace {
@@ -157,35 +159,9 @@ void PlotShape::Slick3(int n, const float* p, PlotShape& out)
     out.AddPoint(p[0], p[1], 1);
     int s = 0;
     while (s < n - 2) {
-        int f = s + 1, e = s + 1;
-        double dev = -1.0;
-        for (int cand = s + 2; cand < n; ++cand) {
-            Vec d = Diff(p, cand, s);
-            if (std::fabs(d.x) < kMinChordExtent && std::fabs(d.y) < kMinChordExtent) break;
-            double t = std::hypot(d.x, d.y);
-            Vec u{d.x / t, d.y / t};
-            double previousAlong = 0.0, farAcross = -1.0;
-            int far = s + 1;
-            bool ok = true;
-            for (int k = s + 1; k < cand; ++k) {
-                Vec w = Diff(p, k, s);
-                double along = Dot(u, w);
-                double across = std::fabs(Cross(u, w));
-                if (along < previousAlong || along > t || across > kZigZagWidth) {
-                    ok = false;
-                    break;
-                }
-                previousAlong = along;
-                if (across >= farAcross) {
-                    farAcross = across;
-                    far = k;
-                }
-            }
-            if (!ok) break;
-            f = cand;
-            e = far;
-            dev = farAcross;
-        }
+        preprocess::ZigZagChord chord = preprocess::LongestChord(p, n, s, kZigZagWidth, kMinChordExtent);
+        const int f = chord.end, e = chord.farthest;
+        const double dev = chord.deviation;
         if (f == s + 1 || dev < kMinBulge) {
             out.AddPointAtLastPl(p[2 * f], p[2 * f + 1]);
             s = f;
@@ -352,4 +328,36 @@ int PlotShape::FindVerticalLine(float tanTol, float minLength)
         }
     });
     return best;
+}
+
+PlotShape* PlotShape::Rebuild(float a, float b, float c, float d) const
+{
+    auto result = std::make_unique<PlotShape>();
+    PlotShapeList smoothed;
+    Slick_new(smoothed);
+    for (PlotShape* shape = smoothed.HeadShape(); shape; shape = smoothed.ShapeAfter(shape)) {
+        PlotShape restarted;
+        const PlotShape* line = shape;
+        if (shape->IsClose() && d > 0.0f) {
+            shape->StartAtVertex(shape->FindVertexAngle(d), &restarted);
+            line = &restarted;
+        }
+        PlotShapeList pieces;
+        line->BreakAt(pieces, c);
+        bool first = true;
+        for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
+            int32_t n = 0;
+            const float* p = piece->GetPl(0, n);
+            PlotShape rebuilt;
+            if (rebuilt.RebuildBy(n, p, a, b) <= 0) continue;
+            // The pieces of one smoothed line share their break vertices: each further piece
+            // continues the line without its first point.
+            if (first) result->Append(&rebuilt);
+            else result->AddAtLast(rebuilt);
+            first = false;
+        }
+    }
+    result->CopyAttrib(*this);
+    result->CalArea();
+    return result.release();
 }

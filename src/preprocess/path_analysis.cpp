@@ -105,6 +105,46 @@ int StraightRunEnd(const float* p, int n, int i, int step)
     return end;
 }
 
+// Straight sections. Near a diagonal the straight-run search is twice as strict (the larger
+// component changes axis there), so a section whose direction lies within 8 degrees of a
+// diagonal (smaller normalised component at least tan 37) takes in the following straight
+// runs that lie within 3 degrees of the same diagonal (at least tan 42).
+const double kNearDiagonalShare = 1.0 - std::tan(37.0 * kDegree);
+const double kOnDiagonalShare = 1.0 - std::tan(42.0 * kDegree);
+// Ring section turns: tangents of the same-line and corner angles.
+const double kSameLineTangent = std::tan(3.5 * kDegree);
+const double kCornerTangent = std::tan(80.0 * kDegree);
+constexpr int kRingEntries = 6;
+// Curve sections: a section longer than this is a line of its own; a curve stops growing at
+// the longer length.
+constexpr double kLongSection = 840.0;
+constexpr double kLongestCurve = 1200.0;
+// Pens of line, curve and short curve sections.
+constexpr int kSectionPens[] = {3, 4, 5};
+// The earlier break search: tangents of its two angles and its deviation limit.
+const double kEarlierBreakTangent = std::tan(61.0 * kDegree);
+const double kEarlierSignTangent = std::tan(25.0 * kDegree);
+constexpr double kEarlierDeviation = 40.0;
+
+// True when the normalised direction (dx, dy) lies within share of the diagonal (sx, sy).
+bool OnDiagonal(double dx, double dy, double sx, double sy, double share)
+{
+    return (dx > 0) == (sx > 0) && (dy > 0) == (sy > 0) && 1.0 - std::min(std::fabs(dx), std::fabs(dy)) <= share;
+}
+
+// The turn class from section a's direction to section b's.
+int32_t SectionTurnBetween(const LINE_SECTION_V1& a, const LINE_SECTION_V1& b)
+{
+    double dot = static_cast<double>(a.dx) * b.dx + static_cast<double>(a.dy) * b.dy;
+    double cross = static_cast<double>(a.dx) * b.dy - static_cast<double>(a.dy) * b.dx;
+    // A section without length has no direction and continues its neighbour.
+    if (dot == 0.0 && cross == 0.0) return kSectionSameLine;
+    if (dot <= 0.0) return kSectionCorner;
+    double t = std::fabs(cross / dot);
+    if (t < kSameLineTangent) return kSectionSameLine;
+    return t < kCornerTangent ? kSectionBend : kSectionCorner;
+}
+
 // A new shape holding n points of p as one sub-polyline, with the attributes of source.
 PlotShape* NewPiece(const float* p, int n, const PlotShape& source)
 {
@@ -284,4 +324,144 @@ void BsplineFit(PlotShape* shape, PlotShapeList* out)
         fitted->CopyAttrib(*shape);
         out->AddTail(fitted);
     }
+}
+
+int CPathAnalysis::GetNextLineSection(int i, LINE_SECTION_V1* section) const
+{
+    if (!points || !section || i < 0 || i >= count - 1) return -1;
+    int last = GetNextLine(i);
+    if (last <= i) return -1;
+    double sx = 0.0, sy = 0.0;
+    if (RunDirection(points, i, last, sx, sy) && OnDiagonal(sx, sy, sx, sy, kNearDiagonalShare)) {
+        for (int next = GetNextLine(last); next > last; next = GetNextLine(last)) {
+            double nx = 0.0, ny = 0.0;
+            if (!RunDirection(points, last, next, nx, ny) || !OnDiagonal(nx, ny, sx, sy, kOnDiagonalShare)) break;
+            last = next;
+        }
+    }
+    double dx = static_cast<double>(points[2 * last]) - points[2 * i], dy = static_cast<double>(points[2 * last + 1]) - points[2 * i + 1];
+    double len = std::hypot(dx, dy);
+    section->first = i;
+    section->last = last;
+    section->dx = len > 0.0 ? static_cast<float>(dx / len) : 0.0f;
+    section->dy = len > 0.0 ? static_cast<float>(dy / len) : 0.0f;
+    section->lengthUnits = static_cast<float>(len);
+    section->turnToNext = kSectionEnd;
+    return last;
+}
+
+int CPathAnalysis::RingSize() const { return (ringTail - ringHead + kRingEntries) % kRingEntries; }
+
+int CPathAnalysis::FillArray()
+{
+    // One entry stays free so that a full ring differs from an empty one.
+    while (RingSize() < kRingEntries - 1) {
+        LINE_SECTION_V1 next;
+        int last = GetNextLineSection(cursor, &next);
+        if (last < 0) break;
+        sections[ringTail] = next;
+        ringTail = static_cast<uint8_t>((ringTail + 1) % kRingEntries);
+        cursor = last;
+    }
+    int size = RingSize();
+    return size == 0 ? -1 : size;
+}
+
+void CPathAnalysis::AngleScanArray()
+{
+    for (int k = 0; k + 1 < RingSize(); ++k) {
+        LINE_SECTION_V1& a = sections[(ringHead + k) % kRingEntries];
+        a.turnToNext = SectionTurnBetween(a, sections[(ringHead + k + 1) % kRingEntries]);
+    }
+    if (RingSize() > 0) sections[(ringHead + RingSize() - 1) % kRingEntries].turnToNext = kSectionEnd;
+}
+
+int CPathAnalysis::GetNextCrvSection(SECTION* section)
+{
+    if (!section) return 0;
+    auto refill = [this]() {
+        int size = FillArray();
+        AngleScanArray();
+        return size;
+    };
+    if (refill() <= 0) return 0;
+    LINE_SECTION_V1 head = sections[ringHead];
+    auto pop = [this]() { ringHead = static_cast<uint8_t>((ringHead + 1) % kRingEntries); };
+    pop();
+    section->first = head.first;
+    section->last = head.last;
+    section->lengthUnits = head.lengthUnits;
+    const bool curve = head.lengthUnits <= kLongSection && head.turnToNext == kSectionBend;
+    const bool line = head.lengthUnits > kLongSection || head.turnToNext == kSectionSameLine;
+    section->kind = curve ? 1 : line ? 0 : 2;
+    if (section->kind == 2) return 1;
+    // Joins the following sections while the turn into them fits the section's kind.
+    for (int32_t turn = head.turnToNext; refill() > 0;) {
+        const LINE_SECTION_V1& next = sections[ringHead];
+        bool joins = curve ? turn == kSectionBend && next.lengthUnits <= kLongSection &&
+                                 section->lengthUnits + next.lengthUnits <= kLongestCurve
+                           : turn == kSectionSameLine;
+        if (!joins) break;
+        section->last = next.last;
+        section->lengthUnits += next.lengthUnits;
+        turn = next.turnToNext;
+        pop();
+    }
+    return 1;
+}
+
+int CPathAnalysis::GetSectPoint(PlotShapeList* out)
+{
+    if (!out) return 0;
+    int made = 0;
+    SECTION section;
+    while (GetNextCrvSection(&section)) {
+        auto* piece = new PlotShape;
+        piece->Append(points + 2 * section.first, section.last - section.first + 1);
+        piece->SetPenIndex(kSectionPens[section.kind]);
+        out->AddTail(piece);
+        ++made;
+    }
+    return made;
+}
+
+int CPathAnalysis::GetShapePoint(PlotShape* shape) const
+{
+    if (!shape || !points || count <= 0) return 0;
+    shape->AddPoint(points[0], points[1], 1);
+    int written = 1;
+    LINE_SECTION_V1 section;
+    for (int i = 0, last; (last = GetNextLineSection(i, &section)) > i; i = last) {
+        shape->AddPointAtLastPl(points[2 * last], points[2 * last + 1]);
+        ++written;
+    }
+    shape->CalArea();
+    return written;
+}
+
+int CPathAnalysis::GetNextBreakPoint(int start) const
+{
+    if (!points || start < 0 || start >= count - 1) return -1;
+    if (start + 1 == count - 1) return start + 1;
+    const float* p = points;
+    for (int i = start + 2; i < count; ++i) {
+        Turn r = TurnAt(p, i - 2, i - 1, i);
+        // A segment without length has no turn.
+        if (r.dot == 0.0 && r.cross == 0.0) continue;
+        if (r.dot <= 0.0) return i - 1;
+        double s = std::fabs(r.cross / r.dot);
+        if (s > kEarlierBreakTangent) return i - 1;
+        if (s == 0.0) continue;
+        double theta = std::atan(r.cross / r.dot);
+        if (s >= kEarlierSignTangent) {
+            // A turn whose neighbours turn the other way is a corner between two lines.
+            double before = i - 3 >= start ? SignedTurn(TurnAt(p, i - 3, i - 2, i - 1)) : 0.0;
+            double after = i + 1 < count ? SignedTurn(TurnAt(p, i - 1, i, i + 1)) : 0.0;
+            if (before * theta < 0.0 || after * theta < 0.0) return i - 1;
+        }
+        double half = std::min(SegmentLength(p, i - 2, i - 1), SegmentLength(p, i - 1, i)) / 2.0;
+        double h = half / s;
+        if (std::sqrt(h * h + half * half) - h > kEarlierDeviation) return i - 1;
+    }
+    return count - 1;
 }

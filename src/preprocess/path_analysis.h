@@ -4,7 +4,9 @@
 // largeTurn, and isolated or deep turns between smallTurn and largeTurn); each piece is
 // rebuilt as a clamped cubic B-spline over a control polygon of its vertices, segment
 // midpoints and, at sharp turns, two points that pull the curve into the corner; the curve is
-// sampled again within a distance tolerance. Units: plotter units (40 per mm), angles in
+// sampled again within a distance tolerance. Off the fitting path, the section scanners cut a
+// polyline into straight sections, hold up to five of them in a ring, class the turns between
+// neighbours and group them into lines and curves. Units: plotter units (40 per mm), angles in
 // degrees where the fields say so. Preconditions: none; repeated points are passed over.
 #pragma once
 
@@ -13,10 +15,30 @@
 class PlotShape;
 class PlotShapeList;
 
-// A straight section found by the section scanners: its first and last vertex index.
+// A straight section found by the section scanners.
 struct LINE_SECTION_V1 {
-    int32_t first = 0;
-    int32_t last = 0;
+    int32_t first = 0;        // first vertex index
+    int32_t last = 0;         // last vertex index
+    float dx = 0.0f;          // unit chord direction first -> last ((0, 0) without length)
+    float dy = 0.0f;
+    float lengthUnits = 0.0f; // chord length
+    int32_t turnToNext = 0;   // a SectionTurn, set by AngleScanArray
+};
+
+// How a ring section's direction changes to the next one's.
+enum SectionTurn : int32_t {
+    kSectionSameLine = 0,  // under 3.5 degrees
+    kSectionBend = 1,      // from 3.5 up to 80 degrees
+    kSectionCorner = 2,    // 80 degrees or more
+    kSectionEnd = 3,       // no next section
+};
+
+// A curve section grouped from ring sections.
+struct SECTION {
+    int32_t first = 0;        // first vertex index
+    int32_t last = 0;         // last vertex index
+    int32_t kind = 0;         // 0 line, 1 curve, 2 short stroke between corners
+    float lengthUnits = 0.0f; // sum of its sections' chord lengths
 };
 
 class CPathAnalysis {
@@ -31,6 +53,24 @@ public:
     // -1 when i is out of range or has no segment that way.
     int GetNextLine(int i) const;
     int GetPresLine(int i) const;
+    // Fills *section with the straight section that starts at vertex i (GetNextLine's run,
+    // continued across the axis change at a diagonal); its last vertex, -1 when none starts there.
+    int GetNextLineSection(int i, LINE_SECTION_V1* section) const;
+    // Tops the ring up with the sections that follow the cursor (at most five stand in it);
+    // the number standing, -1 when the ring is empty and no further section exists.
+    int FillArray();
+    // Sets turnToNext of every ring section but the last from its direction and the next one's.
+    void AngleScanArray();
+    // Takes the next curve section off the ring into *section; 0 at the end of the polyline.
+    int GetNextCrvSection(SECTION* section);
+    // Appends every curve section from the cursor on as a shape of its points, PenIndex 3,
+    // 4 or 5 by kind (line, curve, short); their number.
+    int GetSectPoint(PlotShapeList* out);
+    // Writes the first point and the last point of every straight section of the polyline
+    // into shape as one new sub-polyline; the number of points written.
+    int GetShapePoint(PlotShape* shape) const;
+    // The earlier break search, with GetNextBreakPoint_t's contract.
+    int GetNextBreakPoint(int start) const;
 
     LINE_SECTION_V1 sections[6] = {};
     uint8_t ringHead = 0;
@@ -41,6 +81,9 @@ public:
     float* points = nullptr;
     int32_t count = 0;
     int32_t cursor = 0;
+
+private:
+    int RingSize() const;
 };
 
 // Appends the pieces of every sub-polyline of shape to out: the source's attributes with

@@ -9,6 +9,9 @@
 
 namespace preprocess {
 
+// Machine values (offsets, over-cuts) that are negative or not finite act as 0.
+inline float NonNegative(float v) { return std::isfinite(v) && v > 0.0f ? v : 0.0f; }
+
 // The unit vector of v; fallback when v has no finite, non-zero length.
 inline CFloatPoint Unit(const CFloatPoint& v, const CFloatPoint& fallback)
 {
@@ -28,6 +31,14 @@ inline std::vector<CFloatPoint> DistinctPoints(const float* pts, int32_t n)
         CFloatPoint p(pts[2 * k], pts[2 * k + 1]);
         if (out.empty() || !(p == out.back())) out.push_back(p);
     }
+    return out;
+}
+
+// DistinctPoints as a flat (x, y) array.
+inline std::vector<float> DistinctXY(const float* pts, int32_t n)
+{
+    std::vector<float> out;
+    for (const CFloatPoint& p : DistinctPoints(pts, n)) out.insert(out.end(), {static_cast<float>(p.x), static_cast<float>(p.y)});
     return out;
 }
 

@@ -44,7 +44,7 @@ TEST_F(DocJobList, AddsRowsAtTheirPlaceAndAssignsTheCurrentMachine)
     EXPECT_EQ(jobRows.GetRowJob(0), third);
     EXPECT_EQ(jobRows.GetRowJob(1), first);
     EXPECT_EQ(jobRows.GetRowJob(2), second);
-    EXPECT_EQ(jobRows.rows[0].text, third->path);
+    EXPECT_EQ(jobRows.rows[0].texts[JobColumn::kFile], third->path);
     EXPECT_EQ(first->machine, current.ip);
     EXPECT_GT(first->fileStatus.m_size, 0u);
     // Every new row is refreshed whole.

@@ -8,7 +8,7 @@
 #include "support/recording_message_target.h"
 #include "support/simulated_machine.h"
 
-#include "../motion/interpolator_fixture.h"
+#include "link_job_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,63 +20,7 @@
 namespace corvane_test {
 namespace {
 
-using interp_fixtures::FakeMachine;
-using interp_fixtures::JobShape;
 using interp_fixtures::NewJob;
-
-// A knife cut of a square, a half-cut diagonal and a circle of 240 points: text for a dozen
-// packs or more.
-std::vector<JobShape> SmallJob()
-{
-    plot_fixtures::Polyline circle;
-    for (int i = 0; i <= 240; ++i) {
-        const double a = i * 2 * M_PI / 240;
-        circle.push_back({static_cast<float>(6000 + 2000 * std::cos(a)), static_cast<float>(3000 + 2000 * std::sin(a))});
-    }
-    return {{{{{0, 0}, {4000, 0}, {4000, 4000}, {0, 4000}, {0, 0}}}, 2},
-            {{{{500, 500}, {3500, 3500}}}, 5},
-            {{circle}, 2}};
-}
-
-// The text the machine's interpolator writes for SmallJob when it runs it straight through,
-// with the machine's own motion settings and the tool depths of its start request.
-std::string InterpolatorText(NET_Machine& machine)
-{
-    FakeMachine params = FakeMachine::Cutting(machine.GetFirmwareVersion());
-    params.kind = machine.GetMachineKind();
-    params.xScale = machine.GetXScale();
-    params.yScale = machine.GetYScale();
-    for (int i = 0; i < 3; ++i) params.levels[static_cast<size_t>(i)] = machine.GetSpeedLevel(i);
-    params.moveAcceleration = machine.GetMoveAcceleration();
-    params.jerk = machine.GetJerk();
-    std::copy(machine.GetExtraBlock().begin(), machine.GetExtraBlock().end(), params.extraBlock.begin());
-    params.taskJetLevel = machine.GetTaskJetLevel();
-
-    const P_Interpolate1& live = machine.motionSource.interpolator;
-    P_Interpolate1 interp;
-    interp.machine = &params;
-    std::copy(std::begin(live.speedConfigs), std::end(live.speedConfigs), std::begin(interp.speedConfigs));
-    interp.firstSpeedIndex = live.firstSpeedIndex;
-    interp.secondSpeedIndex = live.secondSpeedIndex;
-    interp.cuttingLevelIndex = live.cuttingLevelIndex;
-    interp.jetLevelIndex = live.jetLevelIndex;
-    std::copy(std::begin(live.depthSettings), std::end(live.depthSettings), std::begin(interp.depthSettings));
-    std::copy(std::begin(live.magnetBlock), std::end(live.magnetBlock), std::begin(interp.magnetBlock));
-    interp.offsetsBlock = live.offsetsBlock;
-    interp.depthParams = live.depthParams;
-
-    PARAM_SetData p;
-    p.firstList = new PlotShapeCutList;
-    p.secondList = NewJob(SmallJob());
-    const int32_t a = live.depthParams.depthValueA, b = live.depthParams.depthValueB;
-    const int32_t depths[4] = {0, a, b, a};  // a cutting machine from firmware 4 on
-    std::copy(depths, depths + 4, p.toolDepths);
-    interp.SetData(p);
-    P_DataBuf stream;
-    for (int calls = 0; calls < 100000; ++calls)
-        if (interp.BGetNextData_at(stream) == GetNextPathResult::kNoShapeLeft) break;
-    return interp_fixtures::Text(stream);
-}
 
 struct LossCase {
     const char* name;
@@ -126,7 +70,7 @@ TEST_P(LinkJob, IsStreamedAcknowledgedAndFinished)
     ASSERT_TRUE(withMachine([&](NET_Machine& m) {
         EXPECT_EQ(m.jobState, kJobIdle);
         EXPECT_EQ(m.task.IsTaken(), 0);
-        expected = InterpolatorText(m);
+        expected = InterpolatorText(m, SmallJob());
         return true;
     }));
     ASSERT_GT(expected.size(), 3000u);

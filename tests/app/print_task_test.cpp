@@ -2,6 +2,7 @@
 #include "dxf_fixture.h"
 
 #include "app/print_task.h"
+#include "app/string_table.h"
 #include "support/comma_locale.h"
 #include "support/recording_message_sink.h"
 
@@ -165,6 +166,20 @@ TEST(PrintTask, FailedLoadsLeaveTheTaskUnloaded)
     int result = 1;
     LoadTask("empty.plt", "IN;", &result);
     EXPECT_EQ(result, 0);
+}
+
+TEST(PrintTask, AFileOverThePointBudgetIsRefusedAndTheOperatorTold)
+{
+    corvane_test::RecordingMessageSink sink;
+    // Each full circle of this radius makes 65 537 points; 600 of them pass the budget.
+    std::string plt = "IN;PU0,0;";
+    for (int i = 0; i < 600; ++i) plt += "CI100000000;";
+    int result = 1;
+    auto task = LoadTask("huge.plt", plt, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(task->IsTaskLoaded());
+    ASSERT_EQ(sink.Shown().size(), 1u);
+    EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kJobOverPointBudget));
 }
 
 }  // namespace

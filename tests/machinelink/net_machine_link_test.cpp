@@ -105,8 +105,10 @@ TEST_F(MachineTest, SilentMachineGoesOfflineOnceAfter4000ms)
     EXPECT_EQ(notices[0].wParam, reinterpret_cast<WPARAM>(machine.get()));
     EXPECT_EQ(notices[0].lParam, 0);
 
-    // Heard again: polled again, but only an announce marks it online.
+    // Heard again: polled again (the poll still in flight goes out once its resend is due,
+    // with no second poll beside it), but only an announce marks it online.
     Receive(Datagram("QGJX"));
+    clock.Advance(NET_SendBuf::kPollResendMs + 1);
     machine->ProTimeout(sender);
     EXPECT_EQ(sender.Take().size(), 1u);
     EXPECT_EQ(machine->online, 0);

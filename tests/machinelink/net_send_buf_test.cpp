@@ -264,4 +264,34 @@ TEST(NET_SendBuf, ResendsOnlyAfterTheThresholdAndOnlyWhatIsUnacknowledged)
     EXPECT_EQ(q.SendCmd(net.Sender(), 0), 1);
 }
 
+TEST(NetSendBuf, RestartRenumbersThePacksInFlightSoTheWindowStaysReleasable)
+{
+    NET_SendBuf q;
+    q.SetNextSequence(250);
+    const uint8_t text[] = {'a', 'b', 'c'};
+    q.CreatePack(1200, text, 1, 2);
+    NET_SendPack* second = q.CreatePack(1200, text + 1, 1, 20);
+    q.CreatePack(1200, text + 2, 1, 2);
+    q.DeleteDataToId(251);  // the first one is acknowledged
+    ASSERT_EQ(q.GetOutstanding(), 2);
+
+    q.RestartAt(254);  // the numbering wraps on the way
+    EXPECT_EQ(q.GetExpectedByMachine(), 254);
+    EXPECT_EQ(q.GetNextSequence(), 0);
+    EXPECT_EQ(second->GetSequence(), 254);
+    EXPECT_EQ(Bytes(second->GetData(), second->GetData() + second->GetLength()), (Bytes{'Q', 254, 20, 'b'}));
+    EXPECT_TRUE(q.HasUnacknowledgedType(20));
+
+    q.DeleteDataToId(251);  // an acknowledgement under the old numbers names nothing in flight
+    EXPECT_EQ(q.GetOutstanding(), 2);
+    q.DeleteDataToId(255);
+    EXPECT_FALSE(q.HasUnacknowledgedType(20));
+    q.DeleteDataToId(0);
+    EXPECT_FALSE(q.HasUnacknowledged());
+
+    q.RestartAt(7);  // with nothing in flight only the next number moves
+    EXPECT_EQ(q.GetNextSequence(), 7);
+    EXPECT_EQ(q.GetExpectedByMachine(), 7);
+}
+
 }  // namespace

@@ -162,4 +162,91 @@ TEST(CPathAnalysis, StraightRunsEndAtTurnsAndAtTheirSpread)
     EXPECT_LT(end, 10);
 }
 
+// Appends a segment of length len at the given angle (degrees) to the flat point array.
+void Step(std::vector<float>& xy, double degrees, double len)
+{
+    double t = degrees * std::numbers::pi / 180;
+    float x = xy[xy.size() - 2], y = xy[xy.size() - 1];
+    xy.push_back(x + static_cast<float>(len * std::cos(t)));
+    xy.push_back(y + static_cast<float>(len * std::sin(t)));
+}
+
+TEST(SectionScanners, StraightSectionCarriesOnAcrossTheDiagonal)
+{
+    std::vector<float> xy{0, 0};
+    for (double deg : {44.0, 47.0, 44.0, 134.0}) Step(xy, deg, 100);
+    CPathAnalysis a;
+    a.SetCrv(xy.data(), 5);
+    ASSERT_EQ(a.GetNextLine(0), 1) << "the run search alone stops where the larger axis changes";
+    LINE_SECTION_V1 section;
+    EXPECT_EQ(a.GetNextLineSection(0, &section), 3);
+    EXPECT_EQ(section.first, 0);
+    EXPECT_EQ(section.last, 3);
+    EXPECT_NEAR(std::hypot(section.dx, section.dy), 1, 1e-6);
+    EXPECT_EQ(a.GetNextLineSection(4, &section), -1);
+
+    EXPECT_EQ(a.FillArray(), 2);
+    a.AngleScanArray();
+    EXPECT_EQ(a.sections[a.ringHead].turnToNext, kSectionCorner);
+    EXPECT_EQ(a.FillArray(), 2) << "nothing further to add";
+
+    PlotShape points;
+    EXPECT_EQ(a.GetShapePoint(&points), 3);
+    EXPECT_EQ(AllPoints(points), (Polyline{{0, 0}, {xy[6], xy[7]}, {xy[8], xy[9]}}));
+}
+
+TEST(SectionScanners, CurveSectionsGroupBendsUpTo1200UnitsAndLinesStandAlone)
+{
+    // The 36-gon of 40-unit chords: every section one chord, 10-degree bends between them.
+    std::vector<float> ring{0, 0};
+    for (int k = 0; k < 36; ++k) Step(ring, 10.0 * k, 40);
+    CPathAnalysis a;
+    a.SetCrv(ring.data(), 37);
+    PlotShapeList out;
+    EXPECT_EQ(a.GetSectPoint(&out), 2);
+    auto pieces = Shapes(out);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0]->GetTolPtNum(), 31);
+    EXPECT_EQ(pieces[1]->GetTolPtNum(), 7);
+    for (PlotShape* p : pieces) EXPECT_EQ(p->GetPenIndex(), 4);
+    EXPECT_EQ(a.FillArray(), -1);
+
+    float corner[] = {0, 0, 1000, 0, 1000, 1000, 1000, 1100};
+    a.SetCrv(corner, 4);
+    SECTION s;
+    ASSERT_EQ(a.GetNextCrvSection(&s), 1);
+    EXPECT_EQ(s.kind, 0);
+    EXPECT_EQ(s.last, 1);
+    ASSERT_EQ(a.GetNextCrvSection(&s), 1);
+    EXPECT_EQ(s.kind, 0);
+    EXPECT_EQ(s.first, 1);
+    EXPECT_EQ(s.last, 3);
+    EXPECT_FLOAT_EQ(s.lengthUnits, 1100);
+    EXPECT_EQ(a.GetNextCrvSection(&s), 0);
+}
+
+TEST(GetNextBreakPoint, EarlierSearchBreaksSharpTurnsSignChangesAndDeepCorners)
+{
+    std::vector<float> square{0, 0, 400, 0, 400, 400, 0, 400, 0, 0};
+    std::vector<float> isolated{0, 0};
+    for (double deg : {0.0, 0.0, 30.0, 30.0}) Step(isolated, deg, 100);
+    std::vector<float> zigzag{0, 0};
+    for (double deg : {0.0, 30.0, 0.0, 0.0}) Step(zigzag, deg, 100);
+    std::vector<float> deep{0, 0};
+    for (double deg : {0.0, 50.0}) Step(deep, deg, 1000);
+    struct Case {
+        const char* name;
+        std::vector<float>* points;
+        int start, expected;
+    } cases[] = {
+        {"square", &square, 0, 1}, {"isolated 30 degrees", &isolated, 0, 4}, {"sign change", &zigzag, 0, 1},
+        {"deep corner", &deep, 0, 1}, {"one segment left", &deep, 1, 2}, {"at the end", &deep, 2, -1},
+    };
+    for (const Case& c : cases) {
+        CPathAnalysis a;
+        a.SetCrv(c.points->data(), static_cast<int>(c.points->size() / 2));
+        EXPECT_EQ(a.GetNextBreakPoint(c.start), c.expected) << c.name;
+    }
+}
+
 }  // namespace

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <chrono>
 #include <cstring>
+#include <memory>
 
 namespace corvane_test {
 namespace {
@@ -211,6 +212,7 @@ void SimulatedMachine::Run()
                 if (n < 0) break;
                 std::lock_guard<std::mutex> guard(lock_);
                 if (Drop(dropArriving_)) continue;
+                if (LostByRule(SimDirection::Arriving, kBoundPorts[i], std::vector<uint8_t>(buffer, buffer + n))) continue;
                 HandleDatagram(kBoundPorts[i], from.sin_addr.s_addr, buffer, static_cast<size_t>(n));
             }
         }
@@ -221,7 +223,7 @@ void SimulatedMachine::Run()
 
 void SimulatedMachine::HandleDatagram(uint16_t port, uint32_t fromAddress, const uint8_t* data, size_t size)
 {
-    received_.push_back(SimDatagram{port, std::vector<uint8_t>(data, data + size)});
+    received_.push_back(SimDatagram{port, std::vector<uint8_t>(data, data + size), MonotonicMs()});
     switch (port) {
     case kMachineDiscoveryPort:
     case kMachineServerDiscoveryPort:
@@ -265,7 +267,7 @@ void SimulatedMachine::HandlePack(SimQueue queue, const uint8_t* data, size_t si
     std::optional<SimPack> fresh;
     if (data[1] == expected_[q]) {
         ++expected_[q];
-        fresh = SimPack{data[1], data[2], std::vector<uint8_t>(data + 3, data + size)};
+        fresh = SimPack{data[1], data[2], std::vector<uint8_t>(data + 3, data + size), MonotonicMs()};
         taken_[q].push_back(*fresh);
     }
     if (queue == SimQueue::Data && fresh && jobRunning_ && IsEndOfMotion(fresh->payload)) {
@@ -331,6 +333,7 @@ void SimulatedMachine::SendEndReport()
 void SimulatedMachine::SendToController(std::vector<uint8_t> bytes)
 {
     if (Drop(dropLeaving_)) return;
+    if (LostByRule(SimDirection::Leaving, 0, bytes)) return;
     if (sendDelayMs_ > 0)
         outgoing_.push_back(Outgoing{MonotonicMs() + sendDelayMs_, std::move(bytes)});
     else
@@ -473,6 +476,39 @@ bool SimulatedMachine::Drop(double rate)
     if (std::uniform_real_distribution<double>(0.0, 1.0)(random_) >= rate) return false;
     ++dropped_;
     return true;
+}
+
+bool SimulatedMachine::LostByRule(SimDirection direction, uint16_t port, const std::vector<uint8_t>& bytes)
+{
+    if (!lossRule_ || !lossRule_(direction, port, bytes)) return false;
+    ++dropped_;
+    return true;
+}
+
+void SimulatedMachine::SetLossRule(SimLossRule rule)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    lossRule_ = std::move(rule);
+}
+
+SimLossRule SeededLoss(double rate, uint32_t seed, int burstLength)
+{
+    struct State {
+        std::mt19937 random;
+        std::array<int, 2> burstLeft{0, 0};  // datagrams still to lose, arriving and leaving
+    };
+    auto state = std::make_shared<State>();
+    state->random.seed(seed);
+    return [state, rate, burstLength](SimDirection direction, uint16_t, const std::vector<uint8_t>&) {
+        int& left = state->burstLeft[direction == SimDirection::Arriving ? 0 : 1];
+        if (left > 0) {
+            --left;
+            return true;
+        }
+        if (std::uniform_real_distribution<double>(0.0, 1.0)(state->random) >= rate) return false;
+        left = burstLength - 1;
+        return true;
+    };
 }
 
 void SimulatedMachine::SetController(uint32_t addressNetworkOrder, uint16_t port)

@@ -21,6 +21,9 @@
 //   is reported as the jet rows printed in every acknowledgement and queue reply;
 // - requests ("QGJQ") are numbered and sent again every kRequestResendMs until the
 //   controller answers them on the request-answer port.
+// It takes packs as a go-back-N receiver does: only the next expected sequence of a queue;
+// packs ahead of it are dropped and answered with the sequence it still waits for. Chosen
+// datagrams are lost by a drop rate or a deterministic loss rule.
 // Timing (request resends, delays) runs on MonotonicMs, so a test that installs a FakeClock
 // drives it; the machine's lifetime is bounded in real time and it stops by itself.
 #pragma once
@@ -31,6 +34,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -80,15 +84,30 @@ struct SimulatedMachineOptions {
     SimLanOptions lan;             // LAN search answers, once StartLan was called
 };
 
+// Which way a datagram goes, for a loss rule.
+enum class SimDirection { Arriving, Leaving };
+
+// Decides whether one datagram is lost: called for every datagram in the order it arrives or
+// leaves, with the machine port it arrived on (0 when leaving) and its bytes. A rule that
+// decides from what it is shown and its own counters loses the same datagrams on every run.
+using SimLossRule = std::function<bool(SimDirection direction, uint16_t port, const std::vector<uint8_t>& bytes)>;
+
+// A rule that loses each datagram with probability rate in either direction, from a fixed
+// seed; a loss starts a burst that also takes the next burstLength - 1 datagrams of its
+// direction.
+SimLossRule SeededLoss(double rate, uint32_t seed, int burstLength = 1);
+
 struct SimDatagram {
     uint16_t port = 0;  // machine port it arrived on
     std::vector<uint8_t> bytes;
+    int64_t receivedMs = 0;  // MonotonicMs when it arrived
 };
 
 struct SimPack {
     uint8_t sequence = 0;
     uint8_t type = 0;
     std::vector<uint8_t> payload;
+    int64_t takenMs = 0;  // MonotonicMs when the machine took it
 };
 
 class SimulatedMachine {
@@ -126,6 +145,8 @@ public:
 
     // Drops each datagram with the given probability, arriving and leaving, from a fixed seed.
     void SetDropRate(double arriving, double leaving, uint32_t seed = 1);
+    // Loses the datagrams rule chooses (in addition to the drop rate); an empty rule loses none.
+    void SetLossRule(SimLossRule rule);
     // Holds every datagram the machine sends for delayMs of MonotonicMs.
     void SetSendDelayMs(int64_t delayMs);
 
@@ -187,6 +208,8 @@ private:
     void PumpRequests(int64_t nowMs);
     void PumpOutgoing(int64_t nowMs);
     bool Drop(double rate);
+    // True when the loss rule loses this datagram (counted as dropped).
+    bool LostByRule(SimDirection direction, uint16_t port, const std::vector<uint8_t>& bytes);
     std::string JobMotionText() const;
     // The job's end report, sent once its motion and its jet side have both ended.
     void ReportEndWhenDue();
@@ -224,6 +247,7 @@ private:
     double dropArriving_ = 0;
     double dropLeaving_ = 0;
     std::mt19937 random_{1};
+    SimLossRule lossRule_;
     int dropped_ = 0;
     int discoveries_ = 0;
     std::vector<SimDatagram> received_;

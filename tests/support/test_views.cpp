@@ -1,6 +1,8 @@
 // In-memory rows of the job list and machine list views.
 #include "support/test_views.h"
 
+#include "app/print_task.h"
+
 namespace corvane_test {
 
 namespace {
@@ -19,7 +21,10 @@ int TestJobRows::InsertJobRow(int row, const CString& text, CPrintTask* job)
 {
     if (row < 0 || row > GetRowCount())
         row = GetRowCount();
-    rows.insert(rows.begin() + row, Row{text, job, 0, false});
+    Row inserted;
+    inserted.texts[JobColumn::kFile] = text;
+    inserted.job = job;
+    rows.insert(rows.begin() + row, inserted);
     return row;
 }
 
@@ -46,7 +51,20 @@ void TestJobRows::SelectRow(int row)
         rows[r].selected = r == row;
 }
 
-void TestJobRows::FormatJobRow(int row, int column) { formatted.emplace_back(row, column); }
+void TestJobRows::FormatJobRow(int row, int column)
+{
+    if (!InRange(rows.size(), row) || rows[row].job == nullptr) return;
+    formatted.emplace_back(row, column);
+    const JobRowCells cells = FormatJobRowCells(*rows[row].job, column);
+    for (int c = 0; c < kListColumnCount; ++c)
+        if (cells.texts[c]) rows[row].texts[c] = *cells.texts[c];
+    if (cells.writesCheck) rows[row].checked = rows[row].job->checked;
+}
+
+ListRowTexts TestJobRows::GetRowTexts(int row) const
+{
+    return InRange(rows.size(), row) ? rows[row].texts : ListRowTexts{};
+}
 
 NET_Machine* TestMachineRows::GetRowMachine(int row) const
 {

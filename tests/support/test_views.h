@@ -11,7 +11,7 @@ namespace corvane_test {
 class TestJobRows : public JobListRows {
 public:
     struct Row {
-        CString text;
+        ListRowTexts texts;
         CPrintTask* job = nullptr;
         int checked = 0;
         bool selected = false;
@@ -25,8 +25,9 @@ public:
     int GetRowChecked(int row) const override;
     CArray<int32_t> GetSelectedRows() const override;
     void SelectRow(int row) override;
-    // Records the refresh (row, column).
+    // Writes the cells as the job list view does, and records the refresh (row, column).
     void FormatJobRow(int row, int column) override;
+    ListRowTexts GetRowTexts(int row) const override;
 
     std::vector<Row> rows;
     std::vector<std::pair<int, int>> formatted;

@@ -1,0 +1,105 @@
+// Contour recognition with the loop finder, and the half-cut pen filter.
+#include "app/contour_recognition.h"
+
+#include "app/shape_moves.h"
+
+#include "plotmodel/plot_shape.h"
+#include "plotmodel/plot_shape_list.h"
+#include "preprocess/loop_finder.h"
+#include "preprocess/plot_loop.h"
+
+namespace {
+
+constexpr float kContourTolerance = 2.1f;
+constexpr float kClusterTolerance = 2.2f;
+constexpr float kBreakAngleDeg = 20.0f;
+constexpr int32_t kLoopBandMm = 500;
+constexpr int32_t kOpenOrderBand = 12000;
+constexpr int64_t kSmallLoopArea = 100;
+
+// Steps shared by both recognisers: closed shapes to closed, the rest to open, then the
+// contours whose box repeats an earlier one deleted.
+void FindClosedContours(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open)
+{
+    FindLoopsTwoPasses(finder, list, closed, open, kContourTolerance);
+    for (PlotShape* s = closed.HeadShape(); s;) {
+        PlotShape* next = closed.ShapeAfter(s);
+        const CArea& box = s->GetArea();
+        for (PlotShape* earlier = closed.HeadShape(); earlier != s; earlier = closed.ShapeAfter(earlier)) {
+            if (earlier->GetArea() == box) {
+                delete s;
+                break;
+            }
+        }
+        s = next;
+    }
+}
+
+int64_t BoxArea(const CArea& box)
+{
+    return (static_cast<int64_t>(box.xmax) - box.xmin) * (static_cast<int64_t>(box.ymax) - box.ymin);
+}
+
+}  // namespace
+
+void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
+                        float tol)
+{
+    finder.LoopGet(list, closed, tol);
+    finder.BreakAtAngle(list, kBreakAngleDeg);
+    finder.LoopFinder(list, closed, open, CLoopFinder::kBandWidth, tol);
+    PlotShapeList work;
+    work.Append(&open);
+    work.CalArea(1);
+    finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth, tol);
+    open.Append(&work);
+}
+
+void RecogniseContourPlain(PlotShapeList& list)
+{
+    CLoopFinder finder;
+    PlotShapeList closed, open;
+    FindClosedContours(finder, list, closed, open);
+    list.Clear();
+    list.Append(&open);
+    list.Append(&closed);
+    list.CalArea(1);
+}
+
+void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape*& outer)
+{
+    CLoopFinder finder;
+    PlotShapeList closed, open;
+    FindClosedContours(finder, list, closed, open);
+    outer = nullptr;
+    finder.FileAllLargeLoops(closed, loops, outer);
+    finder.SortPlotLoop(loops, kLoopBandMm);
+    for (OL_Object* o = loops.GetHead(); o;) {
+        OL_Object* next = loops.GetNext(o);
+        auto* loop = static_cast<PlotLoop*>(o);
+        PlotShape* only = loop->Shapes().HeadShape();
+        if (loop->Shapes().Count() == 1 && BoxArea(only->GetArea()) < kSmallLoopArea) {
+            only->GoOut();
+            open.AddTail(only);
+            delete loop;
+        }
+        o = next;
+    }
+    PlotShapeList clusters;
+    finder.CurveClusterFind(open, clusters, kClusterTolerance);
+    open.Append(&clusters);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o))
+        static_cast<PlotLoop*>(o)->GetShapeInList(open);
+    open.OrderByArea(kOpenOrderBand);
+    list.Append(&open);
+    list.CalArea(1);
+}
+
+CArea MoveSelectedPensToList(const uint8_t penTable[8], PlotShapeList& list, PlotShapeList& target)
+{
+    MoveShapesIf(list, target, [penTable](const PlotShape& s) {
+        const int pen = s.GetPenIndex();
+        return s.GetMauIndex() == 5 || s.GetRecIndex() == 5 || (pen >= 1 && pen <= 8 && penTable[pen - 1] == 1);
+    });
+    return target.CalArea(1);
+}

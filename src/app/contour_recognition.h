@@ -1,0 +1,28 @@
+// Contour recognition on a job's shapes: closed knife contours found by the loop finder, and
+// the pen filter that picks the half-cut work.
+#pragma once
+
+#include "geometry/ol_box.h"
+#include "geometry/ol_list.h"
+
+#include <cstdint>
+
+class CLoopFinder;
+class PlotShape;
+class PlotShapeList;
+
+// Moves the closed shapes of list to closed and chains its strokes into loops within tol, in
+// two passes of the loop finder; what closes no loop goes to open (list is emptied).
+void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
+                        float tol);
+// Finds the closed contours of list (tolerance 2.1, no widening rounds), drops contours whose
+// box repeats an earlier one, and leaves list holding the open shapes, then the contours.
+void RecogniseContourPlain(PlotShapeList& list);
+// Finds the closed contours of list as RecogniseContourPlain does, groups them into loops
+// (PlotLoop, in cutting order) with the shapes inside them, joins open strokes into clusters,
+// and leaves list holding the open shapes not in a loop, ordered in bands of 12000; outer is
+// the frame rectangle when one was found (the caller's), else null.
+void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape*& outer);
+// Moves to target every shape whose mau or rec index is 5, or whose pen 1-8 has the value 1
+// in the pen table; returns target's recomputed bounds.
+CArea MoveSelectedPensToList(const uint8_t penTable[8], PlotShapeList& list, PlotShapeList& target);
