@@ -1,6 +1,8 @@
 // CMainFrame: building the main window and handling its timers, tray icon and close question.
 #include "ui/main_frame.h"
 
+#include "app/doc_corvane.h"
+#include "app/job_row_commands.h"
 #include "app/string_table.h"
 #include "app/udp_server.h"
 #include "fonts/plot_font_lib.h"
@@ -202,6 +204,26 @@ void CMainFrame::BringToFront()
 }
 
 void CMainFrame::OnClearArpCache() { GetSystemActions().ClearArpCache(); }
+
+void CMainFrame::OnCopiesUp()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobCopiesUp(*rows);
+}
+
+void CMainFrame::OnCopiesDown()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobCopiesDown(*rows);
+}
+
+void CMainFrame::OnMoveDown()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobMoveDown(*rows);
+}
+
+void CMainFrame::OnMoveUp()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobMoveUp(*rows);
+}
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {

@@ -66,6 +66,12 @@ public:
     void OnExit() { close(); }
     // "清除ARP缓存" (32834).
     void OnClearArpCache();
+    // The job-row commands on the job list's selected row: copies +1 (32817) and -1 (32818),
+    // move down (32819) and up (32820); nothing until the job list view gave its rows.
+    void OnCopiesUp();
+    void OnCopiesDown();
+    void OnMoveDown();
+    void OnMoveUp();
 
     CSockBCListen& GetBroadcastListener() { return broadcastListener_; }
     QSplitter* GetOuterSplitter() const { return outerSplitter_; }
