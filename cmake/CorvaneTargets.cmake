@@ -11,7 +11,7 @@
 #
 # corvane_add_test_folder(<folder> [LINKS <targets>...] [PROPERTIES <name> <value>...])
 #   One GoogleTest executable `test_<folder>` from tests/<folder>/*.cpp, linked
-#   with the shared test harness and registered with CTest; PROPERTIES are further
+#   with the shared test harness and registered with CTest; PROPERTIES are
 #   CTest properties of every test it holds (a RESOURCE_LOCK, for instance).
 
 function(corvane_apply_settings target)
@@ -43,9 +43,13 @@ function(corvane_add_test_folder folder)
   add_executable(${target} ${sources})
   corvane_apply_settings(${target})
   target_link_libraries(${target} PRIVATE corvane_test_support ${ARG_LINKS})
-  gtest_discover_tests(${target}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${CORVANE_TEST_ENVIRONMENT}" ${ARG_PROPERTIES})
+  # The tests' environment is set by the test main: a list-valued ENVIRONMENT here would
+  # reach CTest as separate properties.
+  if(ARG_PROPERTIES)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${ARG_PROPERTIES})
+  else()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
+  endif()
 endfunction()
 
 # The simulated machine of the tests, as sources that the bench and fuzz programs compile in

@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+// Which font lays out drawing text: 1 the bigfont array (text in code page 950), any other
+// value the single font library (text in the ANSI page).
+inline int32_t glFontLibType = 0;
 // Start the next job when a machine asks and its current job is done.
 inline int32_t FB_REPT_StartNextFile = 0;
 // Warm-up line count of the first page; -1: none.

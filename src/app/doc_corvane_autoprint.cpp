@@ -266,14 +266,15 @@ void CDocCorvane::ScanMergeDirectories(const CString& directory)
 
 void CDocCorvane::OnMergeFiles()
 {
-    CArray<CString> paths;
-    const CString filter = u"Format(*.hpgl;*.dxf;*.prn;*.plt;*.pmd;*.hpg;*.prt;*.ctm;*.p*;)|"
-                           u"*.hpgl;*.dxf;*.prn;*.plt;*.pmd;*.hpg;*.prt;*.ctm;*.p*|All Files (*.*)|*.*||";
-    if (!PickOpenFiles(u"Open", filter, paths) || paths.GetSize() == 0) return;
+    std::vector<CString> paths;
+    const CString filter = CString(u"Format(*.hpgl;*.dxf;*.prn;*.plt;*.pmd;*.hpg;*.prt;*.ctm;*.p*;) "
+                                   u"(*.hpgl *.dxf *.prn *.plt *.pmd *.hpg *.prt *.ctm *.p*);;") +
+                           LoadResString(StringId::kAllFilesFilter) + u" (*)";
+    if (!GetFileDialogs().OpenFiles(u"Open", filter, paths) || paths.empty()) return;
     std::vector<std::unique_ptr<CPrintTask>> loaded;
     auto current = std::make_unique<CPrintTask>();
-    for (int i = 0; i < paths.GetSize(); ++i) {
-        current->LoadFromPath(paths[i]);
+    for (const CString& path : paths) {
+        current->LoadFromPath(path);
         if (HasShapes(current.get())) {
             loaded.push_back(std::move(current));
             current = std::make_unique<CPrintTask>();

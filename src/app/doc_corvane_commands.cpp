@@ -397,9 +397,11 @@ void CDocCorvane::OnExportPlt()
     CPrintTask* job = preview_ != nullptr ? preview_->GetShownJob() : nullptr;
     if (job == nullptr) return;
     CString target = job->path;
-    if (!job->hxFile && AfxMessageBox(u"是否覆盖源文件？", MB_YESNO) != IDYES &&
-        !PickSaveFile(u".plt", u"Plt Files (*.plt)|*.plt||", target))
-        return;
+    if (!job->hxFile && AfxMessageBox(u"是否覆盖源文件？", MB_YESNO) != IDYES) {
+        if (!GetFileDialogs().SaveFile(u"Save As", u"Plt Files (*.plt)", job->path, target)) return;
+        // The default extension: a chosen name without one gets ".plt".
+        if (target.ReverseFind(u'.') <= target.ReverseFind(u'/')) target += u".plt";
+    }
     // A merged job has no file of its own: its "Merge:..." name is no path to write over.
     if (target.Left(6) == CString(u"Merge:")) {
         AfxMessageBox(LoadResString(StringId::kFileOpenError));

@@ -7,7 +7,7 @@
 // and then the caller's list is left as it was.
 #include "app/dxf_import.h"
 
-#include "app/app_globals.h"
+#include "app/config_globals.h"
 #include "app/mtext_parser.h"
 #include "fonts/plot_char.h"
 #include "fonts/plot_font_lib.h"

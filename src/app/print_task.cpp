@@ -2,6 +2,7 @@
 #include "app/print_task.h"
 
 #include "app/dxf_import.h"
+#include "app/font_notice.h"
 #include "app/string_table.h"
 #include "hpgl/hpgl_stream_explainer.h"
 #include "platform/message_box.h"
@@ -153,6 +154,7 @@ int CPrintTask::LoadPrintTaskFile()
         AfxMessageBox(LoadResString(StringId::kJobOverPointBudget));
         return 0;
     }
+    if (explainer.GetLabelCount() > 0) ReportMissingFontForLabels();
     if (FILE* f = std::fopen(path.ToUtf8().c_str(), "rb")) {
         char head[3];
         if (std::fread(head, 1, 3, f) == 3) {

@@ -1,8 +1,10 @@
-// The operator texts of the program: one table from resource number to text.
+// The operator texts of the program: one table per language from resource number to text.
 #include "app/string_table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
+#include <span>
 
 namespace {
 
@@ -11,30 +13,73 @@ struct StringEntry {
     const char16_t* text;
 };
 
-// Sorted by number.
-constexpr StringEntry kStrings[] = {
+// Each table sorted by number.
+constexpr StringEntry kChinese[] = {
     {StringId::kJobPrinting, u"打印"},
     {StringId::kPaused, u"暂停"},
     {StringId::kJobStopped, u"停止"},
     {StringId::kJobReversing, u"倒打"},
+    {StringId::kAlreadyRunning, u"程序已经运行！"},
+    {StringId::kAskCloseProgram, u"是否关闭程序?"},
+    {StringId::kTrayTip, u"Velqor网络喷墨切割机"},
     {StringId::kFileAlreadyOpen, u"文件:%s已经打开，是否覆盖！"},
     {StringId::kMachineOn, u"ON"},
     {StringId::kMachineOff, u"OFF"},
     {StringId::kMachineRunning, u"Run"},
+    {StringId::kOtherControllerRunning, u"检测到本网络上已经有打印软件在运行，本软件将关闭"},
     {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
     {StringId::kFeederOutOfPaper, u"送纸器没有纸了！"},
     {StringId::kConfigInvalid, u"配置数据读取不正确,请重启机器，或者重新载入配置！"},
     {StringId::kPageLeftToCut, u"文件\"%s\"没有切割完，按开始键继续下一页！"},
+    {StringId::kAllFilesFilter, u"所有文件"},
     {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
     {StringId::kPagesNotSaved, u"分页文件无法保存，多页任务不能切割!"},
+    {StringId::kMissingFontFiles, u"找不到字体文件 %s，文字标注将不会被绘制。"},
 };
+
+constexpr StringEntry kEnglish[] = {
+    {StringId::kAlreadyRunning, u"The program is already running!"},
+    {StringId::kAskCloseProgram, u"Close the program?"},
+    {StringId::kTrayTip, u"Velqor network inkjet cutter"},
+    {StringId::kOtherControllerRunning,
+     u"Another printing program is running on this network; this program will close."},
+    {StringId::kFileOpenError, u"File open error!"},
+    {StringId::kAllFilesFilter, u"All files"},
+    {StringId::kMissingFontFiles, u"Font files missing: %s. Labels will not be drawn."},
+};
+
+constexpr StringEntry kThai[] = {
+    {StringId::kAlreadyRunning, u"โปรแกรมกำลังทำงานอยู่แล้ว!"},
+    {StringId::kAskCloseProgram, u"ปิดโปรแกรมหรือไม่?"},
+    {StringId::kTrayTip, u"Velqor เครื่องตัดอิงค์เจ็ทเครือข่าย"},
+    {StringId::kOtherControllerRunning, u"พบโปรแกรมพิมพ์อื่นทำงานอยู่บนเครือข่ายนี้ โปรแกรมนี้จะปิด"},
+    {StringId::kFileOpenError, u"เปิดไฟล์ไม่ได้!"},
+    {StringId::kAllFilesFilter, u"ไฟล์ทั้งหมด"},
+    {StringId::kMissingFontFiles, u"ไม่พบไฟล์ฟอนต์ %s จะไม่วาดข้อความ"},
+};
+
+std::atomic<int32_t> g_language{kLanguageChinese};
+
+// The text of id in table, or null.
+const char16_t* Find(std::span<const StringEntry> table, uint32_t id)
+{
+    auto it = std::lower_bound(table.begin(), table.end(), id,
+                               [](const StringEntry& e, uint32_t key) { return e.id < key; });
+    return it != table.end() && it->id == id ? it->text : nullptr;
+}
 
 }  // namespace
 
+void SetStringLanguage(int32_t language) { g_language.store(language); }
+
 CString LoadResString(uint32_t id)
 {
-    auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
-                               [](const StringEntry& e, uint32_t key) { return e.id < key; });
-    return it != std::end(kStrings) && it->id == id ? CString(it->text) : CString();
+    const int32_t language = g_language.load();
+    std::span<const StringEntry> table = language == kLanguageChinese ? std::span<const StringEntry>(kChinese)
+                                         : language == kLanguageThai  ? std::span<const StringEntry>(kThai)
+                                                                      : std::span<const StringEntry>(kEnglish);
+    const char16_t* text = Find(table, id);
+    if (!text) text = Find(kChinese, id);
+    return text ? CString(text) : CString();
 }

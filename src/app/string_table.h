@@ -1,4 +1,4 @@
-// The operator texts of the program, found by their resource number.
+// The operator texts of the program, found by their resource number, in the chosen language.
 #pragma once
 
 #include "platform/cstring.h"
@@ -12,6 +12,10 @@ constexpr uint32_t kJobPrinting = 61209;    // "打印"
 constexpr uint32_t kPaused = 61211;         // "暂停", also a machine whose job is paused
 constexpr uint32_t kJobStopped = 61229;     // "停止"
 constexpr uint32_t kJobReversing = 61230;   // "倒打"
+constexpr uint32_t kAlreadyRunning = 61232;
+constexpr uint32_t kAskCloseProgram = 61245;
+constexpr uint32_t kTrayTip = 61246;
+constexpr uint32_t kOtherControllerRunning = 61291;
 constexpr uint32_t kJobResumable = 61292;   // "续打"
 // State words of the machine list.
 constexpr uint32_t kMachineOn = 61273;      // "ON"
@@ -23,10 +27,21 @@ constexpr uint32_t kFileOpenError = 61313;
 constexpr uint32_t kFeederOutOfPaper = 61314;
 constexpr uint32_t kConfigInvalid = 61315;
 constexpr uint32_t kPageLeftToCut = 61320;
+constexpr uint32_t kAllFilesFilter = 61442;
 // Texts of our own, numbered above the program's resource range.
 constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
+constexpr uint32_t kMissingFontFiles = 62003;    // the missing font files ("%s" their names)
 }  // namespace StringId
 
-// The text of resource number id; empty for a number without a text.
+// Languages of the "language" setting that have tables of their own; any other value is English.
+inline constexpr int32_t kLanguageChinese = 1;
+inline constexpr int32_t kLanguageEnglish = 2;
+inline constexpr int32_t kLanguageThai = 5;
+
+// Chooses the table of language: 1 Chinese (the program's own texts), 5 Thai, any other
+// value English. Chinese until called.
+void SetStringLanguage(int32_t language);
+// The text of resource number id in the chosen language; a number that table lacks gives
+// its Chinese text, one without any text gives empty text.
 CString LoadResString(uint32_t id);

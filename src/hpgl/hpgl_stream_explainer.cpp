@@ -224,7 +224,9 @@ void HpglStreamExplainer::DrawArc(const CStringA& command, bool relative)
 
 void HpglStreamExplainer::_ExLB(const CStringA& command, float labelScale)
 {
-    if (command.GetLength() < 3 || !fontLib_) return;
+    if (command.GetLength() < 3) return;
+    if (command.GetLength() > 3) ++labelCount_;  // "LB", the text and its terminator
+    if (!fontLib_) return;
     CStringA text = command.Mid(2, command.GetLength() - 3);
     PlotChar glyphs;
     if (!hpgl_geometry::LayOutLabel(*fontLib_, text, directionRun_, directionRise_, charWidthCm_, charHeightCm_,

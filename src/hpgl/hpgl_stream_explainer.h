@@ -45,6 +45,9 @@ public:
     // file is complete; OutStartNewFile clears it.
     bool PointBudgetExceeded() const { return pointBudgetExceeded_.load(); }
 
+    // How many labels with text the explained commands held, whether or not a font drew them.
+    int32_t GetLabelCount() const { return labelCount_; }
+
     // The current state copied into new shapes.
     short GetLineType() const { return lineType_; }
     short GetPen() const { return pen_; }
@@ -159,4 +162,5 @@ private:
     // Points made in this transform or streamed file.
     int64_t pointsMade_ = 0;
     std::atomic<bool> pointBudgetExceeded_{false};
+    int32_t labelCount_ = 0;
 };

@@ -35,6 +35,8 @@ int ToSocketError(int err)
         return WSAENOTSOCK;
     case EINVAL:
         return WSAEINVAL;
+    case EMSGSIZE:
+        return WSAEMSGSIZE;
     default:
         return WSAENETDOWN;
     }
@@ -169,6 +171,43 @@ int CAsyncSocket::Send(const void* buffer, int length, int flags)
         Rearm();
     }
     return Fail(err);
+}
+
+int CAsyncSocket::SendTo(const void* buffer, int length, UINT port, const char16_t* address, int flags)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    if (length < 0 || port > 0xFFFF || !address ||
+        inet_pton(AF_INET, CString(address).ToUtf8().c_str(), &to.sin_addr) != 1)
+        return Fail(EINVAL);
+    to.sin_port = htons(static_cast<uint16_t>(port));
+    ssize_t n;
+    do n = ::sendto(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL | MSG_DONTWAIT,
+                    reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail(errno) : static_cast<int>(n);
+}
+
+int CAsyncSocket::ReceiveFrom(void* buffer, int length, CString& address, UINT& port, int flags)
+{
+    if (length < 0) return Fail(EINVAL);
+    sockaddr_in from{};
+    socklen_t size = sizeof from;
+    // MSG_TRUNC makes the call tell the datagram's whole length, so a cut datagram is seen.
+    ssize_t n;
+    do n = ::recvfrom(m_hSocket, buffer, static_cast<size_t>(length), flags | MSG_DONTWAIT | MSG_TRUNC,
+                      reinterpret_cast<sockaddr*>(&from), &size);
+    while (n < 0 && errno == EINTR);
+    int err = errno;
+    m_readArmed = true;
+    Rearm();
+    if (n < 0) return Fail(err);
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+    address = CString::FromUtf8(text);
+    port = ntohs(from.sin_port);
+    if (n > length) return Fail(EMSGSIZE);
+    return static_cast<int>(n);
 }
 
 BOOL CAsyncSocket::ShutDown(int how)

@@ -41,6 +41,7 @@ inline constexpr int WSAENOTCONN = 10057;
 inline constexpr int WSAECONNRESET = 10054;
 inline constexpr int WSAENOTSOCK = 10038;
 inline constexpr int WSAEINVAL = 10022;
+inline constexpr int WSAEMSGSIZE = 10040;
 inline constexpr int WSAENETDOWN = 10050;  // every other system error
 
 class CAsyncSocket {
@@ -69,6 +70,12 @@ public:
     virtual int Receive(void* buffer, int length, int flags = 0);
     // Bytes taken, or SOCKET_ERROR (WSAEWOULDBLOCK when the socket is full).
     virtual int Send(const void* buffer, int length, int flags = 0);
+    // Sends one datagram to port on address, a dotted IPv4 address (there is no broadcast
+    // default: a null or other address is WSAEINVAL). Bytes sent, or SOCKET_ERROR.
+    int SendTo(const void* buffer, int length, UINT port, const char16_t* address, int flags = 0);
+    // Receives one datagram and its sender's dotted address and port. A datagram longer than
+    // length fills the buffer and gives SOCKET_ERROR with WSAEMSGSIZE, as on Winsock.
+    int ReceiveFrom(void* buffer, int length, CString& address, UINT& port, int flags = 0);
     // Ends sending, receiving or both; OnClose follows from the event loop when selected.
     BOOL ShutDown(int how = sends);
     // Closes the socket; no notification follows. Safe to call more than once.

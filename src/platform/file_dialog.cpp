@@ -1,23 +1,22 @@
-// File pickers handed to the installed picker; none installed cancels.
+// The cancelling default of the file pickers and the installed pickers.
 #include "platform/file_dialog.h"
 
 #include <atomic>
 
 namespace {
-std::atomic<CFilePicker*> g_picker{nullptr};
+
+std::atomic<FileDialogs*> g_dialogs{nullptr};
+
 }  // namespace
 
-void SetFilePicker(CFilePicker* picker) { g_picker.store(picker); }
+bool FileDialogs::OpenFiles(const CString&, const CString&, std::vector<CString>&) { return false; }
+bool FileDialogs::SaveFile(const CString&, const CString&, const CString&, CString&) { return false; }
 
-bool PickOpenFiles(const CString& title, const CString& filter, CArray<CString>& paths)
-{
-    paths.RemoveAll();
-    CFilePicker* picker = g_picker.load();
-    return picker != nullptr && picker->PickOpenFiles(title, filter, paths);
-}
+void SetFileDialogs(FileDialogs* dialogs) { g_dialogs.store(dialogs, std::memory_order_release); }
 
-bool PickSaveFile(const CString& defaultExtension, const CString& filter, CString& path)
+FileDialogs& GetFileDialogs()
 {
-    CFilePicker* picker = g_picker.load();
-    return picker != nullptr && picker->PickSaveFile(defaultExtension, filter, path);
+    static FileDialogs cancelling;
+    FileDialogs* dialogs = g_dialogs.load(std::memory_order_acquire);
+    return dialogs ? *dialogs : cancelling;
 }

@@ -1,25 +1,26 @@
-// File pickers: choosing files to open and a file to save through one replaceable picker.
+// FileDialogs: the file pickers (open several, save one), behind one replaceable interface.
 //
-// The program installs a picker that shows the system's dialogs; tests install one that
-// answers as scripted. Without a picker every choice is cancelled.
+// The program installs pickers that show dialogs (ui/qt_file_dialogs.h); tests install
+// scripted ones. Until one is installed every picker answers as cancelled.
+// A filter is a list of name filters separated by ";;", each a description followed by its
+// patterns in brackets: "HPGL (*.plt *.hpgl);;All files (*.*)".
 #pragma once
 
-#include "platform/carray.h"
 #include "platform/cstring.h"
 
-class CFilePicker {
+#include <vector>
+
+class FileDialogs {
 public:
-    virtual ~CFilePicker() = default;
-    // Lets the operator choose one or more existing files; false when cancelled.
-    virtual bool PickOpenFiles(const CString& title, const CString& filter, CArray<CString>& paths) = 0;
-    // Lets the operator choose a file to write; false when cancelled.
-    virtual bool PickSaveFile(const CString& defaultExtension, const CString& filter, CString& path) = 0;
+    virtual ~FileDialogs() = default;
+    // Lets the operator choose existing files; false when cancelled (paths then untouched).
+    virtual bool OpenFiles(const CString& title, const CString& filter, std::vector<CString>& paths);
+    // Lets the operator choose where to save, starting at suggested; false when cancelled.
+    virtual bool SaveFile(const CString& title, const CString& filter, const CString& suggested, CString& path);
 };
 
-// Installs picker for every later choice; null cancels them all. It must outlive its use.
-void SetFilePicker(CFilePicker* picker);
-
-// The operator's choice of files to open; false when cancelled (paths then empty).
-bool PickOpenFiles(const CString& title, const CString& filter, CArray<CString>& paths);
-// The operator's choice of a file to save; false when cancelled.
-bool PickSaveFile(const CString& defaultExtension, const CString& filter, CString& path);
+// Installs pickers for every later call; null returns to the cancelling default. The pickers
+// must outlive their installation.
+void SetFileDialogs(FileDialogs* dialogs);
+// The installed pickers, or the cancelling default.
+FileDialogs& GetFileDialogs();

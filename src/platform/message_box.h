@@ -12,15 +12,14 @@
 
 // Button set: a single OK button.
 inline constexpr UINT MB_OK = 0x0;
-// Answer: the OK button.
-inline constexpr int IDOK = 1;
-// Button set: Yes and No; every answer but IDYES counts as No.
+// Button set: Yes and No.
 inline constexpr UINT MB_YESNO = 0x4;
-// Icon: a warning sign.
+// Icon: the exclamation mark.
 inline constexpr UINT MB_ICONWARNING = 0x30;
 // The second button is the default.
 inline constexpr UINT MB_DEFBUTTON2 = 0x100;
-// Answers of a Yes/No box.
+// Answers: the OK, Yes and No buttons.
+inline constexpr int IDOK = 1;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 

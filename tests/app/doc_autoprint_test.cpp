@@ -292,17 +292,16 @@ TEST_F(DocAutoPrint, DamagedMergeSettingsTakeTheirDefaults)
     EXPECT_EQ(merged->heightMm, 102);
 }
 
-class ScriptedPicker : public CFilePicker {
+class ScriptedPicker : public FileDialogs {
 public:
-    ScriptedPicker() { SetFilePicker(this); }
-    ~ScriptedPicker() override { SetFilePicker(nullptr); }
-    bool PickOpenFiles(const CString& title, const CString&, CArray<CString>& chosen) override
+    ScriptedPicker() { SetFileDialogs(this); }
+    ~ScriptedPicker() override { SetFileDialogs(nullptr); }
+    bool OpenFiles(const CString& title, const CString&, std::vector<CString>& chosen) override
     {
         EXPECT_EQ(title, CString(u"Open"));
-        for (const CString& path : paths) chosen.Add(path);
+        chosen = paths;
         return !paths.empty();
     }
-    bool PickSaveFile(const CString&, const CString&, CString&) override { return false; }
     std::vector<CString> paths;
 };
 

@@ -288,6 +288,20 @@ TEST_F(DocCommands, ExportsTheShownJobWithItsPens)
     EXPECT_EQ(written.rfind("HX;IN;SP1", 0), 0u) << written;
     EXPECT_EQ(written.find("SP", 7), std::string::npos) << written;
 
+    // No, and a name chosen without an extension: written there with ".plt".
+    struct SaveTo : FileDialogs {
+        bool SaveFile(const CString&, const CString&, const CString&, CString& path) override
+        {
+            path = CString::FromUtf8(ScratchDir() + "copy");
+            return true;
+        }
+    } saveTo;
+    SetFileDialogs(&saveTo);
+    job.hxFile = 0;
+    doc.OnExportPlt();
+    SetFileDialogs(nullptr);
+    EXPECT_EQ(ReadFile(ScratchDir() + "copy.plt"), written);
+
     // A merged job has no file to write over.
     job.path = CString(u"Merge:") + CString::FromUtf8(path);
     job.hxFile = 1;

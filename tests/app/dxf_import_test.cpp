@@ -1,7 +1,7 @@
 // DXF import: entity conversion, colours, blocks, text bytes, encodings and hostile input.
 #include "dxf_fixture.h"
 
-#include "app/app_globals.h"
+#include "app/config_globals.h"
 #include "fonts/plot_char.h"
 #include "support/recording_message_sink.h"
 

@@ -1,0 +1,36 @@
+// CMyDocTemplate: the program's one document template, joining the job list document, the
+// main frame and its views.
+#pragma once
+
+#include "platform/cstring.h"
+
+#include <cstdint>
+#include <memory>
+
+class CDocCorvane;
+class CMainFrame;
+class CUDPServer;
+
+class CMyDocTemplate {
+public:
+    CMyDocTemplate(CUDPServer& server, int32_t language);
+    // Destroys the frame and its views before the document they show.
+    ~CMyDocTemplate();
+    CMyDocTemplate(const CMyDocTemplate&) = delete;
+    CMyDocTemplate& operator=(const CMyDocTemplate&) = delete;
+
+    // Makes the document and the frame with its views; false when the frame cannot be made.
+    bool CreateDocumentAndFrame();
+    // Lists the file at path as a job and loads it; 1 when it was listed, 0 when there is
+    // no document yet or the file is not there.
+    int OpenDocumentAsJob(const CString& path);
+
+    CDocCorvane* GetDocument() const { return doc_.get(); }
+    CMainFrame* GetFrame() const { return frame_.get(); }
+
+private:
+    CUDPServer& server_;
+    int32_t language_;
+    std::unique_ptr<CDocCorvane> doc_;
+    std::unique_ptr<CMainFrame> frame_;
+};

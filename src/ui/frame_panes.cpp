@@ -1,0 +1,26 @@
+// The frame's tool bar and panes: each an empty widget until its view fills its case.
+#include "ui/frame_panes.h"
+
+#include <QMainWindow>
+#include <QToolBar>
+#include <QWidget>
+
+QToolBar* CreateFrameToolBar(QMainWindow* frame)
+{
+    auto* toolBar = new QToolBar(frame);
+    toolBar->setObjectName(QStringLiteral("FrameToolBar"));
+    toolBar->setMovable(false);
+    return toolBar;
+}
+
+QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane&)
+{
+    auto* widget = new QWidget(parent);
+    switch (pane) {
+    case FramePane::MachineList: widget->setObjectName(QStringLiteral("MachineListPane")); break;
+    case FramePane::JobList: widget->setObjectName(QStringLiteral("JobListPane")); break;
+    case FramePane::ControlPanel: widget->setObjectName(QStringLiteral("ControlPanelPane")); break;
+    case FramePane::Graphic: widget->setObjectName(QStringLiteral("GraphicPane")); break;
+    }
+    return widget;
+}

@@ -1,0 +1,251 @@
+// CMainFrame: building the main window and handling its timers, tray icon and close question.
+#include "ui/main_frame.h"
+
+#include "app/doc_corvane.h"
+#include "app/job_row_commands.h"
+#include "app/string_table.h"
+#include "app/udp_server.h"
+#include "fonts/plot_font_lib.h"
+#include "hpgl/binary_polyline_list.h"
+#include "platform/message_box.h"
+#include "platform/system_actions.h"
+#include "ui/frame_panes.h"
+#include "uploadserver/tcp_client1.h"
+#include "uploadserver/tcp_server1.h"
+#include "uploadserver/upload_messages.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kStatusPaneCount = 5;
+
+// The program's icon: a cutting mat with a knife line, drawn here so no image file is needed.
+QIcon ProgramIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1f, 0x6f, 0xb2));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(2, 2, 28, 28, 5, 5);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawLine(8, 24, 24, 8);
+    painter.drawEllipse(QPoint(8, 24), 2, 2);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+QString MainFrameTitle(int32_t language)
+{
+    const QString name = language == kLanguageChinese ? QStringLiteral("Velqor平板喷墨切割机-服务器")
+                                                      : QStringLiteral("Velqor lan supper inkjet flat-bed cutter-server");
+    return name + QStringLiteral(" 20211014-1");
+}
+
+CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
+    : CMessageTarget(Delivery::GuiThread), server_(server), doc_(doc), language_(language),
+      broadcastListener_([this] { RequestQuit(); })
+{
+    setWindowTitle(MainFrameTitle(language));
+    setWindowIcon(ProgramIcon());
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (GetMainMessageTarget() == this) SetMainMessageTarget(nullptr);
+    if (trayIcon_) trayIcon_->hide();
+    CBinaryPolyLineList::ReleasePen();
+}
+
+bool CMainFrame::Create()
+{
+    QToolBar* toolBar = CreateFrameToolBar(this);
+    if (!toolBar) return false;
+    addToolBar(Qt::TopToolBarArea, toolBar);
+    setMenuBar(nullptr);
+
+    auto* bar = new QStatusBar(this);
+    for (int i = 0; i < kStatusPaneCount; ++i) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(QStringLiteral("StatusPane%1").arg(i));
+        if (i == 0)
+            bar->addWidget(pane, 1);
+        else
+            bar->addPermanentWidget(pane);
+    }
+    setStatusBar(bar);
+
+    CreateTrayIcon();
+    PlotFontLib::LoadGlobalFontLib();
+    PlotFontLibArray::GetGlobalFontLib()->LoadGlobalFontLib();
+    // Another controller may hold the port (or a machine on this host); the frame goes on
+    // without the listener then, as it always has.
+    broadcastListener_.CreateListener();
+
+    CreateClient();
+    SetMainMessageTarget(this);
+    return true;
+}
+
+void CMainFrame::CreateTrayIcon()
+{
+    trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
+    trayIcon_->setToolTip(QString::fromStdU16String(LoadResString(StringId::kTrayTip).str()).left(kTrayTipMaxChars));
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason != QSystemTrayIcon::Trigger) return;
+        if (isVisible() && !isMinimized()) {
+            hide();
+        } else {
+            BringToFront();
+        }
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+}
+
+void CMainFrame::CreateClient()
+{
+    outerSplitter_ = new QSplitter(Qt::Vertical, this);
+    outerSplitter_->setObjectName(QStringLiteral("OuterSplitter"));
+    innerSplitter_ = new QSplitter(Qt::Horizontal, outerSplitter_);
+    innerSplitter_->setObjectName(QStringLiteral("InnerSplitter"));
+    innerSplitter_->addWidget(CreateFramePane(FramePane::MachineList, innerSplitter_, doc_));
+    innerSplitter_->addWidget(CreateFramePane(FramePane::JobList, innerSplitter_, doc_));
+    innerSplitter_->addWidget(CreateFramePane(FramePane::ControlPanel, innerSplitter_, doc_));
+    outerSplitter_->addWidget(innerSplitter_);
+    outerSplitter_->addWidget(CreateFramePane(FramePane::Graphic, outerSplitter_, doc_));
+    // The upper row and the outer columns keep their sizes when the window changes size;
+    // the job list and the preview take the change.
+    outerSplitter_->setStretchFactor(0, 0);
+    outerSplitter_->setStretchFactor(1, 1);
+    innerSplitter_->setStretchFactor(0, 0);
+    innerSplitter_->setStretchFactor(1, 1);
+    innerSplitter_->setStretchFactor(2, 0);
+    outerSplitter_->installEventFilter(this);
+    setCentralWidget(outerSplitter_);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == outerSplitter_ && event->type() == QEvent::Resize)
+        LayoutPanes(outerSplitter_->width(), outerSplitter_->height());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::LayoutPanes(int clientWidth, int clientHeight)
+{
+    const int handle = innerSplitter_->handleWidth();
+    if (!layoutReady_) {
+        outerSplitter_->setSizes({kUpperRowHeight, std::max(0, clientHeight - kUpperRowHeight - outerSplitter_->handleWidth())});
+        innerSplitter_->setSizes({kMachineListWidth, kJobListWidth, kControlPanelWidth});
+        layoutReady_ = true;
+    }
+    if (clientWidth <= kColumnLayoutMinWidth) return;
+    const int jobListWidth = clientWidth - kColumnReserve;
+    const int rest = std::max(0, clientWidth - kMachineListWidth - jobListWidth - 2 * handle);
+    innerSplitter_->setSizes({kMachineListWidth, jobListWidth, rest});
+}
+
+void CMainFrame::StartTimers()
+{
+    linkStartTimer_ = new QTimer(this);
+    linkStartTimer_->setSingleShot(true);
+    connect(linkStartTimer_, &QTimer::timeout, this, [this] { OnTimer(kLinkStartTimerId); });
+    linkStartTimer_->start(kLinkStartDelayMs);
+
+    OnTimer(kAutoPrintTimerId);
+    autoPrintTimer_ = new QTimer(this);
+    connect(autoPrintTimer_, &QTimer::timeout, this, [this] { OnTimer(kAutoPrintTimerId); });
+    autoPrintTimer_->start(kAutoPrintIntervalMs);
+}
+
+void CMainFrame::OnTimer(int timerId)
+{
+    if (timerId == kAutoPrintTimerId) {
+        if (autoPrintTick_) autoPrintTick_();
+        return;
+    }
+    if (timerId != kLinkStartTimerId) return;
+    if (linkStartTimer_) linkStartTimer_->stop();
+    // Another controller was heard: this program is giving way (its box may still be open),
+    // so it must not start a link of its own.
+    if (broadcastListener_.GetSeenTickMs() != 0) return;
+    broadcastListener_.Close();
+    server_.StartMachineLinkThread();
+}
+
+void CMainFrame::RequestQuit()
+{
+    quitRequested_ = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::BringToFront()
+{
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::OnClearArpCache() { GetSystemActions().ClearArpCache(); }
+
+void CMainFrame::OnCopiesUp()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobCopiesUp(*rows);
+}
+
+void CMainFrame::OnCopiesDown()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobCopiesDown(*rows);
+}
+
+void CMainFrame::OnMoveDown()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobMoveDown(*rows);
+}
+
+void CMainFrame::OnMoveUp()
+{
+    if (JobListRows* rows = doc_.GetJobRows()) JobMoveUp(*rows);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (MessageBox(LoadResString(StringId::kAskCloseProgram), kApplicationCaption, MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        return;
+    CTCPServer1::GetGlobalServer()->Close();
+    event->accept();
+    RequestQuit();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Hidden only while the tray icon shows: without it a hidden window could not be
+    // brought back.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && trayIcon_ && trayIcon_->isVisible())
+        QTimer::singleShot(0, this, [this] { hide(); });
+}
+
+void CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_TCP_FILE_COMMAND || message == WM_TCP_MACHINE_COMMAND)
+        CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam));
+}

@@ -1,0 +1,109 @@
+// CMainFrame: the program's main window: tool bar, status bar, tray icon, the splitters of
+// the four panes, the start-up listener for another controller, the two timers, and the
+// target of every message the machine link and the upload server post.
+#pragma once
+
+#include "app/sock_bc_listen.h"
+#include "platform/posted_message.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class CDocCorvane;
+class CUDPServer;
+class QSplitter;
+class QSystemTrayIcon;
+class QTimer;
+
+// The timers: the auto-print tick and the start of the machine link.
+inline constexpr int kAutoPrintTimerId = 2009;
+inline constexpr int kLinkStartTimerId = 2010;
+inline constexpr int kAutoPrintIntervalMs = 2000;
+inline constexpr int kLinkStartDelayMs = 3000;
+
+// The splitter layout: the upper row's height and its columns' first widths, in pixels.
+inline constexpr int kUpperRowHeight = 200;
+inline constexpr int kMachineListWidth = 150;
+inline constexpr int kJobListWidth = 630;
+inline constexpr int kControlPanelWidth = 300;
+// Above this client width a resize sets the first column to kMachineListWidth and the
+// second to the client width less kColumnReserve.
+inline constexpr int kColumnLayoutMinWidth = 480;
+inline constexpr int kColumnReserve = 317;
+// The tray tip holds at most this many characters.
+inline constexpr int kTrayTipMaxChars = 127;
+
+// The window title of language (1 Chinese, any other value English).
+QString MainFrameTitle(int32_t language);
+
+class CMainFrame : public QMainWindow, public CMessageTarget {
+public:
+    CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language);
+    ~CMainFrame() override;
+
+    // Makes the tool bar, status bar, tray icon, panes and the discovery listener, loads the
+    // two global fonts and registers the frame as the main message target; false when the
+    // tool bar or status bar cannot be made.
+    bool Create();
+    // Runs the auto-print tick once and starts both timers.
+    void StartTimers();
+    // The body of a timer: 2009 the auto-print tick, 2010 (once) the start of the machine
+    // link unless another controller was heard.
+    void OnTimer(int timerId);
+    // The auto-print tick that timer 2009 runs (auto and merge scans, then dispatch or the
+    // work-waiting pass); nothing runs until it is given.
+    void SetAutoPrintTick(std::function<void()> tick) { autoPrintTick_ = std::move(tick); }
+
+    // Asks the program to end: exits the event loop from the next turn of it.
+    void RequestQuit();
+    bool IsQuitRequested() const { return quitRequested_; }
+    // Brings the window forward (shown, raised and activated).
+    void BringToFront();
+
+    // Exit (32791, 57665): the close question, as the window's close button asks it.
+    void OnExit() { close(); }
+    // "清除ARP缓存" (32834).
+    void OnClearArpCache();
+    // The job-row commands on the job list's selected row: copies +1 (32817) and -1 (32818),
+    // move down (32819) and up (32820); nothing until the job list view gave its rows.
+    void OnCopiesUp();
+    void OnCopiesDown();
+    void OnMoveDown();
+    void OnMoveUp();
+
+    CSockBCListen& GetBroadcastListener() { return broadcastListener_; }
+    QSplitter* GetOuterSplitter() const { return outerSplitter_; }
+    QSplitter* GetInnerSplitter() const { return innerSplitter_; }
+    QSystemTrayIcon* GetTrayIcon() const { return trayIcon_; }
+    CDocCorvane& GetDocument() { return doc_; }
+
+protected:
+    // Asks "是否关闭程序?"; on Yes closes the upload server's listener and ends the program.
+    void closeEvent(QCloseEvent* event) override;
+    // Minimising hides the window while the tray icon shows.
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Frees what the upload server's messages own until their handlers take them.
+    void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateClient();
+    void CreateTrayIcon();
+    // Lays the splitters out for a client area of this size.
+    void LayoutPanes(int clientWidth, int clientHeight);
+
+    CUDPServer& server_;
+    CDocCorvane& doc_;
+    int32_t language_;
+    CSockBCListen broadcastListener_;
+    QSplitter* outerSplitter_ = nullptr;
+    QSplitter* innerSplitter_ = nullptr;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    QTimer* autoPrintTimer_ = nullptr;
+    QTimer* linkStartTimer_ = nullptr;
+    std::function<void()> autoPrintTick_;
+    bool layoutReady_ = false;
+    bool quitRequested_ = false;
+};

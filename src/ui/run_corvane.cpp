@@ -1,0 +1,46 @@
+// RunCorvane: the Qt application around CAppCorvane.
+#include "ui/run_corvane.h"
+
+#include "app/linux_system_actions.h"
+#include "app/udp_server.h"
+#include "ui/app_corvane.h"
+#include "ui/qt_file_dialogs.h"
+#include "ui/qt_message_sink.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <clocale>
+
+int RunCorvane(int argc, char** argv)
+{
+    QApplication qapp(argc, argv);
+    // Qt set the locale from the environment; numbers are read and written in the C locale.
+    std::setlocale(LC_NUMERIC, "C");
+    // The program ends when the operator confirms the close question or another controller
+    // is heard, not when its window is hidden to the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtMessageSink sink;
+    SetMessageSink(&sink);
+    LinuxSystemActions actions;
+    SetSystemActions(&actions);
+    QtFileDialogs dialogs;
+    SetFileDialogs(&dialogs);
+
+    std::vector<CString> arguments;
+    const QStringList qtArguments = QApplication::arguments();
+    for (qsizetype i = 1; i < qtArguments.size(); ++i)
+        arguments.emplace_back(qtArguments[i].toStdU16String().c_str());
+
+    int status = 0;
+    {
+        CAppCorvane app(gUDPServer);
+        if (app.InitInstance(arguments)) QApplication::exec();
+        status = app.ExitInstance();
+    }
+    SetFileDialogs(nullptr);
+    SetSystemActions(nullptr);
+    SetMessageSink(nullptr);
+    return status;
+}
