@@ -48,8 +48,9 @@ public:
     // 1056: a page of the job of reference jobRef ended and more pages remain.
     void OnPageFinished(NET_Machine* machine, uint32_t jobRef);
 
-protected:
     // Hands each message to its handler; the command copies of 1050 and 1051 are freed here.
+    // Public: the main frame, the target the link and the upload server post to, routes
+    // every message it receives here.
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -1,6 +1,7 @@
 // CAppCorvane: the start-up sequence, the application commands and the end of the run.
 #include "ui/app_corvane.h"
 
+#include "app/doc_corvane.h"
 #include "app/config_globals.h"
 #include "app/config_ini.h"
 #include "app/font_notice.h"
@@ -75,11 +76,15 @@ BOOL CAppCorvane::InitInstance(const std::vector<CString>& arguments)
     frame->resize(frame->width(), frame->height() + kStartupExtraHeight);
     ReportMissingFontFiles();
 
+    CDocCorvane* doc = GetDocument();
+    doc->LoadDirectorySettings();
     deleteAfterCut = GetProfileInt(u"FileSetting", u"Delete", 0);
+    frame->GetMessages().deleteAfterCut = deleteAfterCut;
     server_.ReadDiscoveryAddresses();
     frame->StartTimers();
 
     CTCPServer1::GetGlobalServer()->Create1(kUploadServerPort);
+    CTCPServer1::SetAutoDir(doc->autoDirectory);
     CreateFolder(GetPagesFolder());
     CreateMessageSocket();
     return TRUE;

@@ -2,7 +2,6 @@
 #include "ui/main_frame.h"
 
 #include "app/doc_corvane.h"
-#include "app/job_row_commands.h"
 #include "app/string_table.h"
 #include "app/udp_server.h"
 #include "fonts/plot_font_lib.h"
@@ -60,8 +59,17 @@ QString MainFrameTitle(int32_t language)
 
 CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
     : CMessageTarget(Delivery::GuiThread), server_(server), doc_(doc), language_(language),
-      broadcastListener_([this] { RequestQuit(); })
+      broadcastListener_([this] { RequestQuit(); }), messages_(doc, Delivery::ByHand)
 {
+    // The tips of the notifications stop timer 2009 while they are open.
+    messages_.pauseAutoPrint = [this] {
+        if (autoPrintTimer_) autoPrintTimer_->stop();
+    };
+    messages_.resumeAutoPrint = [this] {
+        if (autoPrintTimer_) autoPrintTimer_->start(kAutoPrintIntervalMs);
+    };
+    messages_.shutdownComputer = [] { GetSystemActions().PowerOff(); };
+    autoPrintTick_ = [this] { doc_.RunAutoPrintTick(); };
     setWindowTitle(MainFrameTitle(language));
     setWindowIcon(ProgramIcon());
 }
@@ -207,22 +215,22 @@ void CMainFrame::OnClearArpCache() { GetSystemActions().ClearArpCache(); }
 
 void CMainFrame::OnCopiesUp()
 {
-    if (JobListRows* rows = doc_.GetJobRows()) JobCopiesUp(*rows);
+    doc_.OnIncreaseCopies();
 }
 
 void CMainFrame::OnCopiesDown()
 {
-    if (JobListRows* rows = doc_.GetJobRows()) JobCopiesDown(*rows);
+    doc_.OnDecreaseCopies();
 }
 
 void CMainFrame::OnMoveDown()
 {
-    if (JobListRows* rows = doc_.GetJobRows()) JobMoveDown(*rows);
+    doc_.OnMoveJobDown();
 }
 
 void CMainFrame::OnMoveUp()
 {
-    if (JobListRows* rows = doc_.GetJobRows()) JobMoveUp(*rows);
+    doc_.OnMoveJobUp();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -244,8 +252,7 @@ void CMainFrame::changeEvent(QEvent* event)
         QTimer::singleShot(0, this, [this] { hide(); });
 }
 
-void CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM)
+void CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_TCP_FILE_COMMAND || message == WM_TCP_MACHINE_COMMAND)
-        CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam));
+    messages_.OnMessage(message, wParam, lParam);
 }

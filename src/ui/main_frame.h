@@ -3,6 +3,7 @@
 // target of every message the machine link and the upload server post.
 #pragma once
 
+#include "app/main_frame_messages.h"
 #include "app/sock_bc_listen.h"
 #include "platform/posted_message.h"
 
@@ -52,8 +53,8 @@ public:
     // The body of a timer: 2009 the auto-print tick, 2010 (once) the start of the machine
     // link unless another controller was heard.
     void OnTimer(int timerId);
-    // The auto-print tick that timer 2009 runs (auto and merge scans, then dispatch or the
-    // work-waiting pass); nothing runs until it is given.
+    // The auto-print tick that timer 2009 runs; the document's (auto and merge scans, then
+    // dispatch or the work-waiting pass) unless another is given.
     void SetAutoPrintTick(std::function<void()> tick) { autoPrintTick_ = std::move(tick); }
 
     // Asks the program to end: exits the event loop from the next turn of it.
@@ -67,7 +68,7 @@ public:
     // "清除ARP缓存" (32834).
     void OnClearArpCache();
     // The job-row commands on the job list's selected row: copies +1 (32817) and -1 (32818),
-    // move down (32819) and up (32820); nothing until the job list view gave its rows.
+    // move down (32819) and up (32820), carried out by the document.
     void OnCopiesUp();
     void OnCopiesDown();
     void OnMoveDown();
@@ -78,6 +79,8 @@ public:
     QSplitter* GetInnerSplitter() const { return innerSplitter_; }
     QSystemTrayIcon* GetTrayIcon() const { return trayIcon_; }
     CDocCorvane& GetDocument() { return doc_; }
+    // The handlers of the machines' and clients' notifications (their options are the app's).
+    MainFrameMessages& GetMessages() { return messages_; }
 
 protected:
     // Asks "是否关闭程序?"; on Yes closes the upload server's listener and ends the program.
@@ -85,7 +88,7 @@ protected:
     // Minimising hides the window while the tray icon shows.
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Frees what the upload server's messages own until their handlers take them.
+    // Routes every posted message to the notification handlers.
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -98,6 +101,7 @@ private:
     CDocCorvane& doc_;
     int32_t language_;
     CSockBCListen broadcastListener_;
+    MainFrameMessages messages_;
     QSplitter* outerSplitter_ = nullptr;
     QSplitter* innerSplitter_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
