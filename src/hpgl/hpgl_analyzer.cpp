@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,6 +145,7 @@ HpglAnalyzer& HpglAnalyzer::operator=(const HpglAnalyzer& other)
     continuationCode_ = other.continuationCode_;
     pendingLabelStart_ = other.pendingLabelStart_;
     labelBytesSearched_ = other.labelBytesSearched_;
+    pairTextWanted_ = other.pairTextWanted_;
     pairValues_ = other.pairValues_;
     return *this;
 }
@@ -160,6 +162,8 @@ void HpglAnalyzer::Initialize()
     capacityBytes_ = 0;
     data_ = nullptr;
     ownsData_ = true;
+    mappedData_ = false;
+    releasedBytes_ = 0;
     mnemonicStart_ = 0;
     pairsGathered_ = 0;
     incompletePairStart_ = 0;
@@ -167,12 +171,13 @@ void HpglAnalyzer::Initialize()
     continuationCode_ = 0;
     pendingLabelStart_ = -1;
     labelBytesSearched_ = 0;
+    pairTextWanted_ = true;
     pairValues_.clear();
 }
 
 void HpglAnalyzer::Destroy()
 {
-    if (ownsData_) std::free(data_);
+    FreeBuffer();
     Initialize();
 }
 
@@ -191,17 +196,22 @@ int HpglAnalyzer::LoadHpglFile(const char16_t* path)
         return kLoadFailed;
     }
     auto size = static_cast<int32_t>(info.st_size);
-    auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(size) + 1));
-    if (!buffer) {
+    // The file is read into anonymous memory of its own, not mapped: a mapped file that its
+    // producer truncates during the load would stop the program with SIGBUS. Anonymous pages
+    // can be given back while the text is read (ReleaseReadText), which a heap block cannot.
+    const size_t mappedBytes = static_cast<size_t>(size) + 1;
+    void* mapping = mmap(nullptr, mappedBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) {
         close(fd);
         return kLoadFailed;
     }
+    auto* buffer = static_cast<unsigned char*>(mapping);
     int32_t got = 0;
     while (got < size) {
         ssize_t r = read(fd, buffer + got, static_cast<size_t>(size - got));
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
-            std::free(buffer);
+            munmap(mapping, mappedBytes);
             close(fd);
             return kLoadFailed;
         }
@@ -212,7 +222,50 @@ int HpglAnalyzer::LoadHpglFile(const char16_t* path)
     data_ = buffer;
     lengthBytes_ = got;
     capacityBytes_ = size + 1;
+    mappedData_ = true;
+    releasedBytes_ = 0;
     return kLoadOk;
+}
+
+bool HpglAnalyzer::MoveToHeap(int32_t capacity)
+{
+    auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(std::max(capacity, 1))));
+    if (!buffer) return false;
+    if (lengthBytes_ > 0) std::memcpy(buffer, data_, static_cast<size_t>(std::min(lengthBytes_, capacity)));
+    FreeBuffer();
+    data_ = buffer;
+    capacityBytes_ = std::max(capacity, 1);
+    ownsData_ = true;
+    return true;
+}
+
+void HpglAnalyzer::FreeBuffer()
+{
+    if (mappedData_)
+        munmap(data_, static_cast<size_t>(capacityBytes_));
+    else if (ownsData_)
+        std::free(data_);
+    mappedData_ = false;
+    releasedBytes_ = 0;
+}
+
+void HpglAnalyzer::ReleaseReadTextStep()
+{
+    // Whole-file reading never looks back before the read position: the commands handed out
+    // are copies. The passed text goes back to the system in whole pages.
+    const auto base = reinterpret_cast<uintptr_t>(data_);
+    const uintptr_t end = (base + static_cast<uintptr_t>(readPosition_)) & ~(kReleaseStepBytes - 1);
+    static const auto pageBytes = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t start = std::max(base + static_cast<uintptr_t>(releasedBytes_), (base + pageBytes - 1) & ~(pageBytes - 1));
+    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+    releasedBytes_ = std::max(releasedBytes_, static_cast<int32_t>(end > base ? end - base : 0));
+}
+
+void HpglAnalyzer::LetGoOfLoadedText()
+{
+    if (!mappedData_) return;
+    FreeBuffer();
+    Initialize();
 }
 
 int HpglAnalyzer::AppendData(const unsigned char* data, int n)
@@ -227,17 +280,14 @@ int HpglAnalyzer::AppendData(const unsigned char* data, int n)
         int64_t grown = int64_t{capacityBytes_} + std::max<int64_t>(needed - capacityBytes_, kMinimumCapacityBytes);
         grown = std::max<int64_t>(grown, int64_t{capacityBytes_} * 2);
         int32_t capacity = static_cast<int32_t>(std::min<int64_t>(grown, kMaxBytes));
-        unsigned char* buffer;
-        if (ownsData_) {
-            buffer = static_cast<unsigned char*>(std::realloc(data_, static_cast<size_t>(capacity)));
-        } else {
-            buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(capacity)));
-            if (buffer && lengthBytes_ > 0) std::memcpy(buffer, data_, static_cast<size_t>(lengthBytes_));
+        if (ownsData_ && !mappedData_) {
+            auto* buffer = static_cast<unsigned char*>(std::realloc(data_, static_cast<size_t>(capacity)));
+            if (!buffer) return 0;
+            data_ = buffer;
+            capacityBytes_ = capacity;
+        } else if (!MoveToHeap(capacity)) {
+            return 0;
         }
-        if (!buffer) return 0;
-        data_ = buffer;
-        capacityBytes_ = capacity;
-        ownsData_ = true;
     }
     std::memcpy(data_ + lengthBytes_, data, static_cast<size_t>(n));
     lengthBytes_ = needed;
@@ -249,6 +299,12 @@ int HpglAnalyzer::FreeUnusedMem()
     if (!ownsData_ || capacityBytes_ == kMinimumCapacityBytes || lengthBytes_ >= capacityBytes_) return 1;
     int32_t target = std::max(lengthBytes_, kMinimumCapacityBytes);
     if (target >= capacityBytes_) return 1;
+    if (mappedData_) {
+        if (MoveToHeap(target)) return 1;
+        FreeBuffer();
+        Initialize();
+        return 0;
+    }
     auto* buffer = static_cast<unsigned char*>(std::realloc(data_, static_cast<size_t>(target)));
     if (!buffer) {
         std::free(data_);
@@ -279,13 +335,7 @@ void HpglAnalyzer::DetchData() { Destroy(); }
 bool HpglAnalyzer::TakeOwnership()
 {
     if (ownsData_) return true;
-    auto* buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(std::max(lengthBytes_, 1))));
-    if (!buffer) return false;
-    if (lengthBytes_ > 0) std::memcpy(buffer, data_, static_cast<size_t>(lengthBytes_));
-    data_ = buffer;
-    capacityBytes_ = std::max(lengthBytes_, 1);
-    ownsData_ = true;
-    return true;
+    return MoveToHeap(lengthBytes_);
 }
 
 void HpglAnalyzer::MoveTailToFront()
@@ -441,20 +491,27 @@ int32_t HpglAnalyzer::_GetINTString(CStringA& command, bool skipComma)
 
 int32_t HpglAnalyzer::_GetFloatString(CStringA& command, bool skipComma)
 {
-    return LexFloat(command, skipComma, nullptr);
+    return LexFloat(&command, skipComma, nullptr);
 }
 
-// Lexes a number as _GetFloatString does and, when value is given, converts it as
-// CLocaleAtofFloat reads its text. A sign and up to nine digits take the integer road: such
-// an integer is exact as a double, so converting it to float rounds once, as narrowing the
-// parsed double does.
-int32_t HpglAnalyzer::LexFloat(CStringA& command, bool skipComma, float* value)
+// Lexes a number as _GetFloatString does, appending its text to command when given, and,
+// when value is given, converts it as CLocaleAtofFloat reads its text. A sign and up to nine
+// digits take the integer road: such an integer is exact as a double, so converting it to
+// float rounds once, as narrowing the parsed double does.
+int32_t HpglAnalyzer::LexFloat(CStringA* command, bool skipComma, float* value)
 {
-    if (!SkipSeparators(skipComma)) return kParseIncomplete;
     const unsigned char* d = data_;
     const int32_t n = lengthBytes_;
-    const int32_t start = readPosition_;
-    int32_t p = start;
+    int32_t p = readPosition_;
+    // The usual forms, a digit or "," and a digit, need no separator scan.
+    if (p < n && IsDigit(d[p])) {
+    } else if (skipComma && p + 1 < n && d[p] == ',' && IsDigit(d[p + 1])) {
+        ++p;
+    } else {
+        if (!SkipSeparators(skipComma)) return kParseIncomplete;
+        p = readPosition_;
+    }
+    const int32_t start = p;
     unsigned char first = d[p];
     if (first != '+' && first != '-' && first != '.' && !IsDigit(first)) return kParseMalformed;
     if (first == '+' || first == '-') ++p;
@@ -468,7 +525,7 @@ int32_t HpglAnalyzer::LexFloat(CStringA& command, bool skipComma, float* value)
         while (p < n && IsDigit(d[p])) ++p;
     }
     const char* text = reinterpret_cast<const char*>(d + start);
-    command.Append(text, p - start);
+    if (command) command->Append(text, p - start);
     if (value) {
         if (plainInteger) {
             const auto magnitude = static_cast<float>(integer);
@@ -485,38 +542,42 @@ int32_t HpglAnalyzer::LexFloat(CStringA& command, bool skipComma, float* value)
 // Parameter parsers
 
 // Reads x,y pairs. A pair whose y is missing or cut off by the end is not emitted; a
-// number directly followed by "." or "-" abandons the rest of the command.
+// number directly followed by "." or "-" abandons the rest of the command. Without
+// pairTextWanted_ only the numbers are gathered and the text keeps the mnemonic alone.
 int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
 {
     pairsGathered_ = 0;
     pairValues_.clear();
+    CStringA* text = pairTextWanted_ ? &command : nullptr;
     int32_t result;
     for (;;) {
         incompletePairStart_ = readPosition_;
-        size_t mark = command.str().size();
+        const size_t mark = text ? text->str().size() : 0;
         float x = 0.0f, y = 0.0f;
-        int32_t r = LexFloat(command, true, &x);
+        int32_t r = LexFloat(text, true, &x);
         if (r == kParseOk && (data_[readPosition_] == '.' || data_[readPosition_] == '-')) {
-            command.str().resize(mark);
+            if (text) text->str().resize(mark);
             result = kParseMalformed;
             break;
         }
         if (r == kParseOk) {
-            command.AppendChar(',');
-            r = LexFloat(command, true, &y);
+            if (text) text->AppendChar(',');
+            r = LexFloat(text, true, &y);
         }
         if (r != kParseOk) {
-            command.str().resize(mark);
+            if (text) text->str().resize(mark);
             result = r == kParseIncomplete ? kParseIncomplete : kParseOk;
             break;
         }
         pairValues_.push_back(x);
         pairValues_.push_back(y);
-        command.AppendChar(',');
+        if (text) text->AppendChar(',');
         ++pairsGathered_;
     }
-    RemoveTrailingComma(command);
-    command.AppendChar(';');
+    if (text) {
+        RemoveTrailingComma(*text);
+        text->AppendChar(';');
+    }
     return result;
 }
 

@@ -89,6 +89,9 @@ void HpglExplainer::Transform(PlotShapeList& out)
     if (!analyzer_) return;
     CStringA command;
     int labelLength = 0;
+    // The pen commands are run from their numbers (GetPairValues), so their text is not built.
+    const bool pairTextWanted = analyzer_->GetPairTextWanted();
+    analyzer_->SetPairTextWanted(false);
     for (int code = analyzer_->GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
          code = analyzer_->GetNextCode(command, labelLength)) {
         switch (code) {
@@ -110,9 +113,11 @@ void HpglExplainer::Transform(PlotShapeList& out)
             // refused whole, so that nothing half-loaded is cut.
             Destroy();
             pointBudgetExceeded_ = true;
+            analyzer_->SetPairTextWanted(pairTextWanted);
             return;
         }
     }
+    analyzer_->SetPairTextWanted(pairTextWanted);
     if (currentShape_ && currentShape_->GetTolPtNum() > 1)
         AddShape(currentShape_, true);
     else

@@ -87,18 +87,28 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
     pointBudgetExceeded_ = false;
     CStringA command;
     int labelLength = 0;
+    // The pen commands are run from their numbers (GetPairValues), so their text is not built.
+    const bool pairTextWanted = GetPairTextWanted();
+    SetPairTextWanted(false);
     for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
          code = GetNextCode(command, labelLength)) {
         Execute(code, command, labelScale);
+        ReleaseReadText();
         if (pointBudgetExceeded_) {
             // A few bytes of arcs or circles can ask for billions of points: such a file is
             // refused whole, so that nothing half-loaded is cut.
             delete currentShape_;
             currentShape_ = nullptr;
             workList_.Clear();
+            SetPairTextWanted(pairTextWanted);
+            LetGoOfLoadedText();
             return;
         }
     }
+    SetPairTextWanted(pairTextWanted);
+    // A loaded file is read once: its text goes while it is read, so that the load holds
+    // little more than its shapes.
+    LetGoOfLoadedText();
     CloseCurrentShape();
     out.Append(&workList_);
     out.CalArea(0);

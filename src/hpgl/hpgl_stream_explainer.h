@@ -37,7 +37,9 @@ public:
     // Converts the loaded text into shapes appended to out, then recomputes out's box from
     // the shapes' boxes. Labels are scaled by "TextScale" of "AutoPrint Settings". A file
     // whose shapes would hold more than kLoadPointBudget points is refused: out gets nothing
-    // and PointBudgetExceeded answers true.
+    // and PointBudgetExceeded answers true. The text of a loaded file is given back while it
+    // is read and the analyzer is empty afterwards (a file is loaded to be transformed once);
+    // text given by AppendData or AttachData stays.
     void Transform(PlotShapeList& out);
     // True when the last Transform was refused for passing the point budget, or, streamed,
     // when a file was: that file's shapes are dropped and it is handed over empty (its end

@@ -152,6 +152,20 @@ TEST(HpglAnalyzer, LoadsFilesAndRefusesWhatIsNoFile)
     EXPECT_EQ(assigned.GetFirstCode(command, labelLength), HPGL_IN);
     EXPECT_EQ(assigned.GetNextCode(command, labelLength), HPGL_PU);
 
+    // A loaded file's buffer follows the same rules as any other: it grows on append and
+    // shrinks to 512 bytes at least.
+    EXPECT_EQ(analyzer.GetCapacity(), 18);
+    ASSERT_EQ(analyzer.AppendData(reinterpret_cast<const unsigned char*>("PU;"), 3), 1);
+    EXPECT_EQ(analyzer.GetLength(), 20);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(analyzer.GetData()), 20), "IN;PU0,0;PD10,10;PU;");
+    EXPECT_EQ(analyzer.FreeUnusedMem(), 1);
+    EXPECT_EQ(analyzer.GetCapacity(), 512);
+    HpglAnalyzer shrunk;
+    ASSERT_EQ(shrunk.LoadHpglFile(CString::FromUtf8(path)), HpglAnalyzer::kLoadOk);
+    EXPECT_EQ(shrunk.FreeUnusedMem(), 1);
+    EXPECT_EQ(shrunk.GetCapacity(), 18);  // below 512 bytes: kept
+    EXPECT_EQ(shrunk.GetFirstCode(command, labelLength), HPGL_IN);
+
     EXPECT_EQ(analyzer.LoadHpglFile(CString::FromUtf8(corvane_test::ScratchDir() + "missing.plt")), HpglAnalyzer::kLoadFailed);
     EXPECT_EQ(analyzer.GetLength(), 0);
     EXPECT_EQ(analyzer.GetFirstCode(command, labelLength), HPGL_END_OF_DATA);

@@ -284,4 +284,26 @@ TEST(HpglCorpus, ShapeListsKeepTheirHashes)
     }
 }
 
+// A load gives the file's text back to the system while it is read: a file of several
+// release steps must still give exactly the shapes of its text read from memory, and the
+// explainer holds no text afterwards.
+TEST(HpglCorpus, ALargeLoadedFileGivesTheShapesOfItsText)
+{
+    CorpusFont font;
+    std::string text;
+    while (text.size() < (3u << 20))
+        for (const CorpusFile& file : Corpus()) text += file.text;
+    const std::string path = corvane_test::ScratchDir() + "large.plt";
+    ASSERT_TRUE(corvane_test::WriteFile(path, text));
+    HpglStreamExplainer explainer;
+    ASSERT_EQ(explainer.LoadHpglFile(CString::FromUtf8(path)), HpglAnalyzer::kLoadOk);
+    EXPECT_EQ(explainer.GetLength(), static_cast<int32_t>(text.size()));
+    PlotShapeList list;
+    explainer.Transform(list);
+    EXPECT_GT(list.Count(), 0);
+    EXPECT_EQ(HashOf(list), WholeFromMemoryHash(text));
+    EXPECT_EQ(explainer.GetLength(), 0);
+    EXPECT_EQ(explainer.GetData(), nullptr);
+}
+
 }  // namespace

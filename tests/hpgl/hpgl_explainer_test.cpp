@@ -129,6 +129,13 @@ TEST(HpglExplainer, CopiesAreIndependentAndReadTheSameAnalyzer)
     EXPECT_EQ(a.GetArea(), b.GetArea());
     copy.Transform(a);
     EXPECT_EQ(a.Count(), 4);
+
+    // The explainers read pen commands from their numbers; other readers of the analyzer
+    // still get the command text.
+    CStringA command;
+    int labelLength = 0;
+    EXPECT_EQ(analyzer.GetFirstCode(command, labelLength), HPGL_PD);
+    EXPECT_EQ(command, CStringA("PD10,0,10,10;"));
 }
 
 }  // namespace

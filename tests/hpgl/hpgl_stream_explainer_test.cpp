@@ -250,14 +250,16 @@ TEST(HpglStreamExplainer, LoadsAndConvertsAJobFile)
     explainer.Transform(list);
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.GetArea(), CArea(0, 0, 400, 400));
-    // Transform moves its shapes out; a second one appends them again.
+    // A loaded file is read once: its text is let go by its Transform, so a second one
+    // appends nothing.
+    EXPECT_EQ(explainer.GetLength(), 0);
     explainer.Transform(list);
-    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Count(), 1);
 
     HpglStreamExplainer empty;
     EXPECT_EQ(empty.LoadHpglFile(CString::FromUtf8(corvane_test::ScratchDir() + "none.plt")), 0);
     empty.Transform(list);
-    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Count(), 1);
 }
 
 TEST(HpglStreamExplainer, HostileFilesEndQuicklyAndSafely)
