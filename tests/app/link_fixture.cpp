@@ -122,19 +122,6 @@ namespace {
 
 // Every test of this program binds link or machine ports: each holds the host-wide lock of
 // those ports for its whole run.
-class LinkPortsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        lock_ = std::make_unique<LinkPortsLock>();
-        ASSERT_TRUE(lock_->Held()) << "the link ports stayed locked by another test run";
-    }
-    void TearDown() override { lock_.reset(); }
-
-private:
-    std::unique_ptr<LinkPortsLock> lock_;
-};
-
 [[maybe_unused]] ::testing::Environment* const g_linkPortsEnvironment =
     ::testing::AddGlobalTestEnvironment(new LinkPortsEnvironment);
 

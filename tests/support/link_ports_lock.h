@@ -5,6 +5,10 @@
 // It is a file lock, so a test that dies releases it with its process.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 namespace corvane_test {
 
 class LinkPortsLock {
@@ -20,6 +24,21 @@ public:
 private:
     int fd_ = -1;
     bool held_ = false;
+};
+
+// Holds the lock for a whole test program, for programs whose every test binds those ports:
+// register it once with ::testing::AddGlobalTestEnvironment.
+class LinkPortsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        lock_ = std::make_unique<LinkPortsLock>();
+        ASSERT_TRUE(lock_->Held()) << "the link ports stayed locked by another test run";
+    }
+    void TearDown() override { lock_.reset(); }
+
+private:
+    std::unique_ptr<LinkPortsLock> lock_;
 };
 
 }  // namespace corvane_test
