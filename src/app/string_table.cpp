@@ -20,8 +20,12 @@ constexpr StringEntry kStrings[] = {
     {StringId::kMachineOn, u"ON"},
     {StringId::kMachineOff, u"OFF"},
     {StringId::kMachineRunning, u"Run"},
+    {StringId::kPreviewCaption, u"预览"},
     {StringId::kJobResumable, u"续打"},
     {StringId::kFileOpenError, u"文件打开错误!"},
+    {StringId::kWorkModeNormal, u"正常"},
+    {StringId::kWorkModeCutOnly, u"仅切割"},
+    {StringId::kWorkModeJetOnly, u"仅喷墨"},
     {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
 };
 

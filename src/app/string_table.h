@@ -17,7 +17,12 @@ constexpr uint32_t kJobResumable = 61292;   // "续打"
 constexpr uint32_t kMachineOn = 61273;      // "ON"
 constexpr uint32_t kMachineOff = 61274;     // "OFF"
 constexpr uint32_t kMachineRunning = 61279; // "Run"
+constexpr uint32_t kPreviewCaption = 61288; // "预览", written over a prepared job's preview
 constexpr uint32_t kFileOpenError = 61313;
+// Work modes of the control panel.
+constexpr uint32_t kWorkModeNormal = 61317;   // "正常"
+constexpr uint32_t kWorkModeCutOnly = 61318;  // "仅切割"
+constexpr uint32_t kWorkModeJetOnly = 61319;  // "仅喷墨"
 // Texts of our own, numbered above the program's resource range.
 constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 }  // namespace StringId
