@@ -28,6 +28,11 @@ constexpr uint32_t kFeederOutOfPaper = 61314;
 constexpr uint32_t kConfigInvalid = 61315;
 constexpr uint32_t kPageLeftToCut = 61320;
 constexpr uint32_t kAllFilesFilter = 61442;
+constexpr uint32_t kPreviewCaption = 61288; // "预览", written over a prepared job's preview
+// Work modes of the control panel.
+constexpr uint32_t kWorkModeNormal = 61317;   // "正常"
+constexpr uint32_t kWorkModeCutOnly = 61318;  // "仅切割"
+constexpr uint32_t kWorkModeJetOnly = 61319;  // "仅喷墨"
 // Texts of our own, numbered above the program's resource range.
 constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail

@@ -149,6 +149,7 @@ struct CDC::Device {
     // The look of the selected pen and brush, kept so a new painter gets them.
     QPen pen;
     QColor brush = Qt::white;
+    std::vector<QLineF> lines;  // kept between polylines, so a batch allocates once
 
     // The image pixels are read from: the DC's own, or the selected bitmap's.
     const QImage* Pixels() const
@@ -320,6 +321,25 @@ BOOL CDC::LineTo(int x, int y)
         const QPointF a(dx(from.x), dy(from.y)), b(dx(x), dy(y));
         device_->Paint([&](QPainter& p) { p.drawLine(a, b); });
     }
+    return TRUE;
+}
+
+BOOL CDC::Polyline(const CPoint* points, int count)
+{
+    if (!points || count < 0) return FALSE;
+    if (count < 2 || !device_ || !device_->painter) return TRUE;
+    const qreal ox = static_cast<qreal>(windowOrg_.x), oy = static_cast<qreal>(windowOrg_.y);
+    auto device = [&](const CPoint& p) { return QPointF(static_cast<qreal>(p.x) - ox, static_cast<qreal>(p.y) - oy); };
+    std::vector<QLineF>& lines = device_->lines;
+    lines.clear();
+    lines.reserve(static_cast<size_t>(count - 1));
+    QPointF from = device(points[0]);
+    for (int i = 1; i < count; ++i) {
+        const QPointF to = device(points[i]);
+        lines.emplace_back(from, to);
+        from = to;
+    }
+    device_->Paint([&](QPainter& p) { p.drawLines(lines.data(), static_cast<int>(lines.size())); });
     return TRUE;
 }
 

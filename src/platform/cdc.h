@@ -138,6 +138,10 @@ public:
     BOOL LineTo(int x, int y);
     BOOL LineTo(CPoint p) { return LineTo(p.x, p.y); }
     CPoint GetCurrentPosition() const { return position_; }
+    // Draws the lines joining count points with the selected pen, in one batch; the current
+    // position is neither used nor changed. Pixels match those of MoveTo and LineTo calls but
+    // at inner joins, which a batch may light. 0 for a null array or a negative count.
+    BOOL Polyline(const CPoint* points, int count);
     // Fills the rectangle from (left, top) to (right, bottom), right and bottom excluded,
     // with the selected brush and outlines it with the selected pen.
     BOOL Rectangle(int left, int top, int right, int bottom);

@@ -5,6 +5,7 @@
 #include "plotmodel/plot_units.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -27,7 +28,18 @@ int64_t StretchedRow(float y, const structRenderPrint& r)
 void PlotShape::Render(structRender& r) const
 {
     if (!r.dc) return;
-    ForEachPl([&](const float* p, int32_t n, int32_t) { Render(n, p, r); });
+    // Each sub-polyline is one batch of lines; the pen then stands at its last point, as
+    // drawing it line by line would leave it.
+    thread_local std::vector<CPoint> points;
+    auto sx = [&r](float x) { return TruncateToInt32(x * r.scale); };
+    auto sy = [&r](float y) { return TruncateToInt32(-(r.scale * (y - r.originY))); };
+    ForEachPl([&](const float* p, int32_t n, int32_t) {
+        if (!p || n <= 0) return;
+        points.resize(static_cast<size_t>(n));
+        for (int32_t k = 0; k < n; ++k) points[static_cast<size_t>(k)] = CPoint(sx(p[2 * k]), sy(p[2 * k + 1]));
+        r.dc->Polyline(points.data(), n);
+        r.dc->MoveTo(points.back());
+    });
 }
 
 void PlotShape::RenderPrint(structRenderPrint& r, CPen* pens) const

@@ -76,6 +76,36 @@ TEST(CDCImage, LinesPaintTheirPixelsButTheEndInThePenColour)
     EXPECT_EQ(dc.GetPixel(9, 9), CLR_INVALID);
 }
 
+TEST(CDCImage, APolylinePaintsWhatItsLinesDoAndLeavesThePositionAlone)
+{
+    // A zigzag through the window origin, with steep, flat and diagonal legs.
+    const CPoint points[] = {{12, 14}, {40, 14}, {25, 35}, {25, 18}, {5, 30}, {44, 29}};
+    const int count = static_cast<int>(std::size(points));
+    CImageDC lines(50, 40), batch(50, 40);
+    CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+    lines.SelectObject(&red);
+    batch.SelectObject(&red);
+    lines.SetWindowOrg(3, 4);
+    batch.SetWindowOrg(3, 4);
+    lines.MoveTo(points[0]);
+    for (int i = 1; i < count; ++i) lines.LineTo(points[i]);
+    batch.MoveTo(7, 8);
+    EXPECT_TRUE(batch.Polyline(points, count));
+    EXPECT_EQ(batch.GetCurrentPosition(), CPoint(7, 8));
+    for (int y = 4; y < 44; ++y)
+        for (int x = 3; x < 53; ++x) {
+            bool innerJoin = false;
+            for (int i = 1; i + 1 < count; ++i) innerJoin |= points[i] == CPoint(x, y);
+            if (innerJoin) continue;
+            ASSERT_EQ(batch.GetPixel(x, y), lines.GetPixel(x, y)) << x << "," << y;
+        }
+    EXPECT_EQ(batch.GetPixel(44, 29), kWhite) << "the last end pixel is left out";
+
+    EXPECT_FALSE(batch.Polyline(nullptr, 2));
+    EXPECT_FALSE(batch.Polyline(points, -1));
+    EXPECT_TRUE(batch.Polyline(points, 1)) << "one point draws nothing";
+}
+
 TEST(CDCImage, DottedPensLeaveGapsAndNullPensPaintNothing)
 {
     CImageDC dc(40, 4);
