@@ -5,7 +5,11 @@
 #include "machinelink/net_machine.h"
 #include "platform/critical_section.h"
 #include "platform/message_box.h"
+#include "ui/dlg_page_magnet_ctl.h"
+#include "ui/dlg_page_other_ctl.h"
+#include "ui/dlg_page_speed_ctl1.h"
 #include "ui/form_fields.h"
+#include "ui/my_property_sheet.h"
 #include "ui/property_sheet.h"
 #include "ui/qt_text.h"
 
@@ -18,7 +22,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
 namespace {
+
+// Speed sets of the cutting motion: low, middle, high.
+constexpr int kSpeedLevels = 3;
 
 // A row of the three speed-level radio buttons "低" / "中" / "高", ids 0..2.
 QButtonGroup* AddSpeedLevelRow(QFormLayout* form, const QString& label, const QString& objectName)
@@ -179,7 +190,43 @@ void CDlgMachInfo::OnOK()
     accept();
 }
 
-void CDlgMachInfo::OnCuttingSettings() {}
+void CDlgMachInfo::OnCuttingSettings()
+{
+    CString ip;
+    SpeedConfig* speedSets[kSpeedLevels];
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        machine_->GetIP(ip);
+        for (int level = 0; level < kSpeedLevels; ++level) speedSets[level] = &machine_->motionSource.interpolator.speedConfigs[level];
+    }
+    std::unique_ptr<CDlgPageSpeedCtl1> speedPages[kSpeedLevels];
+    for (int level = 0; level < kSpeedLevels; ++level) {
+        speedPages[level] = std::make_unique<CDlgPageSpeedCtl1>(server_.GetLock(), speedSets[level]);
+        speedPages[level]->SetLevel(level);
+        speedPages[level]->ClearChanged();
+    }
+    std::unique_ptr<CCuttingPage> toolPage;
+    if (cuttingType_)
+        toolPage = std::make_unique<CDlgPageOtherCtl>(server_, machine_);
+    else
+        toolPage = std::make_unique<CDlgPageMagnetCtl>(server_, machine_);
+
+    CMyPropertySheet sheet(ToQString(ip), this);
+    for (auto& page : speedPages) sheet.AddPage(page.get());
+    sheet.AddPage(toolPage.get());
+    if (sheet.DoModal() != IDOK) return;
+
+    if (std::any_of(std::begin(speedPages), std::end(speedPages), [](const auto& page) { return page->IsChanged(); }))
+        server_.SendMachineParamCommand(machine_, kSpeedSetsCode);
+    // The fourth page posted its own codes; show what it stored.
+    if (toolPage->IsChanged()) {
+        {
+            CSingleLock guard(&server_.GetLock(), TRUE);
+            LoadMachInfoToolValues(*machine_, values_);
+        }
+        ShowToolValues();
+    }
+}
 
 void CDlgMachInfo::OnPenToolSettings() {}
 

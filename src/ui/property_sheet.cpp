@@ -47,11 +47,18 @@ void CPropertySheet::AddPage(CPropertyPage* page)
 {
     pages_.push_back(page);
     const QSignalBlocker quiet(tabs_);
-    tabs_->addTab(page, page->Title());
+    const int index = GetPageCount() - 1;
+    tabs_->addTab(page, index < tabCaptions_.size() ? tabCaptions_[index] : page->Title());
     if (activeIndex_ < 0) {
         activeIndex_ = 0;
         tabs_->setCurrentIndex(0);
     }
+}
+
+void CPropertySheet::SetButtonTexts(const QString& ok, const QString& cancel)
+{
+    buttons_->button(QDialogButtonBox::Ok)->setText(ok);
+    buttons_->button(QDialogButtonBox::Cancel)->setText(cancel);
 }
 
 int CPropertySheet::GetActiveIndex() const { return activeIndex_; }

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <vector>
@@ -60,11 +61,17 @@ public:
     // Validates every shown page and stores them; closes with IDOK when all validated.
     void PressOK();
 
+protected:
+    // Captions of the first tabs, in place of their pages' titles; the buttons' texts.
+    void SetTabCaptions(const QStringList& captions) { tabCaptions_ = captions; }
+    void SetButtonTexts(const QString& ok, const QString& cancel);
+
 private:
     void OnTabChanged(int index);
 
     QTabWidget* tabs_;
     QDialogButtonBox* buttons_;
     std::vector<CPropertyPage*> pages_;
+    QStringList tabCaptions_;
     int activeIndex_ = -1;
 };
