@@ -108,18 +108,8 @@ CDlgMachInfo::CDlgMachInfo(CUDPServer& server, NET_Machine* machine, const PenMo
     layout->addLayout(buttons);
     connect(AddButton(buttons, this, QStringLiteral("切割设置"), QStringLiteral("cuttingSettings")), &QPushButton::clicked,
             this, &CDlgMachInfo::OnCuttingSettings);
-    connect(AddButton(buttons, this, QStringLiteral("刀笔配置"), QStringLiteral("penToolSettings")), &QPushButton::clicked,
-            this, &CDlgMachInfo::OnPenToolSettings);
-    otherParams_ = AddButton(buttons, this, QStringLiteral("其它配置"), QStringLiteral("otherParams"));
-    connect(otherParams_, &QPushButton::clicked, this, &CDlgMachInfo::OnOtherParams);
     QPushButton* ok = AddButton(buttons, this, QStringLiteral("确认"), QStringLiteral("ok"));
     connect(ok, &QPushButton::clicked, this, &CDlgMachInfo::OnOK);
-    {
-        CSingleLock guard(&server_.GetLock(), TRUE);
-        const bool shows = ShowsOtherParams(*machine_);
-        otherParams_->setVisible(shows);
-        otherParams_->setEnabled(shows);
-    }
     ShowValues();
 }
 
@@ -227,7 +217,3 @@ void CDlgMachInfo::OnCuttingSettings()
         ShowToolValues();
     }
 }
-
-void CDlgMachInfo::OnPenToolSettings() {}
-
-void CDlgMachInfo::OnOtherParams() {}

@@ -11,7 +11,6 @@ class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 struct PenModeSettings;
 
 class CDlgMachInfo : public QDialog {
@@ -24,10 +23,8 @@ public:
     // Validates and stores the fields, posts the codes the change needs and closes; stays
     // open after a field's message.
     void OnOK();
-    // The parameter sheets of the buttons.
+    // The cutting sheet "切割设置": the three speed pages and the knife or Z-axis page.
     void OnCuttingSettings();
-    void OnPenToolSettings();
-    void OnOtherParams();
 
 private:
     void ShowValues();
@@ -52,5 +49,4 @@ private:
     QLineEdit* halfCut_;
     QLineEdit* knifePenX_;
     QLineEdit* knifePenY_;
-    QPushButton* otherParams_;
 };

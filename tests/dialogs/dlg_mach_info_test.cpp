@@ -6,7 +6,6 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QPushButton>
 
 namespace corvane_test {
 namespace {
@@ -120,18 +119,6 @@ TEST_F(MachInfoTest, RefusedFieldsKeepTheDialogOpenAndPostNothing)
     }
     EXPECT_EQ(machine_.motionSource.interpolator.firstSpeedIndex, 0);
     EXPECT_EQ(machine_.motionSource.interpolator.magnetBlock[1], halfCutBefore);
-}
-
-TEST_F(MachInfoTest, OtherParamsButtonOnlyFromFirmware21)
-{
-    for (int firmware : {20, 21}) {
-        machine_.firmwareVersion = static_cast<uint8_t>(firmware);
-        CDlgMachInfo dialog(Server(), &machine_, nullptr);
-        dialog.show();
-        auto* button = dialog.findChild<QPushButton*>("otherParams");
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->isVisible(), firmware == 21);
-    }
 }
 
 }  // namespace
