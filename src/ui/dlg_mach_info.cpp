@@ -1,0 +1,219 @@
+// CDlgMachInfo: the per-machine settings dialog "机器设置" and the parameter sheets it opens.
+#include "ui/dlg_mach_info.h"
+
+#include "app/udp_server.h"
+#include "machinelink/net_machine.h"
+#include "platform/critical_section.h"
+#include "platform/message_box.h"
+#include "ui/dlg_page_magnet_ctl.h"
+#include "ui/dlg_page_other_ctl.h"
+#include "ui/dlg_page_speed_ctl1.h"
+#include "ui/form_fields.h"
+#include "ui/my_property_sheet.h"
+#include "ui/property_sheet.h"
+#include "ui/qt_text.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+// Speed sets of the cutting motion: low, middle, high.
+constexpr int kSpeedLevels = 3;
+
+// A row of the three speed-level radio buttons "低" / "中" / "高", ids 0..2.
+QButtonGroup* AddSpeedLevelRow(QFormLayout* form, const QString& label, const QString& objectName)
+{
+    auto* row = new QWidget(form->parentWidget());
+    row->setObjectName(objectName);
+    auto* layout = new QHBoxLayout(row);
+    auto* group = new QButtonGroup(row);
+    const QString texts[3] = {QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")};
+    for (int level = 0; level < 3; ++level) {
+        auto* button = new QRadioButton(texts[level], row);
+        button->setObjectName(objectName + QString::number(level));
+        group->addButton(button, level);
+        layout->addWidget(button);
+    }
+    form->addRow(label, row);
+    return group;
+}
+
+QCheckBox* AddFlag(QLayout* layout, QWidget* parent, const QString& text, const QString& objectName)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(objectName);
+    layout->addWidget(box);
+    return box;
+}
+
+QPushButton* AddButton(QLayout* layout, QWidget* parent, const QString& text, const QString& objectName)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    layout->addWidget(button);
+    return button;
+}
+
+}  // namespace
+
+CDlgMachInfo::CDlgMachInfo(CUDPServer& server, NET_Machine* machine, const PenModeSettings* penModes, QWidget* parent)
+    : QDialog(parent), server_(server), machine_(machine), penModes_(penModes)
+{
+    setWindowTitle(QStringLiteral("机器设置"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout();
+    layout->addLayout(form);
+
+    CString ip;
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        machine_->GetIP(ip);
+        cuttingType_ = IsCuttingType(*machine_);
+        values_ = LoadMachInfo(*machine_);
+    }
+    auto* ipText = new QLabel(ToQString(ip), this);
+    ipText->setObjectName(QStringLiteral("ipText"));
+    form->addRow(QStringLiteral("IP:"), ipText);
+    cutLevel_ = AddSpeedLevelRow(form, QStringLiteral("切割速度:"), QStringLiteral("cutLevel"));
+    idleLevel_ = AddSpeedLevelRow(form, QStringLiteral("空走速度:"), QStringLiteral("idleLevel"));
+
+    auto* flags = new QHBoxLayout();
+    autoPaperCut_ = AddFlag(flags, this, QStringLiteral("自动裁纸"), QStringLiteral("autoPaperCut"));
+    autoOutput_ = AddFlag(flags, this, QStringLiteral("自动输出"), QStringLiteral("autoOutput"));
+    autoSuctionOff_ = AddFlag(flags, this, QStringLiteral("自动关吸风"), QStringLiteral("autoSuctionOff"));
+    autoSuctionOn_ = AddFlag(flags, this, QStringLiteral("自动开吸风"), QStringLiteral("autoSuctionOn"));
+    form->addRow(flags);
+
+    dropPressure_ = AddEditField(form, QStringLiteral("落刀压力"), QStringLiteral("dropPressure"));
+    fullCut_ = AddEditField(form, cuttingType_ ? QStringLiteral("全切深度") : QStringLiteral("全切压力"), QStringLiteral("fullCut"));
+    halfCut_ = AddEditField(form, cuttingType_ ? QStringLiteral("半切深度") : QStringLiteral("半切压力"), QStringLiteral("halfCut"));
+    knifePenX_ = AddEditField(form, QStringLiteral("刀笔距离X"), QStringLiteral("knifePenX"));
+    knifePenY_ = AddEditField(form, QStringLiteral("刀笔距离Y"), QStringLiteral("knifePenY"));
+    dropPressure_->setEnabled(!cuttingType_);
+
+    auto* buttons = new QHBoxLayout();
+    layout->addLayout(buttons);
+    connect(AddButton(buttons, this, QStringLiteral("切割设置"), QStringLiteral("cuttingSettings")), &QPushButton::clicked,
+            this, &CDlgMachInfo::OnCuttingSettings);
+    QPushButton* ok = AddButton(buttons, this, QStringLiteral("确认"), QStringLiteral("ok"));
+    connect(ok, &QPushButton::clicked, this, &CDlgMachInfo::OnOK);
+    ShowValues();
+}
+
+int CDlgMachInfo::DoModal() { return exec() == QDialog::Accepted ? IDOK : IDCANCEL; }
+
+void CDlgMachInfo::ShowValues()
+{
+    cutLevel_->button(values_.cutSpeedLevel)->setChecked(true);
+    idleLevel_->button(values_.idleSpeedLevel)->setChecked(true);
+    autoPaperCut_->setChecked(values_.autoPaperCut != 0);
+    autoOutput_->setChecked(values_.autoOutput != 0);
+    autoSuctionOff_->setChecked(values_.autoSuctionOff != 0);
+    autoSuctionOn_->setChecked(values_.autoSuctionOn != 0);
+    ShowToolValues();
+}
+
+void CDlgMachInfo::ShowToolValues()
+{
+    SetFieldText(dropPressure_, FormatInteger(values_.dropPressure));
+    SetFieldText(fullCut_, FormatInteger(values_.fullCut));
+    SetFieldText(halfCut_, FormatInteger(values_.halfCut));
+    SetFieldText(knifePenX_, FormatNumber(values_.knifePenXMm));
+    SetFieldText(knifePenY_, FormatNumber(values_.knifePenYMm));
+}
+
+// Takes the controls into values; false (after the field's message, with the field focused)
+// when one fails.
+bool CDlgMachInfo::TakeValues(MachInfoValues& values)
+{
+    values.cutSpeedLevel = cutLevel_->checkedId();
+    values.idleSpeedLevel = idleLevel_->checkedId();
+    values.autoPaperCut = autoPaperCut_->isChecked() ? 1 : 0;
+    values.autoOutput = autoOutput_->isChecked() ? 1 : 0;
+    values.autoSuctionOff = autoSuctionOff_->isChecked() ? 1 : 0;
+    values.autoSuctionOn = autoSuctionOn_->isChecked() ? 1 : 0;
+    IntegerRange halfCutRange;
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        halfCutRange = HalfCutRange(*machine_);
+    }
+    // The half cut is refused outside the 16 bits the record holds instead of keeping only
+    // its low bits.
+    FieldReaders fields;
+    if (dropPressure_->isEnabled()) fields.Integer(dropPressure_, values.dropPressure, kMachInfoPressureRange);
+    fields.Integer(fullCut_, values.fullCut, kMachInfoPressureRange);
+    fields.Integer(halfCut_, values.halfCut, halfCutRange);
+    fields.Number(knifePenX_, values.knifePenXMm);
+    fields.Number(knifePenY_, values.knifePenYMm);
+    return fields.ReadAll();
+}
+
+void CDlgMachInfo::Post(const MachineParamCodes& codes)
+{
+    for (uint8_t code : codes) server_.SendMachineParamCommand(machine_, code);
+}
+
+void CDlgMachInfo::OnOK()
+{
+    MachInfoValues values = values_;
+    if (!TakeValues(values)) return;
+    MachineParamCodes codes;
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        codes = StoreMachInfo(*machine_, values);
+    }
+    values_ = values;
+    Post(codes);
+    accept();
+}
+
+void CDlgMachInfo::OnCuttingSettings()
+{
+    CString ip;
+    SpeedConfig* speedSets[kSpeedLevels];
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        machine_->GetIP(ip);
+        for (int level = 0; level < kSpeedLevels; ++level) speedSets[level] = &machine_->motionSource.interpolator.speedConfigs[level];
+    }
+    std::unique_ptr<CDlgPageSpeedCtl1> speedPages[kSpeedLevels];
+    for (int level = 0; level < kSpeedLevels; ++level) {
+        speedPages[level] = std::make_unique<CDlgPageSpeedCtl1>(server_.GetLock(), speedSets[level]);
+        speedPages[level]->SetLevel(level);
+        speedPages[level]->ClearChanged();
+    }
+    std::unique_ptr<CCuttingPage> toolPage;
+    if (cuttingType_)
+        toolPage = std::make_unique<CDlgPageOtherCtl>(server_, machine_);
+    else
+        toolPage = std::make_unique<CDlgPageMagnetCtl>(server_, machine_);
+
+    CMyPropertySheet sheet(ToQString(ip), this);
+    for (auto& page : speedPages) sheet.AddPage(page.get());
+    sheet.AddPage(toolPage.get());
+    if (sheet.DoModal() != IDOK) return;
+
+    if (std::any_of(std::begin(speedPages), std::end(speedPages), [](const auto& page) { return page->IsChanged(); }))
+        server_.SendMachineParamCommand(machine_, kSpeedSetsCode);
+    // The fourth page posted its own codes; show what it stored.
+    if (toolPage->IsChanged()) {
+        {
+            CSingleLock guard(&server_.GetLock(), TRUE);
+            LoadMachInfoToolValues(*machine_, values_);
+        }
+        ShowToolValues();
+    }
+}
