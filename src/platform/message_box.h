@@ -12,8 +12,13 @@
 
 // Button set: a single OK button.
 inline constexpr UINT MB_OK = 0x0;
-// Answer: the OK button.
+// Button set: Yes and No.
+inline constexpr UINT MB_YESNO = 0x4;
+// Answers: the OK, Cancel, Yes and No buttons.
 inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
 
 // The caption of messages shown without one of their own: the application's name.
 inline constexpr const char16_t* kApplicationCaption = u"Corvane";
