@@ -18,8 +18,9 @@ inline constexpr UINT MB_YESNO = 0x4;
 inline constexpr UINT MB_ICONWARNING = 0x30;
 // The second button is the default.
 inline constexpr UINT MB_DEFBUTTON2 = 0x100;
-// Answers: the OK, Yes and No buttons.
+// Answers: the OK, Cancel, Yes and No buttons.
 inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 

@@ -1,0 +1,109 @@
+// The job and pen dialogs' values.
+#include "ui/job_dialog_values.h"
+
+#include "app/settings_keys.h"
+#include "app/udp_server.h"
+#include "machinelink/net_machine.h"
+#include "platform/settings_store.h"
+#include "ui/field_values.h"
+
+#include <limits>
+
+const std::array<const char16_t*, kPenModeCount> kPenModeNames = {u"笔", u"半刀", u"内刀", u"刀一", u"刀二", u"刀三"};
+
+int PenModeIndex(uint8_t mode) { return mode < kPenModeCount ? mode : 0; }
+
+int ContourModeIndex(uint8_t mode) { return mode < kPenModeCount ? mode : 3; }
+
+const char16_t* SpToolName(uint8_t role)
+{
+    switch (role) {
+    case 1: return u"半刀";
+    case 2: return u"内刀";
+    case 3: return u"外刀";
+    default: return u"喷墨";
+    }
+}
+
+CString SpButtonText(int n, const std::optional<SpRoles>& roles)
+{
+    CString text;
+    if (roles && n >= 1 && n <= kSpCount)
+        text.Format(u"SP%d-%s", n, CString(SpToolName((*roles)[static_cast<size_t>(n - 1)])));
+    else
+        text.Format(u"SP%d", n);
+    return text;
+}
+
+std::optional<SpRoles> CopySpRoles(CUDPServer& server, uint32_t key)
+{
+    CSingleLock lock(&server.GetLock(), TRUE);
+    const NET_Machine* machine = server.FindMachineByKey(key);
+    if (!machine) return std::nullopt;
+    SpRoles roles{};
+    for (int i = 0; i < kSpCount; ++i) roles[static_cast<size_t>(i)] = machine->spRoles[i];
+    return roles;
+}
+
+int SpIndexShown(int sp) { return sp >= 1 && sp <= kSpCount ? sp : 1; }
+
+int LoopSpListIndex(int32_t stored) { return stored >= 0 && stored <= kSpCount ? stored : 0; }
+
+CString LoopSpListItem(int index)
+{
+    if (index == 0) return CString(u"不修改");
+    return SpButtonText(index, std::nullopt);
+}
+
+std::array<bool, kSpCount> SpRangeBoxes(int32_t bits)
+{
+    std::array<bool, kSpCount> boxes{};
+    for (int i = 0; i < kSpCount; ++i) boxes[static_cast<size_t>(i)] = (bits >> i) & 1;
+    return boxes;
+}
+
+int32_t SpRangeBits(const std::array<bool, kSpCount>& boxes)
+{
+    int32_t bits = 0;
+    for (int i = 0; i < kSpCount; ++i)
+        if (boxes[static_cast<size_t>(i)]) bits |= 1 << i;
+    return bits;
+}
+
+CRect SwatchLeftOf(const CRect& control)
+{
+    return CRect(control.left - 15, control.top + 2, control.left - 15 + 12, control.bottom - 2);
+}
+
+CRect SwatchOfModeLabel(const CRect& label) { return CRect(label.left + 28, label.top, label.left + 28 + 20, label.bottom); }
+
+RecgniseLoopValues ReadRecgniseLoopValues()
+{
+    RecgniseLoopValues v;
+    v.spBoxes = SpRangeBoxes(GetProfileInt(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kLoopRecogniseSPRange, 0));
+    v.outerIndex = LoopSpListIndex(GetProfileInt(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kModifyOutLoopSP, 0));
+    v.innerIndex = LoopSpListIndex(GetProfileInt(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kModifyInnerLoopSP, 0));
+    v.minAreaMm2 = GetProfileFloat(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kMinArea, 10.0f);
+    v.minAreaText.Format(u"%f", static_cast<double>(v.minAreaMm2));
+    return v;
+}
+
+bool CommitRecgniseLoopValues(const RecgniseLoopValues& opened, RecgniseLoopValues& edited)
+{
+    // The area shown with "%f" is rounded: text left as shown keeps the stored value exactly.
+    float minArea = opened.minAreaMm2;
+    if (edited.minAreaText != opened.minAreaText && !ReadNumberField(edited.minAreaText, minArea)) return false;
+    edited.minAreaMm2 = minArea;
+    if (edited.outerIndex != opened.outerIndex) WriteProfileInt(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kModifyOutLoopSP, edited.outerIndex);
+    if (edited.innerIndex != opened.innerIndex) WriteProfileInt(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kModifyInnerLoopSP, edited.innerIndex);
+    if (minArea != opened.minAreaMm2) WriteProfileFloat(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kMinArea, minArea);
+    const int32_t bits = SpRangeBits(edited.spBoxes);
+    if (bits != SpRangeBits(opened.spBoxes)) WriteProfileInt(SettingsKeys::kLoopRecogniseSection, SettingsKeys::kLoopRecogniseSPRange, bits);
+    return true;
+}
+
+bool ReadCountField(const CString& text, int32_t& value)
+{
+    // The copies and page fields are 32-bit signed: a larger unsigned value would turn negative.
+    return ReadIntegerField(text, value, IntegerRange{0, std::numeric_limits<int32_t>::max()});
+}

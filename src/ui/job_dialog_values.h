@@ -1,0 +1,69 @@
+// The values of the job and pen dialogs: list indexes, SP texts, SP bit sets, swatch places
+// and the contour-recognition options of the settings store.
+#pragma once
+
+#include "platform/cstring.h"
+#include "platform/rect.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class CUDPServer;
+
+// The six tool modes of a pen, in list order: "笔", "半刀", "内刀", "刀一", "刀二", "刀三".
+inline constexpr int kPenModeCount = 6;
+extern const std::array<const char16_t*, kPenModeCount> kPenModeNames;
+
+// The list index a stored pen mode shows: a value above 5 shows "笔".
+int PenModeIndex(uint8_t mode);
+// The list index a stored contour mode shows: a value above 5 shows "刀一".
+int ContourModeIndex(uint8_t mode);
+
+// The number of SP pens and their roles as a machine holds them (one byte each).
+inline constexpr int kSpCount = 8;
+using SpRoles = std::array<uint8_t, kSpCount>;
+
+// The tool name of an SP byte: 0 "喷墨", 1 "半刀", 2 "内刀", 3 "外刀", any other "喷墨".
+const char16_t* SpToolName(uint8_t role);
+// The text of SP button n (1..8): "SP%d-" and the tool name with roles, else "SP%d".
+CString SpButtonText(int n, const std::optional<SpRoles>& roles);
+// Copies the SP bytes of the machine of key under the manager's lock; none without it.
+std::optional<SpRoles> CopySpRoles(CUDPServer& server, uint32_t key);
+
+// The SP number a preset shows: 1..8 as it is, anything else SP1.
+int SpIndexShown(int sp);
+// The item a stored "修改为" list index selects: 0..8 as it is ("不修改", SP1..SP8), else 0.
+int LoopSpListIndex(int32_t stored);
+// The items of the "修改为" lists: "不修改", "SP1".."SP8".
+CString LoopSpListItem(int index);
+
+// Check states of SP1..SP8 from a bit set (bit n-1 = SPn), and back.
+std::array<bool, kSpCount> SpRangeBoxes(int32_t bits);
+int32_t SpRangeBits(const std::array<bool, kSpCount>& boxes);
+
+// The 12-pixel swatch left of a control: 15 pixels left of it, 2 lower than its top and 4
+// shorter than it.
+CRect SwatchLeftOf(const CRect& control);
+// The 20-pixel swatch of a mode label: from 28 pixels right of its left edge, as tall as it.
+CRect SwatchOfModeLabel(const CRect& label);
+
+// The contour-recognition options ("LoopRecgnise" section).
+struct RecgniseLoopValues {
+    std::array<bool, kSpCount> spBoxes{};
+    int outerIndex = 0;  // 0 no change, n = SPn
+    int innerIndex = 0;
+    float minAreaMm2 = 10.0f;
+    CString minAreaText;  // the field, shown with "%f"
+};
+
+// Reads the options as the dialog shows them.
+RecgniseLoopValues ReadRecgniseLoopValues();
+// Writes each option of edited that differs from opened; a minimum area text that was edited
+// and is not a finite number shows the field message, writes nothing and returns false.
+// edited.minAreaMm2 is set from the text on success.
+bool CommitRecgniseLoopValues(const RecgniseLoopValues& opened, RecgniseLoopValues& edited);
+
+// Reads the copies or page field: a whole number 0..2147483647, else the field message and
+// false (the dialog stays open).
+bool ReadCountField(const CString& text, int32_t& value);
