@@ -5,6 +5,8 @@
 // OnOK of those pages only, in tab order; pages never shown keep the record as it was.
 #pragma once
 
+#include "platform/message_box.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -14,9 +16,6 @@
 
 class QDialogButtonBox;
 class QTabWidget;
-
-// Result of DoModal when the dialog was closed without OK.
-inline constexpr int IDCANCEL = 2;
 
 class CPropertyPage : public QWidget {
     Q_OBJECT

@@ -6,7 +6,6 @@
 #include "machinelink/my_ping.h"
 #include "machinelink/net_machine.h"
 #include "platform/message_box.h"
-#include "support/link_ports_lock.h"
 #include "support/recording_message_sink.h"
 #include "support/simulated_machine.h"
 
@@ -25,7 +24,6 @@
 
 namespace {
 
-using corvane_test::LinkPortsLock;
 using corvane_test::RecordingMessageSink;
 using corvane_test::ShownMessage;
 using corvane_test::SimulatedMachine;
@@ -251,8 +249,6 @@ private:
 
 TEST(LanSearchEndToEnd, ThreeMachinesOnTheLoopbackBroadcastGetFreeAddresses)
 {
-    LinkPortsLock lock;
-    ASSERT_TRUE(lock.Held()) << "the link ports stayed taken";
     std::vector<std::unique_ptr<SimulatedMachine>> machines;
     for (uint8_t octet : {51, 52, 53}) {
         SimulatedMachineOptions options;
