@@ -72,6 +72,12 @@ public:
     virtual int GetSelectedIndex() const = 0;
     // Writes the five texts of a row (IP, state, MAC, ID, version); a row out of range is ignored.
     virtual void SetRowTexts(int row, const ListRowTexts& texts) = 0;
+    // Appends a row with text in column 0 and machine as item data; returns its index.
+    virtual int AppendMachineRow(const CString& text, NET_Machine* machine) = 0;
+    // Sets the row's check box (1 checked, 0 not); the view keeps at most one row checked.
+    virtual void SetRowChecked(int row, int checked) = 0;
+    // Selects and focuses row alone.
+    virtual void SelectRow(int row) = 0;
 
     // The machine of the first selected row, or null.
     NET_Machine* GetSelectedItemData() const

@@ -80,4 +80,20 @@ void TestMachineRows::SetRowTexts(int row, const ListRowTexts& rowTexts)
     texts[row] = rowTexts;
 }
 
+int TestMachineRows::AppendMachineRow(const CString& text, NET_Machine* machine)
+{
+    rows.push_back({machine, 0});
+    texts.resize(rows.size());
+    texts.back()[0] = text;
+    return static_cast<int>(rows.size()) - 1;
+}
+
+void TestMachineRows::SetRowChecked(int row, int checked)
+{
+    if (!InRange(rows.size(), row)) return;
+    if (checked)
+        for (Row& other : rows) other.checked = 0;
+    rows[row].checked = checked ? 1 : 0;
+}
+
 }  // namespace corvane_test

@@ -45,6 +45,10 @@ public:
     int GetRowChecked(int row) const override;
     int GetSelectedIndex() const override { return selected; }
     void SetRowTexts(int row, const ListRowTexts& texts) override;
+    int AppendMachineRow(const CString& text, NET_Machine* machine) override;
+    // Checks row alone (the machine list's rule), or unchecks it.
+    void SetRowChecked(int row, int checked) override;
+    void SelectRow(int row) override { selected = row; }
 
     std::vector<Row> rows;
     int selected = -1;
