@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QPainter>
 #include <QRadioButton>
 #include <QVBoxLayout>
