@@ -56,6 +56,6 @@ int LinuxSystemActions::NamedMutexExists(const CString& name)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd);  // releases the lock if this test took it
+    ::close(fd);  // releases the lock if this check took it
     return held ? 1 : 0;
 }

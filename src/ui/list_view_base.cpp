@@ -59,7 +59,7 @@ void ReportListModel::SetItemData(int row, void* itemData)
     if (HasRow(row)) rows_[static_cast<size_t>(row)].itemData = itemData;
 }
 
-void ReportListModel::SetCheck(int row, int checked) { WriteCheck(row, checked != 0); }
+bool ReportListModel::SetCheck(int row, int checked) { return WriteCheck(row, checked != 0); }
 
 void ReportListModel::ToggleCheckByOperator(int row)
 {

@@ -50,8 +50,8 @@ public:
     void SetItemData(int row, void* itemData);
     // 1 checked, 0 not (0 for a row out of range).
     int GetCheck(int row) const { return HasRow(row) && rows_[static_cast<size_t>(row)].checked ? 1 : 0; }
-    // Writes the check box of row without calling the operator handler.
-    void SetCheck(int row, int checked);
+    // Writes the check box of row without calling the operator handler; true when it switched.
+    bool SetCheck(int row, int checked);
     // Switches the check box of row as the operator does, calling the handler.
     void ToggleCheckByOperator(int row);
 

@@ -51,9 +51,8 @@ int CViewMachList::AppendMachineRow(const CString& text, NET_Machine* machine)
 
 void CViewMachList::SetRowChecked(int row, int checked)
 {
-    if (!Model().HasRow(row)) return;
-    Model().SetCheck(row, checked);
-    ApplyCheckRule(row);
+    // The rule follows a switch of the box; writing the state it holds changes nothing.
+    if (Model().SetCheck(row, checked)) ApplyCheckRule(row);
 }
 
 void CViewMachList::OnOperatorCheck(int row, bool) { ApplyCheckRule(row); }

@@ -35,7 +35,7 @@ public:
     int GetSelectedIndex() const override { return CListViewBase::GetSelectedIndex(); }
     void SetRowTexts(int row, const ListRowTexts& texts) override;
     int AppendMachineRow(const CString& text, NET_Machine* machine) override;
-    // Writes the row's check box, then applies the single-check rule.
+    // Writes the row's check box; when it switched, applies the single-check rule.
     void SetRowChecked(int row, int checked) override;
     void SelectRow(int row) override { SelectOnly(row); }
     // The five texts a row holds.

@@ -16,8 +16,6 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
-#include <cstring>
-
 namespace corvane_test {
 
 std::optional<int32_t> ScriptedViewDialogs::Next(std::deque<std::optional<int32_t>>& answers)
@@ -145,20 +143,6 @@ void ListViewsTest::ConnectClient()
             if (m.message == WM_TCP_CLIENT_ACCEPTED) client_ = reinterpret_cast<CTCPClient1*>(m.wParam);
         return client_ != nullptr;
     }));
-}
-
-std::u16string ListViewsTest::ReceivedUpTo(std::u16string_view end)
-{
-    const std::string wanted = Utf16Bytes(end);
-    RunEventLoopUntil([&] {
-        wire_->Poll();
-        const std::string& got = wire_->Received();
-        return got.size() >= wanted.size() && got.compare(got.size() - wanted.size(), wanted.size(), wanted) == 0;
-    });
-    const std::string bytes = wire_->TakeReceived();
-    std::u16string text(bytes.size() / 2, u'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * 2);
-    return text;
 }
 
 }  // namespace corvane_test

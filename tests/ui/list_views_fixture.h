@@ -73,8 +73,6 @@ protected:
 
     // Connects an upload client to the real server on 127.0.0.1.
     void ConnectClient();
-    // The text that has arrived at the client once it ends with end.
-    std::u16string ReceivedUpTo(std::u16string_view end);
 
     RecordingMessageSink sink_;
     ScriptedViewDialogs dialogs_;

@@ -161,10 +161,10 @@ TEST_F(JobListView, TheOperatorsCheckSetsTheJobAndEchoesTheRow)
     PressSpace(*jobs_, 0);
     EXPECT_EQ(job->checked, 1);
     EXPECT_EQ(jobs_->GetRowChecked(0), 1);
-    EXPECT_EQ(ReceivedUpTo(u"|0/1>"), u"<FILEu1,0,0|" + path + u"||0*0|停止:0.00%|0/1>");
+    EXPECT_EQ(wire_->TakeTextUpTo(u"|0/1>"), u"<FILEu1,0,0|" + path + u"||0*0|停止:0.00%|0/1>");
     ClickCheckBox(*jobs_, 0);
     EXPECT_EQ(job->checked, 0);
-    EXPECT_EQ(ReceivedUpTo(u"|0/1>"), u"<FILEu0,0,0|" + path + u"||0*0|停止:0.00%|0/1>");
+    EXPECT_EQ(wire_->TakeTextUpTo(u"|0/1>"), u"<FILEu0,0,0|" + path + u"||0*0|停止:0.00%|0/1>");
 
     // With a checked machine a newly ticked job gets it.
     AddMachine(5);
@@ -172,7 +172,7 @@ TEST_F(JobListView, TheOperatorsCheckSetsTheJobAndEchoesTheRow)
     ClickCheckBox(*jobs_, 0);
     EXPECT_EQ(job->checked, 1);
     EXPECT_EQ(job->machine, inet_addr("127.0.0.5"));
-    EXPECT_EQ(ReceivedUpTo(u"|0/1>"), u"<FILEu1,0,0|" + path + u"|127.0.0.5|0*0|停止:0.00%|0/1>");
+    EXPECT_EQ(wire_->TakeTextUpTo(u"|0/1>"), u"<FILEu1,0,0|" + path + u"|127.0.0.5|0*0|停止:0.00%|0/1>");
 
     // The program writing the check box is no operator's change: no line; the next line the
     // client gets is the deleted row's, column 0 only.
@@ -181,7 +181,7 @@ TEST_F(JobListView, TheOperatorsCheckSetsTheJobAndEchoesTheRow)
     jobs_->FormatJobRow(1, JobColumn::kFile);
     EXPECT_EQ(jobs_->GetRowChecked(1), 1);
     doc_.RemoteDeleteJob(0);
-    EXPECT_EQ(ReceivedUpTo(u">"), u"<FILEd1,-1,0|" + path + u">");
+    EXPECT_EQ(wire_->TakeTextUpTo(u">"), u"<FILEd1,-1,0|" + path + u">");
 }
 
 TEST_F(JobListView, ADoubleClickLoadsTheJobAndShowsIt)
@@ -197,7 +197,7 @@ TEST_F(JobListView, ADoubleClickLoadsTheJobAndShowsIt)
     EXPECT_EQ(preview.shown, job);
     EXPECT_GE(preview.invalidated, 1);
     EXPECT_EQ(jobs_->GetRowTexts(0)[JobColumn::kSize], u"10*10");
-    EXPECT_EQ(ReceivedUpTo(u"|0/1>").rfind(u"<FILEu0,-1,0|", 0), 0u);
+    EXPECT_EQ(wire_->TakeTextUpTo(u"|0/1>").rfind(u"<FILEu0,-1,0|", 0), 0u);
 
     // A file that cannot be loaded shows nothing.
     CPrintTask* broken = ListJob("b.plt");
@@ -217,7 +217,7 @@ TEST_F(JobListView, ARightDoubleClickAsksForTheCopies)
     QTest::mouseDClick(jobs_->viewport(), Qt::RightButton, Qt::NoModifier, RowCentre(*jobs_, 0));
     EXPECT_EQ(dialogs_.copiesAsked, std::vector<int32_t>{4});
     EXPECT_EQ(job->copies, 7);
-    EXPECT_EQ(ReceivedUpTo(u"|0/7>").rfind(u"<FILEu0,-1,0|", 0), 0u);
+    EXPECT_EQ(wire_->TakeTextUpTo(u"|0/7>").rfind(u"<FILEu0,-1,0|", 0), 0u);
     // Cancelled: nothing changes.
     QTest::mouseDClick(jobs_->viewport(), Qt::RightButton, Qt::NoModifier, RowCentre(*jobs_, 0));
     EXPECT_EQ(job->copies, 7);
@@ -263,7 +263,7 @@ TEST_F(JobListView, TheMenuOffersTheJobCommands)
     for (const ShownMenuItem& item : menu_.Shown()[0].items) items.push_back(item.text);
     EXPECT_EQ(items, (std::vector<std::u16string>{u"重新切割", u"选页切割", u"输出份数", u"编辑"}));
     EXPECT_EQ(job->copies, 3);
-    EXPECT_EQ(ReceivedUpTo(u"|0/3>").rfind(u"<FILEu0,-1,0|", 0), 0u);
+    EXPECT_EQ(wire_->TakeTextUpTo(u"|0/3>").rfind(u"<FILEu0,-1,0|", 0), 0u);
 
     // The page dialog starts at page 0; cancelled, nothing is cut.
     menu_.ScriptAnswer(JobMenuId::kCutPage);

@@ -84,11 +84,11 @@ TEST_F(MachineListView, ClientsGetTheMachineLinesOfTheRows)
     MainFrameMessages messages(doc_, CMessageTarget::Delivery::ByHand);
 
     messages.OnMachineStateChanged(machine, 0);
-    const std::u16string update = ReceivedUpTo(u">");
+    const std::u16string update = wire_->TakeTextUpTo(u">");
     EXPECT_EQ(update.rfind(u"<MACHu1,0|127.0.0.5|ON|", 0), 0u);
 
     messages.OnClientAccepted(client_);
-    const std::u16string all = ReceivedUpTo(u"<FILEa,0>");
+    const std::u16string all = wire_->TakeTextUpTo(u"<FILEa,0>");
     EXPECT_EQ(all.rfind(u"<FILEc><FILEi0,-1,0|" + job->path.str() + u"|127.0.0.5|", 0), 0u);
     EXPECT_NE(all.find(u"<MACHc><MACHi1,0|127.0.0.5|ON|"), std::u16string::npos);
     EXPECT_NE(all.find(u"><MACHi0,1|127.0.0.6|ON|"), std::u16string::npos);
