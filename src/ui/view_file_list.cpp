@@ -83,16 +83,20 @@ void CViewFileList::OnOperatorCheck(int row, bool checked)
 CViewFileList::JobHandle CViewFileList::HandleOf(int row) const
 {
     CPrintTask* job = GetRowJob(row);
-    return {job, job != nullptr ? job->jobRef : 0};
+    if (job == nullptr) return {};
+    return {job, job->jobRef, job->GetPath()};
 }
 
 CPrintTask* CViewFileList::Resolve(const JobHandle& handle) const
 {
     // A dialog or menu runs a nested event loop in which notifications and remote clients may
     // remove the job: only a job still listed is acted on.
-    // The pointer of a job that is gone is compared, never followed.
+    // The pointer of a job that is gone is compared, never followed. A job not loaded yet
+    // has no reference: a listed job at its address must also have its path, since a new
+    // job may have been made where a removed one was.
     if (handle.jobRef != 0) return doc_.FindJobByReference(handle.jobRef);
-    return FindJobRow(handle.job) >= 0 ? handle.job : nullptr;
+    if (FindJobRow(handle.job) < 0 || handle.job->GetPath() != handle.path) return nullptr;
+    return handle.job;
 }
 
 void CViewFileList::OnLeftDoubleClick(int row)

@@ -60,10 +60,11 @@ protected:
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // A job across a dialog or menu: the job and its reference at the time.
+    // A job across a dialog or menu: the job, its reference and its path at the time.
     struct JobHandle {
         CPrintTask* job = nullptr;
         uint32_t jobRef = 0;
+        CString path;
     };
 
     JobHandle HandleOf(int row) const;
