@@ -1,5 +1,10 @@
-// The frame's tool bar and panes: each an empty widget until its view fills its case.
+// The frame's tool bar and panes: the machine list and job list views, the other panes empty
+// widgets until their views fill their cases.
 #include "ui/frame_panes.h"
+
+#include "app/doc_corvane.h"
+#include "ui/view_file_list.h"
+#include "ui/view_mach_list.h"
 
 #include <QMainWindow>
 #include <QToolBar>
@@ -13,14 +18,32 @@ QToolBar* CreateFrameToolBar(QMainWindow* frame)
     return toolBar;
 }
 
-QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane&)
+QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane& doc)
 {
-    auto* widget = new QWidget(parent);
+    QWidget* widget = nullptr;
     switch (pane) {
-    case FramePane::MachineList: widget->setObjectName(QStringLiteral("MachineListPane")); break;
-    case FramePane::JobList: widget->setObjectName(QStringLiteral("JobListPane")); break;
-    case FramePane::ControlPanel: widget->setObjectName(QStringLiteral("ControlPanelPane")); break;
-    case FramePane::Graphic: widget->setObjectName(QStringLiteral("GraphicPane")); break;
+    case FramePane::MachineList: {
+        auto* view = new CViewMachList(doc, parent);
+        doc.SetListRows(doc.GetJobRows(), view);
+        widget = view;
+        widget->setObjectName(QStringLiteral("MachineListPane"));
+        break;
     }
-    return widget;
+    case FramePane::JobList: {
+        auto* view = new CViewFileList(doc, parent);
+        doc.SetListRows(view, doc.GetMachineRows());
+        widget = view;
+        widget->setObjectName(QStringLiteral("JobListPane"));
+        break;
+    }
+    case FramePane::ControlPanel:
+        widget = new QWidget(parent);
+        widget->setObjectName(QStringLiteral("ControlPanelPane"));
+        break;
+    case FramePane::Graphic:
+        widget = new QWidget(parent);
+        widget->setObjectName(QStringLiteral("GraphicPane"));
+        break;
+    }
+    return widget != nullptr ? widget : new QWidget(parent);
 }
