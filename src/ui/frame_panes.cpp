@@ -1,6 +1,9 @@
 // The frame's tool bar and panes: each an empty widget until its view fills its case.
 #include "ui/frame_panes.h"
 
+#include "app/doc_corvane.h"
+#include "ui/view_graphic.h"
+
 #include <QMainWindow>
 #include <QToolBar>
 #include <QWidget>
@@ -13,14 +16,24 @@ QToolBar* CreateFrameToolBar(QMainWindow* frame)
     return toolBar;
 }
 
-QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane&)
+QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane& doc)
 {
+    if (pane == FramePane::Graphic) {
+        auto* container = new CWndGraphic(parent);
+        container->setObjectName(QStringLiteral("GraphicPane"));
+        container->CreateChild([&doc](QWidget* p) {
+            auto* view = new CViewGraphic(doc, p);
+            doc.SetPreview(view);
+            return view;
+        });
+        return container;
+    }
     auto* widget = new QWidget(parent);
     switch (pane) {
     case FramePane::MachineList: widget->setObjectName(QStringLiteral("MachineListPane")); break;
     case FramePane::JobList: widget->setObjectName(QStringLiteral("JobListPane")); break;
     case FramePane::ControlPanel: widget->setObjectName(QStringLiteral("ControlPanelPane")); break;
-    case FramePane::Graphic: widget->setObjectName(QStringLiteral("GraphicPane")); break;
+    case FramePane::Graphic: break;
     }
     return widget;
 }

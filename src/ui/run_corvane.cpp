@@ -6,6 +6,7 @@
 #include "ui/app_corvane.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_sink.h"
+#include "ui/qt_popup_menu.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -27,6 +28,8 @@ int RunCorvane(int argc, char** argv)
     SetSystemActions(&actions);
     QtFileDialogs dialogs;
     SetFileDialogs(&dialogs);
+    QtPopupMenuPresenter menus;
+    SetPopupMenuPresenter(&menus);
 
     std::vector<CString> arguments;
     const QStringList qtArguments = QApplication::arguments();
@@ -39,6 +42,7 @@ int RunCorvane(int argc, char** argv)
         if (app.InitInstance(arguments)) QApplication::exec();
         status = app.ExitInstance();
     }
+    SetPopupMenuPresenter(nullptr);
     SetFileDialogs(nullptr);
     SetSystemActions(nullptr);
     SetMessageSink(nullptr);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 TEST(PopupMenu, KeepsItsItemsUntilDestroyed)
@@ -57,6 +59,30 @@ TEST(PopupMenu, TrackingPostsTheChosenIdToTheOwnerAfterwards)
     GetCursorPos(&at);
     EXPECT_EQ(at.x, 0);
     EXPECT_EQ(GetCursorPos(nullptr), FALSE);
+}
+
+
+// Records the items its menus are hovered on.
+class HoverOwner : public CWnd {
+public:
+    HoverOwner() : CWnd(Delivery::ByHand) {}
+    void OnMenuSelect(UINT id) override { hovered.push_back(id); }
+    std::vector<UINT> hovered;
+};
+
+TEST(PopupMenu, HoversReachTheOwnerWhileTheMenuIsTrackedOnly)
+{
+    HoverOwner owner;
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, 7, CString(u"Seven"));
+    menu.AppendMenu(MF_STRING, 8, CString(u"Eight"));
+    corvane_test::ScriptedPopupMenu presenter;
+    presenter.ScriptHovers({8, 7});
+    EXPECT_EQ(menu.TrackPopupMenu(0, 0, 0, &owner), TRUE);
+    EXPECT_EQ(owner.hovered, (std::vector<UINT>{8, 7}));
+    menu.NotifyHover(8);
+    EXPECT_EQ(owner.hovered.size(), 2u) << "no owner outside tracking";
 }
 
 }  // namespace
