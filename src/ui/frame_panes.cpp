@@ -16,18 +16,26 @@ QToolBar* CreateFrameToolBar(QMainWindow* frame)
     return toolBar;
 }
 
+namespace {
+
+// The preview pane: its container holding the view, which becomes the document's preview.
+QWidget* CreateGraphicPane(QWidget* parent, CDocCorvane& doc)
+{
+    auto* container = new CWndGraphic(parent);
+    container->setObjectName(QStringLiteral("GraphicPane"));
+    container->CreateChild([&doc](QWidget* p) {
+        auto* view = new CViewGraphic(doc, p);
+        doc.SetPreview(view);
+        return view;
+    });
+    return container;
+}
+
+}  // namespace
+
 QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane& doc)
 {
-    if (pane == FramePane::Graphic) {
-        auto* container = new CWndGraphic(parent);
-        container->setObjectName(QStringLiteral("GraphicPane"));
-        container->CreateChild([&doc](QWidget* p) {
-            auto* view = new CViewGraphic(doc, p);
-            doc.SetPreview(view);
-            return view;
-        });
-        return container;
-    }
+    if (pane == FramePane::Graphic) return CreateGraphicPane(parent, doc);
     auto* widget = new QWidget(parent);
     switch (pane) {
     case FramePane::MachineList: widget->setObjectName(QStringLiteral("MachineListPane")); break;

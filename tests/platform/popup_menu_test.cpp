@@ -2,6 +2,7 @@
 #include "platform/popup_menu.h"
 
 #include "platform/cwnd.h"
+#include "support/menu_hover_owner.h"
 #include "support/scripted_popup_menu.h"
 
 #include <gtest/gtest.h>
@@ -61,18 +62,9 @@ TEST(PopupMenu, TrackingPostsTheChosenIdToTheOwnerAfterwards)
     EXPECT_EQ(GetCursorPos(nullptr), FALSE);
 }
 
-
-// Records the items its menus are hovered on.
-class HoverOwner : public CWnd {
-public:
-    HoverOwner() : CWnd(Delivery::ByHand) {}
-    void OnMenuSelect(UINT id) override { hovered.push_back(id); }
-    std::vector<UINT> hovered;
-};
-
 TEST(PopupMenu, HoversReachTheOwnerWhileTheMenuIsTrackedOnly)
 {
-    HoverOwner owner;
+    corvane_test::MenuHoverOwner owner;
     CMenu menu;
     menu.CreatePopupMenu();
     menu.AppendMenu(MF_STRING, 7, CString(u"Seven"));

@@ -9,6 +9,7 @@
 #include "platform/cdc.h"
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_cut_list.h"
+#include "support/menu_hover_owner.h"
 #include "support/scripted_popup_menu.h"
 #include "support/widget_application.h"
 #include "ui/frame_panes.h"
@@ -171,6 +172,25 @@ protected:
         QApplication::sendEvent(view_.get(), &event);
     }
     QImage Picture() { return view_->grab().toImage(); }
+
+    // Two lines a (horizontal) and b (vertical) crossing at plot (2000, 2000), shown in the
+    // pen mode; the client point of the crossing.
+    struct Crossing {
+        PlotShape* a;
+        PlotShape* b;
+        CPrintTask* job;
+        QPoint at;
+    };
+    Crossing ShowCrossingInPenMode()
+    {
+        PlotShape* a = Polyline({0, 2000, 4000, 2000}, 1);
+        PlotShape* b = Polyline({2000, 0, 2000, 4000}, 1);
+        CPrintTask* job = ShowJobOf({a, b});
+        view_->SetMapping({100.0, 50.0, 0.05});
+        EXPECT_TRUE(view_->OnCommand(ID_SET_PEN));
+        const PreviewPoint cross = PlotToClient(view_->GetMapping(), 4000, {2000, 2000});
+        return {a, b, job, QPoint(int(cross.x), int(cross.y))};
+    }
 
     CUDPServer server_;
     CDocCorvane doc_{server_};
@@ -351,14 +371,9 @@ TEST_F(ViewGraphicTest, BoxPickingSelectsAndTheRightButtonGivesTheToolClass)
 
 TEST_F(ViewGraphicTest, APointPickingMenuHighlightsTheHoveredHitAndTogglesIt)
 {
-    // Two shapes cross at plot (2000, 2000).
-    PlotShape* a = Polyline({0, 2000, 4000, 2000}, 1);
-    PlotShape* b = Polyline({2000, 0, 2000, 4000}, 1);
-    CPrintTask* job = ShowJobOf({a, b});
-    view_->SetMapping({100.0, 50.0, 0.05});
-    ASSERT_TRUE(view_->OnCommand(ID_SET_PEN));
-    const PreviewPoint cross = PlotToClient(view_->GetMapping(), 4000, {2000, 2000});
-    const QPoint at(int(cross.x), int(cross.y));
+    const Crossing crossing = ShowCrossingInPenMode();
+    CPrintTask* job = crossing.job;
+    const QPoint at = crossing.at;
     // A pixel of b only, away from the crossing.
     const PreviewPoint onB = PlotToClient(view_->GetMapping(), 4000, {2000, 3000});
     const QPoint bPixel(int(onB.x), int(onB.y));
@@ -374,7 +389,7 @@ TEST_F(ViewGraphicTest, APointPickingMenuHighlightsTheHoveredHitAndTogglesIt)
     Click(at);
     EXPECT_TRUE(highlighted) << "the hover is drawn before the menu returns";
     ASSERT_EQ(job->selection.GetSize(), 1);
-    EXPECT_EQ(job->selection[0], b);
+    EXPECT_EQ(job->selection[0], crossing.b);
     Click(at);
     EXPECT_TRUE(job->selection.IsEmpty()) << "the same hit toggles out";
 
@@ -386,12 +401,8 @@ TEST_F(ViewGraphicTest, APointPickingMenuHighlightsTheHoveredHitAndTogglesIt)
 
 TEST_F(ViewGraphicTest, AJobDeletedWhileAMenuOrDialogIsOpenIsLeftAlone)
 {
-    PlotShape* a = Polyline({0, 2000, 4000, 2000}, 1);
-    PlotShape* b = Polyline({2000, 0, 2000, 4000}, 1);
-    CPrintTask* job = ShowJobOf({a, b});
-    view_->SetMapping({100.0, 50.0, 0.05});
-    ASSERT_TRUE(view_->OnCommand(ID_SET_PEN));
-    const PreviewPoint cross = PlotToClient(view_->GetMapping(), 4000, {2000, 2000});
+    const Crossing crossing = ShowCrossingInPenMode();
+    CPrintTask* job = crossing.job;
     {
         ActingPopupMenu menu;
         menu.whileOpen = [&](const CMenu& shown) {
@@ -399,7 +410,7 @@ TEST_F(ViewGraphicTest, AJobDeletedWhileAMenuOrDialogIsOpenIsLeftAlone)
             doc_.RemoveJob(job);  // a client's 'd' while the menu is open
             shown.NotifyHover(OL_Selection::kFirstCommand + 1);
         };
-        Click({int(cross.x), int(cross.y)});
+        Click(crossing.at);
         EXPECT_EQ(menu.tracked, 1);
     }
     EXPECT_EQ(view_->GetShownJob(), nullptr);
@@ -570,20 +581,12 @@ TEST_F(ViewGraphicTest, ThePaneHoldsTheViewAsTheDocumentsPreview)
     EXPECT_EQ(doc_.GetPreview(), nullptr) << "the view leaves the document when it goes";
 }
 
-// Records the items its menus are hovered on.
-class HoverOwner : public CWnd {
-public:
-    HoverOwner() : CWnd(Delivery::ByHand) {}
-    void OnMenuSelect(UINT id) override { hovered.push_back(id); }
-    std::vector<UINT> hovered;
-};
-
 TEST(QtPopupMenu, TheHoveredItemReachesTheOwnerBeforeTheChoiceReturns)
 {
     EnsureWidgetApplication();
     QtPopupMenuPresenter presenter;
     SetPopupMenuPresenter(&presenter);
-    HoverOwner owner;
+    MenuHoverOwner owner;
     CMenu menu;
     menu.CreatePopupMenu();
     menu.AppendMenu(MF_STRING, 30000, CString(u"Object0"));
