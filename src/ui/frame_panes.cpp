@@ -4,6 +4,7 @@
 
 #include "app/doc_corvane.h"
 #include "ui/view_file_list.h"
+#include "ui/view_graphic.h"
 #include "ui/view_mach_list.h"
 
 #include <QMainWindow>
@@ -17,6 +18,23 @@ QToolBar* CreateFrameToolBar(QMainWindow* frame)
     toolBar->setMovable(false);
     return toolBar;
 }
+
+namespace {
+
+// The preview pane: its container holding the view, which becomes the document's preview.
+QWidget* CreateGraphicPane(QWidget* parent, CDocCorvane& doc)
+{
+    auto* container = new CWndGraphic(parent);
+    container->setObjectName(QStringLiteral("GraphicPane"));
+    container->CreateChild([&doc](QWidget* p) {
+        auto* view = new CViewGraphic(doc, p);
+        doc.SetPreview(view);
+        return view;
+    });
+    return container;
+}
+
+}  // namespace
 
 QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane& doc)
 {
@@ -41,8 +59,7 @@ QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane& doc)
         widget->setObjectName(QStringLiteral("ControlPanelPane"));
         break;
     case FramePane::Graphic:
-        widget = new QWidget(parent);
-        widget->setObjectName(QStringLiteral("GraphicPane"));
+        widget = CreateGraphicPane(parent, doc);
         break;
     }
     return widget != nullptr ? widget : new QWidget(parent);

@@ -28,7 +28,7 @@ int RunCorvane(int argc, char** argv)
     SetSystemActions(&actions);
     QtFileDialogs dialogs;
     SetFileDialogs(&dialogs);
-    QtPopupMenu menus;
+    QtPopupMenuPresenter menus;
     SetPopupMenuPresenter(&menus);
 
     std::vector<CString> arguments;

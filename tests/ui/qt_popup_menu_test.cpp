@@ -44,7 +44,7 @@ void InTheNextMenu(std::function<void(QMenu&)> act)
 TEST(QtPopupMenu, TheChosenItemIsPostedAndADismissedMenuPostsNothing)
 {
     EnsureWidgetApplication();
-    QtPopupMenu presenter;
+    QtPopupMenuPresenter presenter;
     SetPopupMenuPresenter(&presenter);
     CommandRecorder owner;
     CMenu menu;
