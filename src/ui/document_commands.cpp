@@ -2,7 +2,6 @@
 #include "ui/document_commands.h"
 
 #include "app/doc_corvane.h"
-#include "app/list_rows.h"
 #include "ui/command_ids.h"
 
 bool DocumentCommands::OnCommand(int id)
@@ -38,16 +37,13 @@ std::optional<CommandButtonState> DocumentCommands::CommandState(int id) const
     case ID_MACHINE_ZERO:
     case ID_MACHINE_RESET:
     case ID_TEST_JET: return CommandButtonState{doc_.HasSelectedMachine(), false};
+    case ID_DIRECTORY_PRINT: return CommandButtonState{true, doc_.directoryPrint == 1};
     case ID_COPIES_UP:
     case ID_COPIES_DOWN:
     case ID_JOB_MOVE_DOWN:
     case ID_JOB_MOVE_UP:
     case ID_JOB_MOVE_TO_BOTTOM:
-    case ID_JOB_MOVE_TO_TOP: {
-        const bool jobSelected = doc_.GetJobRows() != nullptr && doc_.GetJobRows()->GetSelectedIndex() >= 0;
-        return CommandButtonState{jobSelected, false};
-    }
-    case ID_DIRECTORY_PRINT: return CommandButtonState{true, doc_.directoryPrint == 1};
+    case ID_JOB_MOVE_TO_TOP:
     case ID_JOB_START:
     case ID_JOB_PAUSE:
     case ID_JOB_CANCEL:

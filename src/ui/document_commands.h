@@ -12,7 +12,8 @@ public:
 
     bool OnCommand(int id) override;
     // The machine commands (zero, test jet, reset, machine setup) need a selected machine
-    // row, the job-row commands a selected job row; directory print is checked while on.
+    // row; directory print is checked while on; the others are always enabled (each does
+    // nothing without what it acts on).
     std::optional<CommandButtonState> CommandState(int id) const override;
 
 private:

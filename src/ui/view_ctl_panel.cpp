@@ -138,18 +138,20 @@ void CMyButton::LoseHold()
     setDown(false);
 }
 
-CViewCtlPanel::CViewCtlPanel(CDocCorvane& doc, QWidget* parent) : QWidget(parent), doc_(doc)
+CViewCtlPanel::CViewCtlPanel(CDocCorvane& doc, QWidget* parent) : QScrollArea(parent), doc_(doc)
 {
-    auto* grid = new QGridLayout(this);
+    // The form keeps its size; a narrower column scrolls it, as a form view does.
+    auto* form = new QWidget(this);
+    auto* grid = new QGridLayout(form);
     // The jog pad: 1001 above 1002 with 1003 and 1004 beside them; 1022 above 1019 apart.
     const int jogCells[][2] = {{0, 1}, {2, 1}, {1, 0}, {1, 2}, {2, 3}, {0, 3}};
     for (size_t i = 0; i < std::size(kJogButtons); ++i) {
-        auto* button = new CMyButton(kJogButtons[i].id, doc_, this);
+        auto* button = new CMyButton(kJogButtons[i].id, doc_, form);
         SetUpButton(button, kJogButtons[i]);
         grid->addWidget(button, jogCells[i][0], jogCells[i][1]);
     }
     for (size_t i = 0; i < std::size(kCommandButtons); ++i) {
-        auto* button = new QPushButton(this);
+        auto* button = new QPushButton(form);
         SetUpButton(button, kCommandButtons[i]);
         const int id = kCommandButtons[i].id;
         grid->addWidget(button, static_cast<int>(i % 3), 4 + static_cast<int>(i / 3));
@@ -173,14 +175,16 @@ CViewCtlPanel::CViewCtlPanel(CDocCorvane& doc, QWidget* parent) : QWidget(parent
             }
         });
     }
-    auto* label = new QLabel(QStringLiteral("模式"), this);
-    workMode_ = new QComboBox(this);
+    auto* label = new QLabel(QStringLiteral("模式"), form);
+    workMode_ = new QComboBox(form);
     workMode_->setObjectName(ControlName(IDC_WORK_MODE));
     grid->addWidget(label, 3, 0, 1, 2);
     grid->addWidget(workMode_, 3, 2, 1, 4);
     // activated is the operator's choice only: setting the stored mode writes nothing.
     connect(workMode_, &QComboBox::activated, this, &CViewCtlPanel::OnWorkModeChosen);
     InitialUpdate();
+    setFrameShape(QFrame::NoFrame);
+    setWidget(form);
 }
 
 void CViewCtlPanel::InitialUpdate()

@@ -6,7 +6,7 @@
 #include "ui/jog_control.h"
 
 #include <QPushButton>
-#include <QWidget>
+#include <QScrollArea>
 
 #include <cstdint>
 #include <optional>
@@ -67,7 +67,7 @@ private:
     JogControl jog_;
 };
 
-class CViewCtlPanel : public QWidget {
+class CViewCtlPanel : public QScrollArea {
     Q_OBJECT
 public:
     CViewCtlPanel(CDocCorvane& doc, QWidget* parent = nullptr);

@@ -2,15 +2,10 @@
 // panel's command buttons and the stored work mode; posted frames read from the link socket.
 #include "ui/view_ctl_panel.h"
 
-#include "app/doc_corvane.h"
 #include "app/preview_port.h"
 #include "app/settings_keys.h"
-#include "machinelink/net_machine.h"
 #include "platform/settings_store.h"
-#include "support/command_frame_recorder.h"
-#include "support/test_views.h"
-#include "support/widget_application.h"
-#include "ui_fixture.h"
+#include "recorded_document.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,19 +37,13 @@ public:
     int invalidated = 0, fitted = 0, rulerToggled = 0;
 };
 
-// A machine of the test's own, selected in the machine rows of a document whose link
-// manager records the posted frames.
-class ControlPanelTest : public ::testing::Test {
+// The panel of a recorded document whose machine is selected.
+class ControlPanelTest : public RecordedDocumentTest {
 protected:
+    ControlPanelTest() : RecordedDocumentTest(kMachineOctet) {}
     void SetUp() override
     {
-        EnsureWidgetApplication();
-        ASSERT_TRUE(recorder_.Opened());
-        machine_.ip = LoopbackKey(kMachineOctet);
-        machine_.online = 1;
-        machineRows_.rows.push_back({&machine_, 0});
         machineRows_.selected = 0;
-        doc_.SetListRows(&jobRows_, &machineRows_);
         doc_.SetPreview(&preview_);
         panel_ = MakePanel();
     }
@@ -82,11 +71,6 @@ protected:
         return values;
     }
 
-    CommandFrameRecorder recorder_;
-    CDocCorvane doc_{recorder_};
-    NET_Machine machine_;
-    TestJobRows jobRows_;
-    TestMachineRows machineRows_;
     CountingPreview preview_;
     std::unique_ptr<CViewCtlPanel> panel_;
 };
