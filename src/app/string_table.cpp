@@ -15,6 +15,33 @@ struct StringEntry {
 
 // Each table sorted by number.
 constexpr StringEntry kChinese[] = {
+    // Command strings of the tool bars' buttons, by command id: "prompt\ntool tip", or one
+    // text serving as both.
+    {32780, u"终止选中打印任务"},
+    {32781, u"暂停"},
+    {32817, u"添加选中文件的打印份数"},
+    {32818, u"减少选中文件的打印份数"},
+    {32819, u"文件下移"},
+    {32820, u"文件上移"},
+    {32821, u"设置为内刀"},
+    {32822, u"设置为笔"},
+    {32824, u"打印选中文件"},
+    {32827, u"全局设置"},
+    {32832, u"设置文件IP"},
+    {32835, u"PLT识别设置"},
+    {32837, u"reset"},
+    {32840, u"设置为半刀"},
+    {32841, u"设置为外刀"},
+    {32853, u"删除文件"},
+    {32856, u"坐标清0"},
+    {32860, u"测试喷墨"},
+    {32867, u"MachSetup\n机器设置"},
+    {32868, u"目录打印"},
+    {32869, u"文件置底"},
+    {32870, u"文件置顶"},
+    {32880, u"ID_MergeFiles\n合并文件"},
+    {32885, u"设置为内刀"},
+    {32896, u"自动识别轮廓"},
     {StringId::kJobFileColumn, u"文件"},
     {StringId::kJobSizeColumn, u"幅面(mm)"},
     {StringId::kJobStateColumn, u"状态"},

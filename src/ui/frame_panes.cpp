@@ -1,21 +1,28 @@
-// The frame's tool bar and panes: the machine list and job list views, the other panes empty
-// widgets until their views fill their cases.
+// The frame's tool bar and its four panes: machine list, job list, control panel, preview.
 #include "ui/frame_panes.h"
 
 #include "app/doc_corvane.h"
+#include "ui/true_color_tool_bar.h"
+#include "ui/ui_resources.h"
+#include "ui/view_ctl_panel.h"
 #include "ui/view_file_list.h"
 #include "ui/view_graphic.h"
 #include "ui/view_mach_list.h"
 
 #include <QMainWindow>
-#include <QToolBar>
 #include <QWidget>
 
-QToolBar* CreateFrameToolBar(QMainWindow* frame)
+CTrueColorToolBar* CreateFrameToolBar(QMainWindow* frame)
 {
-    auto* toolBar = new QToolBar(frame);
+    auto* toolBar = new CTrueColorToolBar(frame);
     toolBar->setObjectName(QStringLiteral("FrameToolBar"));
     toolBar->setMovable(false);
+    if (!toolBar->LoadToolBar(kMainToolBarResource) ||
+        !toolBar->SetToolBarBitmaps(kMainToolBarButtonWidth, kMainToolBarBitmap, kMainToolBarHotBitmap,
+                                    kMainToolBarDisabledBitmap)) {
+        delete toolBar;
+        return nullptr;
+    }
     return toolBar;
 }
 
@@ -55,7 +62,7 @@ QWidget* CreateFramePane(FramePane pane, QWidget* parent, CDocCorvane& doc)
         break;
     }
     case FramePane::ControlPanel:
-        widget = new QWidget(parent);
+        widget = new CViewCtlPanel(doc, parent);
         widget->setObjectName(QStringLiteral("ControlPanelPane"));
         break;
     case FramePane::Graphic:
