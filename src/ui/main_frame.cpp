@@ -11,6 +11,7 @@
 #include "ui/document_commands.h"
 #include "ui/frame_panes.h"
 #include "ui/true_color_tool_bar.h"
+#include "ui/view_graphic.h"
 #include "uploadserver/tcp_client1.h"
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
@@ -80,6 +81,8 @@ CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
 CMainFrame::~CMainFrame()
 {
     if (GetMainMessageTarget() == this) SetMainMessageTarget(nullptr);
+    // The panes go after this part of the frame: the preview must not reach its target list.
+    disconnect(previewGone_);
     if (trayIcon_) trayIcon_->hide();
     CBinaryPolyLineList::ReleasePen();
 }
@@ -140,6 +143,12 @@ void CMainFrame::CreateClient()
     innerSplitter_->addWidget(CreateFramePane(FramePane::ControlPanel, innerSplitter_, doc_));
     outerSplitter_->addWidget(innerSplitter_);
     outerSplitter_->addWidget(CreateFramePane(FramePane::Graphic, outerSplitter_, doc_));
+    // The preview answers its commands on the main tool bar for as long as it lives.
+    if (auto* preview = outerSplitter_->findChild<CViewGraphic*>(QString::fromLatin1(CViewGraphic::kObjectName))) {
+        CommandTarget* target = preview;
+        AddCommandTarget(target);
+        previewGone_ = connect(preview, &QObject::destroyed, this, [this, target] { RemoveCommandTarget(target); });
+    }
     // The upper row and the outer columns keep their sizes when the window changes size;
     // the job list and the preview take the change.
     outerSplitter_->setStretchFactor(0, 0);

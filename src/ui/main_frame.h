@@ -118,6 +118,7 @@ private:
     MainFrameMessages messages_;
     std::unique_ptr<DocumentCommands> documentCommands_;
     std::vector<CommandTarget*> commandTargets_;
+    QMetaObject::Connection previewGone_;  // takes the preview off the targets when it goes
     CTrueColorToolBar* toolBar_ = nullptr;
     QSplitter* outerSplitter_ = nullptr;
     QSplitter* innerSplitter_ = nullptr;

@@ -7,6 +7,7 @@
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_sink.h"
 #include "ui/qt_popup_menu.h"
+#include "ui/qt_view_dialogs.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -30,6 +31,11 @@ int RunCorvane(int argc, char** argv)
     SetFileDialogs(&dialogs);
     QtPopupMenuPresenter menus;
     SetPopupMenuPresenter(&menus);
+    QtViewDialogs viewDialogs(gUDPServer, [] {
+        const CAppCorvane* app = GetCorvaneApp();
+        return app ? static_cast<const CDocCorvane*>(app->GetDocument()) : nullptr;
+    });
+    SetViewDialogs(&viewDialogs);
 
     std::vector<CString> arguments;
     const QStringList qtArguments = QApplication::arguments();
@@ -43,6 +49,7 @@ int RunCorvane(int argc, char** argv)
         status = app.ExitInstance();
     }
     SetPopupMenuPresenter(nullptr);
+    SetViewDialogs(nullptr);
     SetFileDialogs(nullptr);
     SetSystemActions(nullptr);
     SetMessageSink(nullptr);

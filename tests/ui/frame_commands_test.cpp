@@ -9,6 +9,7 @@
 #include "ui/preview_geometry.h"
 #include "ui/true_color_tool_bar.h"
 #include "ui/view_ctl_panel.h"
+#include "ui/view_graphic.h"
 
 #include <QAction>
 #include <QTest>
@@ -52,6 +53,8 @@ protected:
     {
         frame_ = std::make_unique<CMainFrame>(recorder_, doc_, 1);
         ASSERT_TRUE(frame_->Create());
+        // The frame's list views took the document's rows; the test's rows stand in for them.
+        doc_.SetListRows(&jobRows_, &machineRows_);
         frame_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_.get()));
     }
@@ -90,9 +93,10 @@ TEST_F(FrameCommandsTest, DocumentCommandsRunOnTheDocumentWithTheirStates)
         EXPECT_TRUE(ShowsEnabled(id, false)) << id;
     for (int id : {ID_JOB_START, ID_COPIES_UP, ID_JOB_MOVE_TO_TOP, ID_DELETE_JOBS, ID_DIRECTORY_PRINT})
         EXPECT_TRUE(ShowsEnabled(id, true)) << id;
-    // Commands of a view that is not there are off.
+    // The preview takes its commands, off while it shows no job.
     EXPECT_TRUE(ShowsEnabled(ID_PREVIEW_SWAP, false));
-    EXPECT_FALSE(frame_->OnCommand(ID_PREVIEW_SWAP));
+    EXPECT_TRUE(ShowsEnabled(ID_SET_PEN, false));
+    EXPECT_TRUE(frame_->OnCommand(ID_PREVIEW_SWAP));
 
     machineRows_.selected = 0;
     ASSERT_TRUE(ShowsEnabled(ID_MACHINE_ZERO, true));
@@ -113,6 +117,10 @@ TEST_F(FrameCommandsTest, DocumentCommandsRunOnTheDocumentWithTheirStates)
 
 TEST_F(FrameCommandsTest, FurtherTargetsAreAskedAfterTheDocumentAndTargetsThatGoAreNotAsked)
 {
+    // The preview steps aside so that the test's target answers the swap.
+    auto* preview = frame_->findChild<CViewGraphic*>(QString::fromLatin1(CViewGraphic::kObjectName));
+    ASSERT_NE(preview, nullptr);
+    frame_->RemoveCommandTarget(preview);
     OneCommandTarget swap(ID_PREVIEW_SWAP);
     OneCommandTarget zero(ID_MACHINE_ZERO);
     frame_->AddCommandTarget(&swap);
