@@ -1,9 +1,13 @@
 // The machine-parameter database: records made on first load, exact round trips, what a load
-// takes, one record per machine, damaged values and files, and the link's load of old machines.
+// takes, one record per machine, damaged values and files, the link's load of old machines and
+// the record-store notice.
 #include "app/access_database.h"
 
 #include "link_fixture.h"
 
+#include "app/doc_corvane.h"
+#include "app/main_frame_messages.h"
+#include "app/udp_server.h"
 #include "machinelink/machine_messages.h"
 #include "machinelink/net_machine.h"
 #include "support/recording_message_sink.h"
@@ -17,6 +21,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -243,6 +248,49 @@ TEST_F(AccessDataBase, ABadStoredValueLoadsNothingOfItsTableAndIsReported)
     CString id;
     machine.m.GetID(id);
     EXPECT_EQ(db.LoadSpeedTable(&machine.m, id, 3), 0);
+}
+
+TEST_F(AccessDataBase, TheRecordStoreNoticeStoresTheChosenRecordOfAKnownMachine)
+{
+    CUDPServer server;
+    CDocCorvane doc(server);
+    MainFrameMessages frame(doc, CMessageTarget::Delivery::ByHand);
+    auto* machine = new NET_Machine(LoopbackAddress(9), kMac, kId);
+    machine->InitVal();
+    machine->baseSpeeds = {21, 22, 23, 24, 25};
+    machine->xOrigin = 12.5f;
+    machine->yOrigin = -3.25f;
+    ASSERT_EQ(server.AddMachineSorted(machine), 1);
+    const auto notice = [&](uint32_t key, LPARAM record) {
+        frame.Post(WM_NET_MACHINE_SAVE_RECORD, key, record);
+        frame.DeliverPosted();
+    };
+
+    // An unknown machine and a record that does not exist store nothing.
+    notice(LoopbackAddress(10), 0);
+    notice(machine->ip, 2);
+    notice(machine->ip, -1);
+    EXPECT_FALSE(std::filesystem::exists(GetConfigDatabasePath().ToUtf8()));
+    EXPECT_EQ(machine->storedRecords, 0);
+
+    notice(machine->ip, 0);
+    EXPECT_EQ(Query("SELECT ID, xOrigin, yOrigin FROM PanCtl"),
+              (std::vector<std::vector<std::string>>{{kIdText, "12.5", "-3.25"}}));
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM BaseInfo")[0][0], "0");
+    EXPECT_EQ(machine->storedRecords, 1);
+    notice(machine->ip, 1);
+    EXPECT_EQ(Query("SELECT ID, IP, Speed, SpeedIncise, SpeedSpace, PWM0, PWM1 FROM BaseInfo"),
+              (std::vector<std::vector<std::string>>{{kIdText, "127.0.0.9", "21", "22", "23", "NULL", "NULL"}}));
+    EXPECT_EQ(machine->storedRecords, 3);
+    EXPECT_TRUE(sink_.Shown().empty());
+
+    // A database that cannot be opened is left alone and nothing counts as stored.
+    machine->storedRecords = 0;
+    const std::string bytes = "no database";
+    ASSERT_TRUE(WriteFile(GetConfigDatabasePath().ToUtf8(), bytes));
+    notice(machine->ip, 0);
+    EXPECT_EQ(machine->storedRecords, 0);
+    EXPECT_EQ(ReadFile(GetConfigDatabasePath().ToUtf8()), bytes);
 }
 
 TEST_F(AccessDataBase, AFileThatIsNoDatabaseIsLeftAsItIs)
