@@ -18,6 +18,7 @@
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -168,16 +169,27 @@ void MainFrameMessages::OnSaveMachineRecord(uint32_t key, LPARAM record)
 {
     if (record != 0 && record != 1) return;
     CUDPServer& server = doc_.GetServer();
-    CSingleLock lock(&server.GetLock(), TRUE);
-    NET_Machine* machine = server.FindMachineByKey(key);
-    if (machine == nullptr) return;
+    // The record is written from a copy of the machine's identity, speeds and origin: the store,
+    // and a failure shown to the operator, must not keep the link thread waiting for the lock.
+    std::unique_ptr<NET_Machine> values;
+    CString id;
+    {
+        CSingleLock lock(&server.GetLock(), TRUE);
+        const NET_Machine* machine = server.FindMachineByKey(key);
+        if (machine == nullptr) return;
+        values = std::make_unique<NET_Machine>(machine->ip, machine->mac, machine->stationId);
+        values->baseSpeeds = machine->baseSpeeds;
+        values->xOrigin = machine->xOrigin;
+        values->yOrigin = machine->yOrigin;
+        machine->GetID(id);
+    }
     CAccessDataBase database;
     if (!database.OpenDatabase(GetConfigDatabasePath())) return;
-    CString id;
-    machine->GetID(id);
-    const int stored = record == 0 ? database.SavePanCtl(machine, id) : database.SaveBaseInfo(machine, id, false);
+    const int stored = record == 0 ? database.SavePanCtl(values.get(), id) : database.SaveBaseInfo(values.get(), id, false);
     // The flag says what the database holds: a failed store (already shown) sets none.
-    if (stored) machine->storedRecords |= static_cast<uint8_t>(1u << record);
+    if (!stored) return;
+    CSingleLock lock(&server.GetLock(), TRUE);
+    if (NET_Machine* machine = server.FindMachineByKey(key)) machine->storedRecords |= static_cast<uint8_t>(1u << record);
 }
 
 void MainFrameMessages::OnMachineStateChanged(NET_Machine* posted, LPARAM what)

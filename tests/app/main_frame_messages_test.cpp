@@ -388,13 +388,8 @@ protected:
     {
         MainFrame::SetUp();
         EnsureEventLoop();
-        CTCPServer1* server = CTCPServer1::GetGlobalServer();
-        ASSERT_EQ(server->Create1(0, u"127.0.0.1"), 1);
-        CString address;
-        UINT port = 0;
-        ASSERT_TRUE(server->GetSockName(address, port));
-        wire = std::make_unique<LoopbackTcpClient>(static_cast<uint16_t>(port));
-        ASSERT_TRUE(wire->IsConnected());
+        wire = ConnectToUploadServer();
+        ASSERT_NE(wire, nullptr);
         ASSERT_TRUE(RunEventLoopUntil([&] {
             for (const PostedMessage& m : window.Drain())
                 if (m.message == WM_TCP_CLIENT_ACCEPTED) client = reinterpret_cast<CTCPClient1*>(m.wParam);
