@@ -20,9 +20,12 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvane_test {
@@ -87,6 +90,38 @@ bool SameSpeeds(NET_Machine& a, NET_Machine& b)
     return p.speed == q.speed && p.speedIncise == q.speedIncise && p.speedSpace == q.speedSpace && p.pwm0 == q.pwm0 &&
            p.pwm1 == q.pwm1;
 }
+
+// A message sink that notes, for the message it shows, whether another thread can take lock
+// meanwhile; the probing thread ends once the lock is free again.
+class LockProbingSink : public CMessageSink {
+public:
+    explicit LockProbingSink(CSyncObject& lock) : lock_(lock) { SetMessageSink(this); }
+    ~LockProbingSink() override
+    {
+        SetMessageSink(nullptr);
+        if (probe_.joinable()) probe_.join();
+    }
+    int Show(const CString&, const CString&, UINT) override
+    {
+        if (probe_.joinable()) return IDOK;
+        std::future<void> taken = taken_.get_future();
+        probe_ = std::thread([this] {
+            CSingleLock hold(&lock_, TRUE);
+            taken_.set_value();
+        });
+        lockFree = taken.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+        ++shown;
+        return IDOK;
+    }
+
+    int shown = 0;
+    bool lockFree = false;
+
+private:
+    CSyncObject& lock_;
+    std::promise<void> taken_;
+    std::thread probe_;
+};
 
 class AccessDataBase : public ::testing::Test {
 protected:
@@ -284,8 +319,20 @@ TEST_F(AccessDataBase, TheRecordStoreNoticeStoresTheChosenRecordOfAKnownMachine)
     EXPECT_EQ(machine->storedRecords, 3);
     EXPECT_TRUE(sink_.Shown().empty());
 
-    // A database that cannot be opened is left alone and nothing counts as stored.
+    // A refused store is shown while the link thread can go on, and counts as not stored.
     machine->storedRecords = 0;
+    Execute("CREATE TRIGGER refuseInsert BEFORE INSERT ON PanCtl BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+            "CREATE TRIGGER refuseUpdate BEFORE UPDATE ON PanCtl BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    {
+        LockProbingSink probing(server.GetLock());
+        notice(machine->ip, 0);
+        EXPECT_EQ(probing.shown, 1);
+        EXPECT_TRUE(probing.lockFree);
+    }
+    SetMessageSink(&sink_);
+    EXPECT_EQ(machine->storedRecords, 0);
+
+    // A database that cannot be opened is left alone and nothing counts as stored.
     const std::string bytes = "no database";
     ASSERT_TRUE(WriteFile(GetConfigDatabasePath().ToUtf8(), bytes));
     notice(machine->ip, 0);
