@@ -1,7 +1,10 @@
-// Loopback sockets, bounded waits and the loopback-only link manager of the link tests.
+// Loopback sockets, bounded waits, the loopback-only link manager and the upload client of the
+// link tests.
 #include "link_fixture.h"
 
 #include "support/link_ports_lock.h"
+#include "support/loopback_tcp_client.h"
+#include "uploadserver/tcp_server1.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +77,23 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs, FakeClock* cloc
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+std::unique_ptr<LoopbackTcpClient> ConnectToUploadServer()
+{
+    CTCPServer1* server = CTCPServer1::GetGlobalServer();
+    CString address;
+    UINT port = 0;
+    if (server->Create1(0, u"127.0.0.1") != 1 || !server->GetSockName(address, port)) {
+        ADD_FAILURE() << "the upload server did not open on 127.0.0.1";
+        return nullptr;
+    }
+    auto client = std::make_unique<LoopbackTcpClient>(static_cast<uint16_t>(port));
+    if (!client->IsConnected()) {
+        ADD_FAILURE() << "no connection to the upload server on port " << port;
+        return nullptr;
+    }
+    return client;
 }
 
 LoopbackLink::LoopbackLink(uint8_t discoveryOctet, int lifetimeMs)

@@ -1,5 +1,5 @@
 // Helpers of the link tests: a link manager that talks to loopback machines only, with a link
-// thread that always ends, and loopback datagram helpers.
+// thread that always ends, loopback datagram helpers and a client of the upload server.
 #pragma once
 
 #include "app/udp_server.h"
@@ -14,6 +14,8 @@
 #include <vector>
 
 namespace corvane_test {
+
+class LoopbackTcpClient;
 
 // 127.0.0.octet in network byte order: the key of a simulated machine there.
 uint32_t LoopbackAddress(uint8_t octet);
@@ -42,6 +44,10 @@ std::vector<uint8_t> ReceiveWithin(int socketFd, int timeoutMs, uint32_t* fromAd
 // clock, each check first moves the clock on by stepMs, so time-outs and resends happen as
 // fast as the test can drive them.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000, FakeClock* clock = nullptr, TickMs stepMs = 0);
+
+// Opens the global upload server on a free port of 127.0.0.1 and connects a client to it;
+// null, with the test failed, when either step fails.
+std::unique_ptr<LoopbackTcpClient> ConnectToUploadServer();
 
 // A link manager whose discovery goes to 127.0.0.discoveryOctet only. Its link thread, once
 // started, ends with this object or after lifetimeMs of real time, whichever comes first.
