@@ -130,7 +130,8 @@ int CAppCorvane::ExitInstance()
 
 int CAppCorvane::AddFileToDocument(const CString& path)
 {
-    return docTemplate_ ? docTemplate_->OpenDocumentAsJob(path) : 0;
+    CDocCorvane* doc = GetDocument();
+    return doc ? doc->AddFileToDocument(path) : 0;
 }
 
 int CAppCorvane::ShutdownComputer() { return GetSystemActions().PowerOff(); }
@@ -140,7 +141,8 @@ void CAppCorvane::OnFileOpen()
     const CString filter = CString(kPlotFileFilter) + u";;" + LoadResString(StringId::kAllFilesFilter) + u" (*)";
     std::vector<CString> paths;
     if (!GetFileDialogs().OpenFiles(u"Open", filter, paths)) return;
-    for (const CString& path : paths) AddFileToDocument(path);
+    for (const CString& path : paths)
+        if (docTemplate_) docTemplate_->OpenDocumentAsJob(path);
 }
 
 void CAppCorvane::OnHelp()

@@ -39,7 +39,8 @@ public:
     // the windows; returns the program's exit status.
     int ExitInstance();
 
-    // Adds the file at path to the job list as a job; 1 when it was listed.
+    // Adds the file at path as the first job, replacing a listed job of that path without
+    // asking; 1 when it was listed.
     int AddFileToDocument(const CString& path);
     // Powers the computer off; nonzero when the system accepted.
     int ShutdownComputer();

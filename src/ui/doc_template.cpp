@@ -2,7 +2,6 @@
 #include "ui/doc_template.h"
 
 #include "app/doc_corvane.h"
-#include "app/print_task.h"
 #include "ui/main_frame.h"
 
 CMyDocTemplate::CMyDocTemplate(CUDPServer& server, int32_t language) : server_(server), language_(language) {}
@@ -24,14 +23,4 @@ bool CMyDocTemplate::CreateDocumentAndFrame()
     return true;
 }
 
-int CMyDocTemplate::OpenDocumentAsJob(const CString& path)
-{
-    if (!doc_) return 0;
-    auto job = std::make_unique<CPrintTask>(path.GetString());
-    CPrintTask* listed = job.get();
-    if (!doc_->AddJobToList(listed, -1)) return 0;
-    job.release();  // the list owns it now
-    // A file that does not load stays listed, unloaded, as the operator chose it.
-    listed->LoadPrintTaskFile();
-    return 1;
-}
+int CMyDocTemplate::OpenDocumentAsJob(const CString& path) { return doc_ ? doc_->OnOpenDocumentAsJob(path) : 0; }

@@ -21,8 +21,9 @@ public:
 
     // Makes the document and the frame with its views; false when the frame cannot be made.
     bool CreateDocumentAndFrame();
-    // Lists the file at path as a job and loads it; 1 when it was listed, 0 when there is
-    // no document yet or the file is not there.
+    // Opens the file at path as the document's new first job (asking before it replaces a
+    // listed job of that path); 1 when it was listed, 0 when there is no document yet or the
+    // job was not listed.
     int OpenDocumentAsJob(const CString& path);
 
     CDocCorvane* GetDocument() const { return doc_.get(); }

@@ -2,6 +2,7 @@
 #include "ui/frame_panes.h"
 
 #include "app/doc_corvane.h"
+#include "ui/tool_bar_ex.h"
 #include "ui/true_color_tool_bar.h"
 #include "ui/ui_resources.h"
 #include "ui/view_ctl_panel.h"
@@ -28,16 +29,33 @@ CTrueColorToolBar* CreateFrameToolBar(QMainWindow* frame)
 
 namespace {
 
-// The preview pane: its container holding the view, which becomes the document's preview.
+// The preview's own tool bar over it, whose commands the view carries out; null when its
+// layout or pictures cannot be had (the preview then goes without it).
+QToolBar* CreatePreviewToolBar(QWidget* parent, QWidget* view)
+{
+    auto* toolBar = new CToolBarEx(parent);
+    toolBar->setObjectName(QStringLiteral("PreviewToolBar"));
+    if (!toolBar->LoadToolBarEx(kPreviewToolBarResource, kPreviewToolBarBitmap, false)) {
+        delete toolBar;
+        return nullptr;
+    }
+    toolBar->SetCommandOwner(static_cast<CViewGraphic*>(view));
+    return toolBar;
+}
+
+// The preview pane: its container holding the view, which becomes the document's preview,
+// under the preview's tool bar.
 QWidget* CreateGraphicPane(QWidget* parent, CDocCorvane& doc)
 {
     auto* container = new CWndGraphic(parent);
     container->setObjectName(QStringLiteral("GraphicPane"));
-    container->CreateChild([&doc](QWidget* p) {
-        auto* view = new CViewGraphic(doc, p);
-        doc.SetPreview(view);
-        return view;
-    });
+    container->CreateChild(
+        [&doc](QWidget* p) {
+            auto* view = new CViewGraphic(doc, p);
+            doc.SetPreview(view);
+            return view;
+        },
+        CreatePreviewToolBar);
     return container;
 }
 

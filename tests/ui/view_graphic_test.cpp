@@ -15,6 +15,7 @@
 #include "ui/frame_panes.h"
 #include "ui/qt_popup_menu.h"
 #include "ui/qt_text.h"
+#include "ui/tool_bar.h"
 #include "ui/view_dialogs.h"
 
 #include <QApplication>
@@ -567,7 +568,7 @@ TEST_F(ViewGraphicTest, ContourRecognitionNumbersThePiecesAndChoosesPatternPagin
     EXPECT_EQ(std::count(patterns.begin(), patterns.end(), 0u), 0) << "every piece is numbered";
 }
 
-TEST_F(ViewGraphicTest, ThePaneHoldsTheViewAsTheDocumentsPreview)
+TEST_F(ViewGraphicTest, ThePaneHoldsTheViewAsTheDocumentsPreviewUnderItsToolBar)
 {
     doc_.SetPreview(nullptr);
     auto* pane = CreateFramePane(FramePane::Graphic, nullptr, doc_);
@@ -577,6 +578,11 @@ TEST_F(ViewGraphicTest, ThePaneHoldsTheViewAsTheDocumentsPreview)
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(static_cast<CWndGraphic*>(pane)->GetChild(), view);
     EXPECT_EQ(doc_.GetPreview(), view);
+    auto* toolBar = qobject_cast<CToolBar*>(static_cast<CWndGraphic*>(pane)->GetToolBar());
+    ASSERT_NE(toolBar, nullptr);
+    EXPECT_EQ(toolBar->CommandOwner(), static_cast<CommandTarget*>(view));
+    ASSERT_NE(toolBar->CommandButton(ID_PREVIEW_FIT), nullptr);
+    ASSERT_NE(toolBar->CommandButton(ID_RECOGNISE_CONTOURS), nullptr);
     owner.reset();
     EXPECT_EQ(doc_.GetPreview(), nullptr) << "the view leaves the document when it goes";
 }
