@@ -4,6 +4,7 @@
 #include "platform/number_parse.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -332,6 +333,13 @@ void HpglAnalyzer::AttachData(unsigned char* data, int n)
 
 void HpglAnalyzer::DetchData() { Destroy(); }
 
+void HpglAnalyzer::AttachRest(const HpglAnalyzer& other)
+{
+    // Attached text is only read, never written.
+    AttachData(other.data_ + other.readPosition_, other.lengthBytes_ - other.readPosition_);
+    labelTerminator_ = other.labelTerminator_;
+}
+
 bool HpglAnalyzer::TakeOwnership()
 {
     if (ownsData_) return true;
@@ -538,6 +546,46 @@ int32_t HpglAnalyzer::LexFloat(CStringA* command, bool skipComma, float* value)
     return p < n ? kParseOk : kParseIncomplete;
 }
 
+// Reads the usual form of a coordinate, an optional "," and one to nine digits ended inside
+// the data by a byte other than "." or a digit, with the value LexFloat gives it; false,
+// with nothing read, for every other form, which LexFloat then reads.
+inline bool HpglAnalyzer::LexPlainInteger(float& value)
+{
+    const unsigned char* d = data_;
+    const int32_t n = lengthBytes_;
+    int32_t p = readPosition_;
+    if (p < n && d[p] == ',') ++p;
+    uint32_t integer = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // Eight bytes at once: the digit run's length from the bytes that are no digit, then
+        // the run's value by pairwise multiplication (digits beyond the run shifted out).
+        if (n - p >= 8) {
+            uint64_t chunk = 0;
+            std::memcpy(&chunk, d + p, sizeof chunk);
+            constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull, kZeros = 0x3030303030303030ull;
+            const uint64_t nonDigits = ((chunk & kHigh) ^ kZeros) | (((chunk + 0x0606060606060606ull) & kHigh) ^ kZeros);
+            if (nonDigits != 0) {
+                const int digits = std::countr_zero(nonDigits) / 8;
+                if (digits == 0 || d[p + digits] == '.') return false;
+                uint64_t v = (chunk - kZeros) << (8 * (8 - digits));
+                v = v * 10 + (v >> 8);
+                v = ((v & 0x000000FF000000FFull) * (100 + (1000000ull << 32)) +
+                     ((v >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32))) >> 32;
+                value = static_cast<float>(static_cast<uint32_t>(v));
+                readPosition_ = p + digits;
+                return true;
+            }
+        }
+    }
+    const int32_t digitsStart = p;
+    while (p < n && IsDigit(d[p])) integer = integer * 10u + static_cast<uint32_t>(d[p++] - '0');
+    const int32_t digits = p - digitsStart;
+    if (digits == 0 || digits > 9 || p >= n || d[p] == '.') return false;
+    value = static_cast<float>(integer);
+    readPosition_ = p;
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Parameter parsers
 
@@ -552,9 +600,14 @@ int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
     int32_t result;
     for (;;) {
         incompletePairStart_ = readPosition_;
+        // A ";" ends the pairs: the lexer would find no number there and read nothing.
+        if (readPosition_ < lengthBytes_ && data_[readPosition_] == ';') {
+            result = kParseOk;
+            break;
+        }
         const size_t mark = text ? text->str().size() : 0;
         float x = 0.0f, y = 0.0f;
-        int32_t r = LexFloat(text, true, &x);
+        int32_t r = !text && LexPlainInteger(x) ? kParseOk : LexFloat(text, true, &x);
         if (r == kParseOk && (data_[readPosition_] == '.' || data_[readPosition_] == '-')) {
             if (text) text->str().resize(mark);
             result = kParseMalformed;
@@ -562,7 +615,7 @@ int32_t HpglAnalyzer::ParseCoordinatePairs(CStringA& command)
         }
         if (r == kParseOk) {
             if (text) text->AppendChar(',');
-            r = LexFloat(text, true, &y);
+            r = !text && LexPlainInteger(y) ? kParseOk : LexFloat(text, true, &y);
         }
         if (r != kParseOk) {
             if (text) text->str().resize(mark);

@@ -100,6 +100,9 @@ public:
     void AttachData(unsigned char* data, int n);
     // Lets go of the data without freeing an attached buffer; the analyzer is then empty.
     void DetchData();
+    // Reads other's text from its read position on in place, with its label terminator, so
+    // that GetFirstCode continues where other stands; other keeps its text meanwhile.
+    void AttachRest(const HpglAnalyzer& other);
 
     // Streamed variants: as GetFirstCode / GetNextCode, but a command cut off by the end of
     // the data is not returned; GetLastParseResult is then kParseIncomplete and the bytes
@@ -191,6 +194,7 @@ private:
     // Skips blanks (and one comma); false at the end of data, with the read position there.
     bool SkipSeparators(bool skipComma);
     int32_t LexFloat(CStringA* command, bool skipComma, float* value);
+    bool LexPlainInteger(float& value);
     bool TakeOwnership();
     // Copies the text into a heap buffer of capacity bytes and frees the old one.
     bool MoveToHeap(int32_t capacity);

@@ -48,6 +48,8 @@ HpglExplainer& HpglExplainer::operator=(const HpglExplainer& other)
     directionRun_ = other.directionRun_;
     directionRise_ = other.directionRise_;
     pointsMade_ = other.pointsMade_;
+    curvePointsMade_ = other.curvePointsMade_;
+    lookedAhead_ = other.lookedAhead_;
     pointBudgetExceeded_ = other.pointBudgetExceeded_;
     return *this;
 }
@@ -72,6 +74,8 @@ void HpglExplainer::Initialize()
     currentShape_ = nullptr;
     workList_.Clear();
     pointsMade_ = 0;
+    curvePointsMade_ = 0;
+    lookedAhead_ = false;
     pointBudgetExceeded_ = false;
 }
 
@@ -108,6 +112,7 @@ void HpglExplainer::Transform(PlotShapeList& out)
         case HPGL_CI: _ExCI(command); break;
         default: break;  // LT, PI, PG, IN and the others have no effect here
         }
+        if (!lookedAhead_ && curvePointsMade_ > hpgl_geometry::kCurvePointsBeforeLookAhead) CountRestAgainstBudget();
         if (pointBudgetExceeded_) {
             // A few bytes of arcs or circles can ask for billions of points: such a file is
             // refused whole, so that nothing half-loaded is cut.
@@ -139,6 +144,23 @@ bool HpglExplainer::ChargePoints(int64_t points)
     pointsMade_ += points;
     if (pointsMade_ > kLoadPointBudget) pointBudgetExceeded_ = true;
     return !pointBudgetExceeded_;
+}
+
+bool HpglExplainer::ChargeCurvePoints(int64_t points)
+{
+    curvePointsMade_ += points;
+    return ChargePoints(points);
+}
+
+void HpglExplainer::CountRestAgainstBudget()
+{
+    // Circles and arcs can ask for the whole budget in a few bytes; counting the rest of the
+    // file costs a read of its text, so it is done once and only after many curve points.
+    lookedAhead_ = true;
+    if (pointBudgetExceeded_) return;
+    const int64_t room = kLoadPointBudget - pointsMade_;
+    const hpgl_geometry::PenState pen{penX_, penY_, penDown_, relative_};
+    if (hpgl_geometry::PointsAheadAtLeast(*analyzer_, pen, chordFactor_, 1, room) > room) pointBudgetExceeded_ = true;
 }
 
 void HpglExplainer::MovePen(int code)
@@ -194,7 +216,7 @@ void HpglExplainer::_ExCI(const CStringA& command)
     if (!(radius > 0.0f)) return;
     const int32_t a = hpgl_geometry::CircleSegmentsPerQuarter(radius, chordFactor_, 1);
     auto* circle = new PlotShape(this);
-    if (!ChargePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
+    if (!ChargeCurvePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
         delete circle;
         return;
     }
@@ -219,7 +241,7 @@ void HpglExplainer::DrawArc(const CStringA& command, bool relative)
     }
     penX_ = endX;
     penY_ = endY;
-    if (!ChargePoints(arc->GetTolPtNum())) {
+    if (!ChargeCurvePoints(arc->GetTolPtNum())) {
         delete arc;
         return;
     }

@@ -59,6 +59,11 @@ private:
     void AddShape(PlotShape* shape, bool shrink);
     // Counts points made against the budget; false once it is passed.
     bool ChargePoints(int64_t points);
+    // Counts the points of a circle or arc against the budget, as ChargePoints.
+    bool ChargeCurvePoints(int64_t points);
+    // Refuses the file at once when the rest of it cannot stay within the budget
+    // (PointsAheadAtLeast); asked once, after many curve points.
+    void CountRestAgainstBudget();
 
     PlotFontLib* fontLib_ = nullptr;
     HpglAnalyzer* analyzer_ = nullptr;
@@ -77,5 +82,8 @@ private:
     float directionRun_ = 1.0f;
     float directionRise_ = 0.0f;
     int64_t pointsMade_ = 0;
+    // Points of circles and arcs among them, and whether the rest of the file was counted.
+    int64_t curvePointsMade_ = 0;
+    bool lookedAhead_ = false;
     bool pointBudgetExceeded_ = false;
 };

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <numbers>
 #include <string_view>
+#include <vector>
 
 namespace hpgl_geometry {
 
@@ -41,41 +42,113 @@ bool AddCirclePoints(PlotShape& shape, float cx, float cy, float radius, int32_t
 {
     if (!(radius > 0.0f) || a < 1 || !FitsFloat(cx, cy, radius)) return false;
     const int32_t points = 4 * a + 1;
-    if (!shape.CheckPlBuf(1) || !shape.CheckPtBuf(points)) return false;
-    const float step = static_cast<float>(kHalfPi / a);
-    shape.AddPoint(cx + radius, cy, 1);
-    float angle = 0.0f;
-    for (int32_t k = 1; k < 4 * a; ++k) {
-        angle += step;
-        shape.AddPointAtLastPl(static_cast<float>(cx + radius * std::cos(double{angle})),
-                               static_cast<float>(cy + radius * std::sin(double{angle})));
+    if (!shape.ReserveExactly(1, points)) return false;
+    // The cosines and sines depend on a alone: files draw many circles of one size (holes,
+    // marks), so the last table is kept per thread and reused.
+    thread_local std::vector<double> unitCircle;  // cos, sin of each step's angle
+    thread_local int32_t unitCircleSegments = 0;
+    if (unitCircleSegments != a) {
+        unitCircle.resize(2 * static_cast<size_t>(4 * a));
+        const float step = static_cast<float>(kHalfPi / a);
+        float angle = 0.0f;
+        for (int32_t k = 1; k < 4 * a; ++k) {
+            angle += step;
+            unitCircle[2 * static_cast<size_t>(k)] = std::cos(double{angle});
+            unitCircle[2 * static_cast<size_t>(k) + 1] = std::sin(double{angle});
+        }
+        unitCircleSegments = a;
     }
+    shape.AddPoint(cx + radius, cy, 1);
+    for (int32_t k = 1; k < 4 * a; ++k)
+        shape.AddPointAtLastPl(static_cast<float>(cx + radius * unitCircle[2 * static_cast<size_t>(k)]),
+                               static_cast<float>(cy + radius * unitCircle[2 * static_cast<size_t>(k) + 1]));
     shape.AddPointAtLastPl(cx + radius, cy);
     return true;
+}
+
+bool PlanArc(float penX, float penY, float centreX, float centreY, float sweepDegrees, float chordFactor, ArcPlan& plan)
+{
+    const C2dVector fromCentre(double{penX} - centreX, double{penY} - centreY);
+    plan.radius = fromCentre.Mod();
+    if (!std::isfinite(sweepDegrees) || !FitsFloat(centreX, centreY, plan.radius)) return false;
+    const float sweep = static_cast<float>(sweepDegrees * std::numbers::pi / 180.0);
+    const double chords = std::fabs(double{sweep}) / (double{PlotUnitsPerMm} * chordFactor / plan.radius);
+    plan.chords = chords < kMaxArcChords - 1 ? static_cast<int32_t>(chords) + 1 : kMaxArcChords;
+    plan.step = double{sweep} / plan.chords;
+    plan.start = fromCentre.Angle();
+    plan.centreX = centreX;
+    plan.centreY = centreY;
+    return true;
+}
+
+void ArcPoint(const ArcPlan& plan, int32_t k, float& x, float& y)
+{
+    const double angle = plan.start + k * plan.step;
+    x = static_cast<float>(plan.centreX + plan.radius * std::cos(angle));
+    y = static_cast<float>(plan.centreY + plan.radius * std::sin(angle));
 }
 
 bool AddArcPoints(PlotShape& shape, float penX, float penY, float centreX, float centreY, float sweepDegrees,
                   float chordFactor, float& endX, float& endY)
 {
-    const C2dVector fromCentre(double{penX} - centreX, double{penY} - centreY);
-    const double radius = fromCentre.Mod();
-    if (!std::isfinite(sweepDegrees) || !FitsFloat(centreX, centreY, radius)) return false;
-    const float sweep = static_cast<float>(sweepDegrees * std::numbers::pi / 180.0);
-    const double chords = std::fabs(double{sweep}) / (double{PlotUnitsPerMm} * chordFactor / radius);
-    const int32_t n = chords < kMaxArcChords - 1 ? static_cast<int32_t>(chords) + 1 : kMaxArcChords;
-    if (!shape.CheckPlBuf(1) || !shape.CheckPtBuf(n + 1)) return false;
-    const double step = double{sweep} / n;
-    const double start = fromCentre.Angle();
+    ArcPlan plan;
+    if (!PlanArc(penX, penY, centreX, centreY, sweepDegrees, chordFactor, plan)) return false;
+    if (!shape.ReserveExactly(1, plan.chords + 1)) return false;
     shape.AddPoint(penX, penY, 1);
     endX = penX;
     endY = penY;
-    for (int32_t k = 1; k <= n; ++k) {
-        double angle = start + k * step;
-        endX = static_cast<float>(centreX + radius * std::cos(angle));
-        endY = static_cast<float>(centreY + radius * std::sin(angle));
+    for (int32_t k = 1; k <= plan.chords; ++k) {
+        ArcPoint(plan, k, endX, endY);
         shape.AddPointAtLastPl(endX, endY);
     }
     return true;
+}
+
+int64_t PointsAheadAtLeast(const HpglAnalyzer& analyzer, PenState pen, float chordFactor,
+                           int32_t minimumQuarterSegments, int64_t enough)
+{
+    HpglAnalyzer ahead;
+    ahead.AttachRest(analyzer);
+    ahead.SetPairTextWanted(false);
+    CStringA command;
+    int labelLength = 0;
+    int64_t points = 0;
+    for (int code = ahead.GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA && points <= enough;
+         code = ahead.GetNextCode(command, labelLength)) {
+        switch (code) {
+        case HPGL_PU:
+        case HPGL_PD:
+        case HPGL_PA:
+        case HPGL_PR:
+            MovePen(code, ahead, pen.down, pen.relative, pen.x, pen.y, [&pen, &points](float x, float y, int32_t) {
+                if (x != pen.x || y != pen.y) ++points;
+                pen.x = x;
+                pen.y = y;
+            });
+            break;
+        case HPGL_CI: {
+            // Charged whenever the radius is positive, as the explainers do.
+            const float radius = FirstNumber(command);
+            if (radius > 0.0f) points += 4 * int64_t{CircleSegmentsPerQuarter(radius, chordFactor, minimumQuarterSegments)} + 1;
+            break;
+        }
+        case HPGL_AA:
+        case HPGL_AR: {
+            CArray<float, float> values;
+            if (HpglAnalyzer::GetFloatParam(command, values) < 3) break;
+            const bool relative = code == HPGL_AR;
+            const float cx = relative ? pen.x + values[0] : values[0];
+            const float cy = relative ? pen.y + values[1] : values[1];
+            ArcPlan plan;
+            if (!PlanArc(pen.x, pen.y, cx, cy, values[2], chordFactor, plan)) break;
+            points += int64_t{plan.chords} + 1;
+            ArcPoint(plan, plan.chords, pen.x, pen.y);
+            break;
+        }
+        default: break;
+        }
+    }
+    return points;
 }
 
 bool LayOutLabel(const PlotFontLib& font, const CStringA& text, float run, float rise, float widthCm,

@@ -39,6 +39,22 @@ int32_t CircleSegmentsPerQuarter(double radius, float chordFactor, int32_t minim
 // False, and nothing added, when a radius is not positive or a point would not be finite.
 bool AddCirclePoints(PlotShape& shape, float cx, float cy, float radius, int32_t segmentsPerQuarter);
 
+// The chords of an arc about a centre: chords steps of step radians from the start angle.
+struct ArcPlan {
+    float centreX = 0.0f;
+    float centreY = 0.0f;
+    double radius = 0.0;
+    double start = 0.0;
+    double step = 0.0;
+    int32_t chords = 0;
+};
+
+// Plans the arc from the pen about the centre by sweepDegrees (the chord rule of
+// AddArcPoints); false for non-finite input.
+bool PlanArc(float penX, float penY, float centreX, float centreY, float sweepDegrees, float chordFactor, ArcPlan& plan);
+// The end of chord k (1 to plan.chords) of a planned arc.
+void ArcPoint(const ArcPlan& plan, int32_t k, float& x, float& y);
+
 // Appends an arc from the pen about the centre by sweepDegrees: the pen, then
 // trunc(|sweep| / (40 chordFactor / R)) + 1 chord ends on the circle of radius R = |pen - centre|.
 // endX / endY receive the last point. False, and nothing added, for non-finite input.
@@ -92,6 +108,26 @@ void MovePen(int code, const HpglAnalyzer& analyzer, unsigned char& penDown, Rel
         penY = y;
     });
 }
+
+// The pen of an explainer: position, lowered or not, relative mode or not.
+struct PenState {
+    float x = 0.0f;
+    float y = 0.0f;
+    unsigned char down = 0;
+    unsigned char relative = 0;
+};
+
+// A lower bound of the points an explainer makes from the commands after analyzer's read
+// position on, the pen standing at pen: every circle and arc exactly as the explainers
+// charge them (circles of at least minimumQuarterSegments per quarter), one per pen-down
+// segment, none for labels. Counting stops once the bound exceeds enough. An explainer
+// that has made many curve points asks this once, to refuse a file that cannot stay
+// within its point budget before it makes the points.
+int64_t PointsAheadAtLeast(const HpglAnalyzer& analyzer, PenState pen, float chordFactor,
+                           int32_t minimumQuarterSegments, int64_t enough);
+
+// Curve points after which an explainer counts the rest of its file (PointsAheadAtLeast).
+constexpr int64_t kCurvePointsBeforeLookAhead = int64_t{1} << 20;
 
 // The first parameter read as atoi / atof, from the third character of the command text.
 int32_t FirstInteger(const CStringA& command);

@@ -72,6 +72,8 @@ void HpglStreamExplainer::InitializeHPGLVariable()
     pageOffsetX_ = 0.0f;
     pageOffsetY_ = 0.0f;
     pointsMade_ = 0;
+    curvePointsMade_ = 0;
+    lookedAhead_ = false;
 }
 
 float HpglStreamExplainer::ReadLabelScale()
@@ -93,6 +95,7 @@ void HpglStreamExplainer::Transform(PlotShapeList& out)
     for (int code = GetFirstCode(command, labelLength); code != HPGL_END_OF_DATA;
          code = GetNextCode(command, labelLength)) {
         Execute(code, command, labelScale);
+        if (!lookedAhead_ && curvePointsMade_ > hpgl_geometry::kCurvePointsBeforeLookAhead) CountRestAgainstBudget();
         ReleaseReadText();
         if (pointBudgetExceeded_) {
             // A few bytes of arcs or circles can ask for billions of points: such a file is
@@ -140,6 +143,23 @@ bool HpglStreamExplainer::ChargePoints(int64_t points)
     pointsMade_ += points;
     if (pointsMade_ > kLoadPointBudget) pointBudgetExceeded_ = true;
     return pointsMade_ <= kLoadPointBudget;
+}
+
+bool HpglStreamExplainer::ChargeCurvePoints(int64_t points)
+{
+    curvePointsMade_ += points;
+    return ChargePoints(points);
+}
+
+void HpglStreamExplainer::CountRestAgainstBudget()
+{
+    // Circles and arcs can ask for the whole budget in a few bytes; counting the rest of the
+    // file costs a read of its text, so it is done once and only after many curve points.
+    lookedAhead_ = true;
+    if (pointBudgetExceeded_) return;
+    const int64_t room = kLoadPointBudget - pointsMade_;
+    const hpgl_geometry::PenState pen{penX_, penY_, penDown_, static_cast<unsigned char>(relative_ != 0)};
+    if (hpgl_geometry::PointsAheadAtLeast(*this, pen, chordFactor_, 4, room) > room) pointBudgetExceeded_ = true;
 }
 
 void HpglStreamExplainer::MovePen(int code)
@@ -200,7 +220,7 @@ void HpglStreamExplainer::_ExCI(const CStringA& command)
     if (!(radius > 0.0f)) return;
     const int32_t a = hpgl_geometry::CircleSegmentsPerQuarter(radius, chordFactor_, 4);
     auto* circle = new PlotShape(this);
-    if (!ChargePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
+    if (!ChargeCurvePoints(4 * int64_t{a} + 1) || !hpgl_geometry::AddCirclePoints(*circle, penX_, penY_, radius, a)) {
         delete circle;
         return;
     }
@@ -225,7 +245,7 @@ void HpglStreamExplainer::DrawArc(const CStringA& command, bool relative)
     }
     penX_ = endX;
     penY_ = endY;
-    if (!ChargePoints(arc->GetTolPtNum())) {
+    if (!ChargeCurvePoints(arc->GetTolPtNum())) {
         delete arc;
         return;
     }

@@ -126,6 +126,11 @@ private:
     void AddMarker(short pen);
     // Counts points made against the budget of the file; false once it is passed.
     bool ChargePoints(int64_t points);
+    // Counts the points of a circle or arc against the budget, as ChargePoints.
+    bool ChargeCurvePoints(int64_t points);
+    // Whole-file reading: refuses the file at once when the rest of it cannot stay within
+    // the budget (PointsAheadAtLeast); asked once, after many curve points.
+    void CountRestAgainstBudget();
     // Drops the open file's shapes, also those handed over already, and ends it.
     void RefuseFile();
 
@@ -163,6 +168,9 @@ private:
     float streamLabelScale_ = 1.0f;
     // Points made in this transform or streamed file.
     int64_t pointsMade_ = 0;
+    // Points of circles and arcs among them, and whether the rest of the file was counted.
+    int64_t curvePointsMade_ = 0;
+    bool lookedAhead_ = false;
     std::atomic<bool> pointBudgetExceeded_{false};
     int32_t labelCount_ = 0;
 };

@@ -1,4 +1,4 @@
-// The cancelling default of the file pickers and the installed pickers.
+// The cancelling default of the file and folder pickers and the installed pickers.
 #include "platform/file_dialog.h"
 
 #include <atomic>
@@ -11,6 +11,7 @@ std::atomic<FileDialogs*> g_dialogs{nullptr};
 
 bool FileDialogs::OpenFiles(const CString&, const CString&, std::vector<CString>&) { return false; }
 bool FileDialogs::SaveFile(const CString&, const CString&, const CString&, CString&) { return false; }
+bool FileDialogs::BrowseForFolder(const CString&, CString&) { return false; }
 
 void SetFileDialogs(FileDialogs* dialogs) { g_dialogs.store(dialogs, std::memory_order_release); }
 

@@ -58,8 +58,8 @@ void PlotShape::CopyAttrib(const PlotShape& source)
 void PlotShape::Destroy()
 {
     plPtNum_.Release();
-    std::vector<int32_t>().swap(zLen_);
-    decltype(pts_)().swap(pts_);
+    zLen_.reset();
+    pts_.Release();
     plNum_ = 0;
     ptNum_ = 0;
     floatValue_ = 1.0f;
@@ -237,7 +237,12 @@ void PlotShape::FreeUsedSpace()
     pts_.shrink_to_fit();
 }
 
-void PlotShape::AllocZLen() { zLen_.assign(static_cast<size_t>(std::max(plNum_, 1)), 0); }
+void PlotShape::AllocZLen()
+{
+    const int32_t entries = std::max(plNum_, 1);
+    zLen_ = std::make_unique<int32_t[]>(static_cast<size_t>(entries) + 1);
+    zLen_[0] = entries;
+}
 
 // ---- access ----
 

@@ -4,7 +4,8 @@
 // in plotter units (40 per mm); a second array holds each sub-polyline's point count. Buffers
 // grow by fixed steps (10 sub-polylines, 64 points) so that readers can append point by
 // point; a reader that knows its sizes reserves them exactly instead (ReserveExactly). Point
-// capacity past the points held is left unwritten. The integer bounds are cached: only
+// capacity past the points held is left unwritten. One count and up to three points are held
+// in the shape itself, so that a short stroke is a single allocation. The integer bounds are cached: only
 // CalArea and the operations that say so recompute them. A shape is not copyable by
 // construction; operator= and NewCopy are the deep copies.
 #pragma once
@@ -13,6 +14,7 @@
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
 #include "plotmodel/dash_style.h"
+#include "plotmodel/point_buffer.h"
 #include "plotmodel/polyline_counts.h"
 #include "plotmodel/render_context.h"
 #include "platform/carray.h"
@@ -127,10 +129,10 @@ public:
     // Replaces the depth array by zeroed entries, one per sub-polyline (at least one).
     void AllocZLen();
     // The depth array of the print traversal: one entry per sub-polyline, null before AllocZLen.
-    int32_t* GetZLen() { return zLen_.empty() ? nullptr : zLen_.data(); }
-    const int32_t* GetZLen() const { return zLen_.empty() ? nullptr : zLen_.data(); }
+    int32_t* GetZLen() { return zLen_ ? zLen_.get() + 1 : nullptr; }
+    const int32_t* GetZLen() const { return zLen_ ? zLen_.get() + 1 : nullptr; }
     // Number of entries in the depth array (0 before AllocZLen).
-    int GetZLenNum() const { return static_cast<int>(zLen_.size()); }
+    int GetZLenNum() const { return zLen_ ? zLen_[0] : 0; }
 
     int GetPlNum() const { return plNum_; }
     int GetTolPtNum() const { return ptNum_; }
@@ -396,30 +398,6 @@ private:
     // Writes the sub-polylines as HPGL text with the given point format.
     void WritePlt(CStringA& out, bool asFloat) const;
 
-    // Leaves the elements a resize adds unwritten: the point buffer is written before it is read.
-    template <class T>
-    struct UninitializedAllocator : std::allocator<T> {
-        template <class U>
-        struct rebind {
-            using other = UninitializedAllocator<U>;
-        };
-        UninitializedAllocator() = default;
-        template <class U>
-        UninitializedAllocator(const UninitializedAllocator<U>&) noexcept
-        {
-        }
-        template <class U>
-        void construct(U* p) noexcept
-        {
-            ::new (static_cast<void*>(p)) U;
-        }
-        template <class U, class... Args>
-        void construct(U* p, Args&&... args)
-        {
-            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-        }
-    };
-
     float floatValue_ = 1.0f;
     short lineType_ = 0;
     short penIndex_ = 0;
@@ -430,9 +408,10 @@ private:
     unsigned patternIndex_ = 0;
     // One point count per sub-polyline; its size is the sub-polyline capacity.
     PolylineCounts plPtNum_;
-    // One tool depth per sub-polyline, written by the print traversal.
-    std::vector<int32_t> zLen_;
+    // The number of depth entries, then one tool depth per sub-polyline, written by the print
+    // traversal; null before AllocZLen. The count lives in the block to keep the shape small.
+    std::unique_ptr<int32_t[]> zLen_;
     // (x, y) pairs in plotter units; its size is twice the point capacity.
-    std::vector<float, UninitializedAllocator<float>> pts_;
+    PointBuffer pts_;
     CArea area_;
 };

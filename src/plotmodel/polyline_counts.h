@@ -9,18 +9,18 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class PolylineCounts {
 public:
     PolylineCounts() = default;
     PolylineCounts(const PolylineCounts&) = delete;
     PolylineCounts& operator=(const PolylineCounts&) = delete;
+    ~PolylineCounts() { Release(); }
 
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    int32_t* begin() { return heap_ ? heap_.get() : &inline_; }
-    const int32_t* begin() const { return heap_ ? heap_.get() : &inline_; }
+    int32_t* begin() { return OnHeap() ? heap_ : &inline_; }
+    const int32_t* begin() const { return OnHeap() ? heap_ : &inline_; }
     int32_t& operator[](size_t i) { return begin()[i]; }
     const int32_t& operator[](size_t i) const { return begin()[i]; }
 
@@ -39,35 +39,45 @@ public:
     // Makes the storage hold exactly size() entries.
     void shrink_to_fit()
     {
-        if (heap_ && size_ < capacity_) Reallocate(size_);
+        if (OnHeap() && size_ < capacity_) Reallocate(size_);
     }
     // Empties the counts and frees their storage.
     void Release()
     {
-        heap_.reset();
+        if (OnHeap()) delete[] heap_;
         size_ = 0;
         capacity_ = 1;
+        inline_ = 0;
     }
 
 private:
+    bool OnHeap() const { return capacity_ > 1; }
+
     // Moves the entries to storage of exactly capacity entries (inline for one or none).
     void Reallocate(size_t capacity)
     {
         if (capacity <= 1) {
-            if (heap_) inline_ = size_ > 0 ? heap_[0] : 0;
-            heap_.reset();
+            if (OnHeap()) {
+                const int32_t first = size_ > 0 ? heap_[0] : 0;
+                delete[] heap_;
+                inline_ = first;
+            }
             capacity_ = 1;
             return;
         }
-        std::unique_ptr<int32_t[]> grown(new int32_t[capacity]);
-        std::copy(begin(), begin() + size_, grown.get());
-        heap_ = std::move(grown);
+        auto* grown = new int32_t[capacity];
+        std::copy(begin(), begin() + size_, grown);
+        if (OnHeap()) delete[] heap_;
+        heap_ = grown;
         capacity_ = static_cast<uint32_t>(capacity);
     }
 
-    std::unique_ptr<int32_t[]> heap_;
+    // The heap storage while the capacity is above one, else the one count itself.
+    union {
+        int32_t* heap_;
+        int32_t inline_ = 0;
+    };
     // Sub-polyline counts are int32 in the shape, so 32 bits hold both sizes.
     uint32_t size_ = 0;
     uint32_t capacity_ = 1;
-    int32_t inline_ = 0;
 };

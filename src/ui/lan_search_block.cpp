@@ -11,6 +11,8 @@
 
 int NetworkLanBackend::GetInterfaceList(_INTERFACE_INFO* out) { return ::GetInterfaceList(out); }
 
+int NetworkLanBackend::GetSubNet(CString& out) { return ::GetSubNet(out); }
+
 void NetworkLanBackend::SearchMach(SEARCH_INFO& info) { NET_AutoModifyAddr::SearchMach(&info); }
 
 void NetworkLanBackend::ChangeAddr(SEARCH_INFO& info) { NET_AutoModifyAddr::ChangeAddr(&info); }

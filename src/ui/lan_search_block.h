@@ -27,6 +27,8 @@ public:
     virtual ~LanBackend() = default;
     // Fills out (kMaxInterfaces entries) with the PC's interfaces; returns how many.
     virtual int GetInterfaceList(_INTERFACE_INFO* out) = 0;
+    // Sets out to the PC's subnet broadcast addresses, each followed by "\r"; returns how many.
+    virtual int GetSubNet(CString& out) = 0;
     // Runs a search of info's destination (NET_AutoModifyAddr::SearchMach).
     virtual void SearchMach(SEARCH_INFO& info) = 0;
     // Sends info's address changes (NET_AutoModifyAddr::ChangeAddr).
@@ -42,6 +44,7 @@ class NetworkLanBackend : public LanBackend {
 public:
     explicit NetworkLanBackend(CUDPServer& server) : server_(server) {}
     int GetInterfaceList(_INTERFACE_INFO* out) override;
+    int GetSubNet(CString& out) override;
     void SearchMach(SEARCH_INFO& info) override;
     void ChangeAddr(SEARCH_INFO& info) override;
     int Ping(unsigned count, uint32_t address) override;

@@ -1,4 +1,4 @@
-// QtFileDialogs: choosing files with QFileDialog over the active window.
+// QtFileDialogs: choosing files and folders with QFileDialog over the active window.
 #include "ui/qt_file_dialogs.h"
 
 #include <QApplication>
@@ -27,5 +27,22 @@ bool QtFileDialogs::SaveFile(const CString& title, const CString& filter, const 
                                                         ToQString(suggested), ToQString(filter));
     if (chosen.isEmpty()) return false;
     path = FromQString(chosen);
+    return true;
+}
+
+bool QtFileDialogs::BrowseForFolder(const CString& title, CString& path)
+{
+    // Qt's own dialog, so the title, label and button texts are ours on every desktop.
+    QFileDialog browser(QApplication::activeWindow(), QStringLiteral("浏览文件夹"), ToQString(path));
+    browser.setObjectName(QStringLiteral("folderBrowser"));
+    browser.setOption(QFileDialog::DontUseNativeDialog);
+    browser.setOption(QFileDialog::ShowDirsOnly);
+    browser.setFileMode(QFileDialog::Directory);
+    browser.setLabelText(QFileDialog::LookIn, ToQString(title));
+    browser.setLabelText(QFileDialog::Accept, QStringLiteral("确定"));
+    browser.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    if (browser.exec() != QDialog::Accepted) return false;
+    const QStringList chosen = browser.selectedFiles();
+    path = chosen.isEmpty() ? CString() : FromQString(chosen.front());
     return true;
 }

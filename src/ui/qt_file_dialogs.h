@@ -1,4 +1,4 @@
-// QtFileDialogs: the program's file pickers, as QFileDialogs.
+// QtFileDialogs: the program's file and folder pickers, as QFileDialogs.
 #pragma once
 
 #include "platform/file_dialog.h"
@@ -7,4 +7,7 @@ class QtFileDialogs : public FileDialogs {
 public:
     bool OpenFiles(const CString& title, const CString& filter, std::vector<CString>& paths) override;
     bool SaveFile(const CString& title, const CString& filter, const CString& suggested, CString& path) override;
+    // A folder browser "浏览文件夹": folders only, with an edit, title as its label, buttons
+    // "确定" and "取消". It never changes the working directory.
+    bool BrowseForFolder(const CString& title, CString& path) override;
 };

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <sys/resource.h>
@@ -104,9 +105,10 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 class HpglPointBudget : public ::testing::TestWithParam<Case> {};
 
 // Every road refuses by counting against the budget where it makes points: circles and arcs
-// in each explainer, and the streamed side drops what it handed over already. Reaching the
-// budget means making its 2^25 points, which takes about 1.5 s in release; the time bound
-// allows for the sanitizers and catches unbounded work.
+// in each explainer, and the streamed side drops what it handed over already. Whole files
+// are counted ahead once many curve points are made, so they are refused after about 2^20
+// points; streamed, the budget's 2^25 points are made first. The time bound allows for the
+// sanitizers and catches unbounded work.
 TEST_P(HpglPointBudget, AmplifyingFilesAreRefusedWholeInBoundedMemoryAndTime)
 {
     static_assert(kLoadPointBudget == int64_t{1} << 25);
@@ -123,6 +125,60 @@ TEST_P(HpglPointBudget, AmplifyingFilesAreRefusedWholeInBoundedMemoryAndTime)
     // them at about 270 MB, a few hundred MB more with the sanitizers.
     EXPECT_LT(PeakRssKb() - rssBeforeKb, 1500L * 1024);
     EXPECT_LT(seconds, 300.0);
+}
+
+// 511 of the largest circles and a pen run of segments after them: 2^25 points with
+// 65 024 segments (the run's first segment makes two points). The count ahead starts
+// after the first 2^20 curve points and must leave such a file whole.
+std::string CirclesThenRun(int segments)
+{
+    std::string text;
+    for (int i = 0; i < 511; ++i) text += "CI100000000;";
+    text += "PU0,0;PD";
+    for (int i = 1; i <= segments; ++i) text += std::to_string(i) + ",0" + (i < segments ? "," : ";");
+    return text;
+}
+
+struct Loaded {
+    bool exceeded = false;
+    int shapes = 0;
+    int64_t points = 0;
+};
+
+Loaded Load(const std::string& text, bool secondExplainer)
+{
+    PlotShapeList out;
+    Loaded loaded;
+    if (secondExplainer) {
+        HpglAnalyzer analyzer{CStringA(text.c_str())};
+        HpglExplainer explainer(analyzer);
+        explainer.Transform(out);
+        loaded.exceeded = explainer.PointBudgetExceeded();
+    } else {
+        HpglStreamExplainer explainer;
+        explainer.AppendData(reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+        explainer.Transform(out);
+        loaded.exceeded = explainer.PointBudgetExceeded();
+    }
+    loaded.shapes = out.Count();
+    for (PlotShape* s = out.HeadShape(); s; s = out.ShapeAfter(s)) loaded.points += s->GetTolPtNum();
+    return loaded;
+}
+
+// The count ahead never refuses what the budget allows: a file of exactly the budget loads
+// whole in both explainers, and one point more is refused.
+TEST(HpglPointBudgetEdge, AFileOfExactlyTheBudgetLoadsAndOneMorePointIsRefused)
+{
+    for (bool second : {false, true}) {
+        SCOPED_TRACE(second ? "second explainer" : "stream explainer, whole file");
+        const Loaded full = Load(CirclesThenRun(65024), second);
+        EXPECT_FALSE(full.exceeded);
+        EXPECT_EQ(full.shapes, 512);
+        EXPECT_EQ(full.points, kLoadPointBudget);
+        const Loaded over = Load(CirclesThenRun(65025), second);
+        EXPECT_TRUE(over.exceeded);
+        EXPECT_EQ(over.shapes, 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, HpglPointBudget,

@@ -1,4 +1,4 @@
-// File pickers for tests: each picker answers the next scripted choice, or cancelled.
+// File and folder pickers for tests: each picker answers the next scripted choice, or cancelled.
 #pragma once
 
 #include "platform/file_dialog.h"
@@ -17,7 +17,8 @@ public:
     ScriptedFileDialogs(const ScriptedFileDialogs&) = delete;
     ScriptedFileDialogs& operator=(const ScriptedFileDialogs&) = delete;
 
-    // The next picker chooses paths (the save picker the first of them); an empty list cancels.
+    // The next picker chooses paths (the save and folder pickers the first of them); an empty
+    // list cancels.
     void ScriptChoice(std::vector<CString> paths) { choices_.push_back(std::move(paths)); }
 
     bool OpenFiles(const CString& title, const CString& filter, std::vector<CString>& paths) override
@@ -38,8 +39,17 @@ public:
         path = choice->front();
         return true;
     }
+    bool BrowseForFolder(const CString& title, CString& path) override
+    {
+        titles.push_back(title);
+        filters.push_back(CString());
+        std::optional<std::vector<CString>> choice = Next();
+        if (!choice || choice->empty()) return false;
+        path = choice->front();
+        return true;
+    }
 
-    // The title and filter of every picker shown, oldest first.
+    // The title and filter (empty for a folder) of every picker shown, oldest first.
     std::vector<CString> titles;
     std::vector<CString> filters;
 

@@ -2,6 +2,8 @@
 // them, over a scripted backend and, end to end, over simulated machines on loopback.
 #include "ui/lan_search_block.h"
 
+#include "loopback_lan.h"
+
 #include "app/udp_server.h"
 #include "machinelink/my_ping.h"
 #include "machinelink/net_machine.h"
@@ -27,17 +29,10 @@ namespace {
 using corvane_test::RecordingMessageSink;
 using corvane_test::ShownMessage;
 using corvane_test::SimulatedMachine;
-using corvane_test::SimulatedMachineOptions;
 
 uint32_t Address(const char* dotted) { return inet_addr(dotted); }
 
-_INTERFACE_INFO Interface(const char* address, const char* mask)
-{
-    _INTERFACE_INFO info;
-    info.iiAddress = Address(address);
-    info.iiNetmask = Address(mask);
-    return info;
-}
+_INTERFACE_INFO Interface(const char* address, const char* mask) { return corvane_test::LoopbackInterface(address, mask); }
 
 // Records what the flow does to its dialog and wait box.
 class RecordingView : public LanSearchView, public LanWaitBox {
@@ -72,6 +67,7 @@ public:
         for (size_t i = 0; i < interfaces.size(); ++i) out[i] = interfaces[i];
         return static_cast<int>(interfaces.size());
     }
+    int GetSubNet(CString&) override { return 0; }
     void SearchMach(SEARCH_INFO& info) override
     {
         searched.push_back(info.address);
@@ -227,45 +223,14 @@ TEST_F(LanSearchFlowTest, ClosingWhileAWorkerRunsWaitsForIt)
     EXPECT_EQ(view_.calls.back(), u"destroy");
 }
 
-// The program's backend with the test's interfaces and ping answers; searches and changes
-// really go out, to simulated machines on the loopback broadcast.
-class LoopbackLanBackend : public NetworkLanBackend {
-public:
-    LoopbackLanBackend(CUDPServer& server, std::vector<_INTERFACE_INFO> interfaces, uint32_t answering)
-        : NetworkLanBackend(server), interfaces_(std::move(interfaces)), answering_(answering)
-    {
-    }
-    int GetInterfaceList(_INTERFACE_INFO* out) override
-    {
-        for (size_t i = 0; i < interfaces_.size(); ++i) out[i] = interfaces_[i];
-        return static_cast<int>(interfaces_.size());
-    }
-    int Ping(unsigned, uint32_t address) override { return address == answering_ ? kPingReplied : kPingNoReply; }
-
-private:
-    std::vector<_INTERFACE_INFO> interfaces_;
-    uint32_t answering_;
-};
-
 TEST(LanSearchEndToEnd, ThreeMachinesOnTheLoopbackBroadcastGetFreeAddresses)
 {
-    std::vector<std::unique_ptr<SimulatedMachine>> machines;
-    for (uint8_t octet : {51, 52, 53}) {
-        SimulatedMachineOptions options;
-        options.hostOctet = octet;
-        options.id.back() = octet;
-        options.lan.onLoopbackBroadcast = true;
-        options.lifetimeMs = 30000;
-        machines.push_back(std::make_unique<SimulatedMachine>(options));
-        std::string error;
-        ASSERT_TRUE(machines.back()->StartLan(&error)) << error;
-    }
-
+    std::vector<std::unique_ptr<SimulatedMachine>> machines = corvane_test::StartLanMachines({51, 52, 53});
     CUDPServer server;
     const uint8_t knownId[12] = {'K', 'N', 'O', 'W', 'N', '-', 'M', 'A', 'C', 'H', 'I', 'N'};
     ASSERT_EQ(server.AddMachineSorted(new NET_Machine(Address("127.255.255.253"), knownId)), 1);
-    LoopbackLanBackend backend(server, {Interface("127.0.0.30", "255.255.255.255"), Interface("127.0.0.9", "255.0.0.0")},
-                               Address("127.255.255.252"));
+    corvane_test::LoopbackLanBackend backend(server, {Interface("127.0.0.30", "255.255.255.255"), Interface("127.0.0.9", "255.0.0.0")},
+                                             Address("127.255.255.252"));
     RecordingMessageSink sink;
     sink.ScriptAnswer(IDYES);
     CMessageTarget window(CMessageTarget::Delivery::ByHand);
@@ -288,10 +253,7 @@ TEST(LanSearchEndToEnd, ThreeMachinesOnTheLoopbackBroadcastGetFreeAddresses)
         const HostInfo& host = flow.Block().search.hosts[i];
         EXPECT_EQ(host.newAddress, Address(expected[i]));
         SimulatedMachine& machine = *machines[static_cast<size_t>(host.id.back() - 51)];
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!machine.Lan().NewAddress() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        EXPECT_EQ(machine.Lan().NewAddress(), std::optional<uint32_t>(Address(expected[i])));
+        EXPECT_EQ(corvane_test::WaitForNewAddress(machine), std::optional<uint32_t>(Address(expected[i])));
     }
     EXPECT_EQ(Texts(sink.Shown()).back(), u"修改完成！");
 }
