@@ -3,13 +3,13 @@
 
 #include "platform/message_box.h"
 #include "ui/header_ctrl_cl.h"
+#include "ui/job_dialog_widgets.h"
 #include "ui/list_ctrl_cl.h"
 #include "ui/param_record.h"
 #include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -46,21 +46,14 @@ CDlgListCL::CDlgListCL(ParamRecord* records, int count, int nameWidth, const QSt
     }
     connect(list_, &CListCtrlCl::ListCtrlClick, this, &CDlgListCL::OnListCtrlClick);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("ok"));
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("cancel"));
-    // An edit still open when OK is pressed is taken first.
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        list_->EndEdit();
-        accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     layout->addWidget(description_);
-    layout->addWidget(buttons);
+    // An edit still open when OK is pressed is taken first.
+    connect(AddOkCancelButtons(*this, layout), &QDialogButtonBox::accepted, this, [this] {
+        list_->EndEdit();
+        accept();
+    });
 }
 
 int CDlgListCL::DoModal() { return exec() == QDialog::Accepted ? IDOK : IDCANCEL; }

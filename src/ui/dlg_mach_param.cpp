@@ -4,10 +4,11 @@
 #include "machinelink/net_machine.h"
 #include "platform/message_box.h"
 #include "ui/form_fields.h"
+#include "ui/job_dialog_widgets.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -28,17 +29,14 @@ int32_t* LimitFields(MachineParams& p, int i)
 CDlgMachParam::CDlgMachParam(MachineParams* limits, QWidget* parent) : QDialog(parent), limits_(limits)
 {
     setModal(true);
-    auto* form = new QFormLayout(this);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout();
+    layout->addLayout(form);
     for (int i = 0; i < kMachineLimitValues; ++i) {
         edits_[i] = AddEditField(form, QString::fromUtf16(kLimitLabels[i]), QStringLiteral("b%1").arg(i + 1));
         SetFieldText(edits_[i], FormatInteger(*LimitFields(*limits_, i)));
     }
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("ok"));
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("cancel"));
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CDlgMachParam::OnOK);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(AddOkCancelButtons(*this, layout), &QDialogButtonBox::accepted, this, &CDlgMachParam::OnOK);
 }
 
 int CDlgMachParam::DoModal() { return exec() == QDialog::Accepted ? IDOK : IDCANCEL; }

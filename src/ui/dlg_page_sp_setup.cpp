@@ -3,12 +3,12 @@
 
 #include "platform/critical_section.h"
 #include "plotmodel/pen_mode_settings.h"
+#include "ui/job_dialog_widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace {
@@ -17,20 +17,6 @@ const char16_t* const kRoleNames[] = {u"喷墨", u"半刀", u"内刀", u"外刀"
 const char16_t* const kRoleLabelTexts[kSpRoleLabels] = {u"指定笔画", u"指定半切", u"指定内刀", u"指定外刀"};
 // Room left of each list and right of each role label for its swatch, pixels.
 constexpr int kSwatchColumnWidth = 20;
-
-QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
-
-// The rectangle of child in page coordinates.
-CRect RectIn(const QWidget* page, const QWidget* child)
-{
-    const QPoint topLeft = child->mapTo(page, QPoint(0, 0));
-    return CRect(topLeft.x(), topLeft.y(), topLeft.x() + child->width(), topLeft.y() + child->height());
-}
-
-void FillSwatch(QPainter& painter, const CRect& rect, COLORREF colour)
-{
-    painter.fillRect(QRect(rect.left, rect.top, rect.Width(), rect.Height()), ToQColor(colour));
-}
 
 }  // namespace
 
@@ -68,6 +54,8 @@ void CDlgPageSPsetup::OnInitDialog()
         roleGrid->addWidget(roleLabels_[i], i, 0);
     }
     roleGrid->setColumnStretch(2, 1);
+    // The group boxes fill their inside: the swatches are painted on a layer above them.
+    if (penModes_ != nullptr) new SwatchLayer(*this, [this](QPainter& painter) { PaintSwatches(painter); });
 }
 
 bool CDlgPageSPsetup::OnKillActive()
@@ -82,14 +70,11 @@ void CDlgPageSPsetup::OnOK()
     codes_ = StoreSpPage(*machine_, values_);
 }
 
-// Draws the colour of pens 1..8 left of their lists and the four role colours right of
+// Paints the colour of pens 1..8 left of their lists and the four role colours right of
 // their labels.
-void CDlgPageSPsetup::paintEvent(QPaintEvent* event)
+void CDlgPageSPsetup::PaintSwatches(QPainter& painter) const
 {
-    CPropertyPage::paintEvent(event);
-    if (penModes_ == nullptr || !WasShown()) return;
-    QPainter painter(this);
-    for (int i = 0; i < kSpPens; ++i) FillSwatch(painter, PenSwatchRect(RectIn(this, lists_[i])), penModes_->penColor[i + 1]);
+    for (int i = 0; i < kSpPens; ++i) PaintSwatch(painter, PenSwatchRect(RectInDialog(*this, *lists_[i])), penModes_->penColor[i + 1]);
     for (int i = 0; i < kSpRoleLabels; ++i)
-        FillSwatch(painter, RoleSwatchRect(RectIn(this, roleLabels_[i])), penModes_->roleColor[i]);
+        PaintSwatch(painter, RoleSwatchRect(RectInDialog(*this, *roleLabels_[i])), penModes_->roleColor[i]);
 }

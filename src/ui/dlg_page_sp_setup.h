@@ -10,7 +10,7 @@ class CCriticalSection;
 class NET_Machine;
 class QComboBox;
 class QLabel;
-class QPaintEvent;
+class QPainter;
 struct PenModeSettings;
 
 inline constexpr int kSpRoleLabels = 4;
@@ -28,10 +28,9 @@ public:
     bool OnKillActive() override;
     void OnOK() override;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
+    void PaintSwatches(QPainter& painter) const;
+
     CCriticalSection& recordLock_;
     NET_Machine* machine_;
     const PenModeSettings* penModes_;

@@ -1,6 +1,8 @@
 // CHeaderCtrlCl: the gradient-painted column header of CListCtrlCl.
 #include "ui/header_ctrl_cl.h"
 
+#include "ui/qt_colour.h"
+
 #include <QPainter>
 #include <QPaintEvent>
 
@@ -11,8 +13,6 @@ namespace {
 constexpr int kDefaultFontHeight = 15;
 // Left and right titles keep this far from their edge, pixels.
 constexpr int kTitleInset = 3;
-
-QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
 // Fills rect one pixel line at a time, from start at its top downwards.
 void FillGradient(QPainter& painter, const QRect& rect, COLORREF start, int32_t step)

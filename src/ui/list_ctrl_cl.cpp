@@ -3,6 +3,7 @@
 
 #include "ui/header_ctrl_cl.h"
 #include "ui/param_record.h"
+#include "ui/qt_colour.h"
 #include "ui/qt_text.h"
 
 #include <QHeaderView>
@@ -20,8 +21,6 @@ constexpr int kEditorRightGap = 16;
 // Cell text starts this far inside the cell; the first column's starts further left.
 constexpr int kTextInset = 1;
 constexpr int kFirstColumnShift = 2;
-
-QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
 bool EndsEdit(const QKeyEvent& key)
 {

@@ -29,7 +29,7 @@ protected:
     // The texts of the messages shown so far.
     std::vector<std::u16string> Messages() const;
     // Opens the settings dialog on the machine, clicks its button named button and lets act
-    // work on the sheet that opens; true when the sheet closed.
+    // work on the sheet that opens; true when the sheet closed (one left open is cancelled).
     bool RunSheetOf(const char* button, const std::function<void(CPropertySheet&)>& act);
 
     LinkPortsLock portsLock_;

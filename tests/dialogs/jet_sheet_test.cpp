@@ -3,6 +3,7 @@
 #include "dialog_fixture.h"
 #include "modal_of_type.h"
 
+#include "machinelink/machine_globals.h"
 #include "platform/settings_store.h"
 #include "ui/dlg_input_password.h"
 #include "ui/dlg_mach_info.h"
@@ -29,7 +30,16 @@ void PressOK(CPropertySheet& sheet) { Click(sheet, "sheetOk"); }
 
 class JetSheetTest : public DialogTest {
 protected:
-    JetSheetTest() { machine_.firmwareVersion = 11; }
+    JetSheetTest()
+    {
+        machine_.firmwareVersion = 11;
+        // The scales as the machine's settings block leaves them: the fixed ones.
+        PlotSettings& plot = machine_.plot;
+        plot.xCalIdeal = Fixed_XSCALE * 500.0f;
+        plot.xCalReal = 500.0f;
+        plot.yCalIdeal = Fixed_YSCALE * 500.0f;
+        plot.yCalReal = 500.0f;
+    }
 
     // Opens the ink-jet sheet from the settings dialog and lets act work on it; true when the
     // sheet closed.
