@@ -24,15 +24,22 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr int kValueColumn = 2;
 
-// Double-clicks the cell of row and column.
+// Double-clicks the cell of row and column: a press and release, then the double click (the
+// test library's double click on a widget sends that event alone).
 void DoubleClickCell(CListCtrlCl& list, int row, int column)
 {
-    const QRect cell = list.visualRect(list.model()->index(row, column));
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+    const QPoint centre = list.visualRect(list.model()->index(row, column)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
 }
 
-// The open editor of list, or null.
-CItemEditEx* OpenEditor(CListCtrlCl& list) { return list.findChild<CItemEditEx*>(); }
+// The open editor of list, or null (a closed one is hidden until its deferred deletion).
+CItemEditEx* OpenEditor(CListCtrlCl& list)
+{
+    for (CItemEditEx* editor : list.findChildren<CItemEditEx*>())
+        if (editor->isVisible()) return editor;
+    return nullptr;
+}
 
 class OtherParamsListTest : public DialogTest {
 protected:
