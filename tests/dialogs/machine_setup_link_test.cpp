@@ -1,8 +1,9 @@
 // The machine settings dialog over a running link: what the operator changes reaches a
 // simulated machine as its command pack.
-#include "link_fixture.h"
 #include "machinelink/net_machine.h"
 #include "platform/critical_section.h"
+#include "support/link_ports_lock.h"
+#include "support/loopback_link.h"
 #include "support/modal_driver.h"
 #include "support/simulated_machine.h"
 #include "support/widget_application.h"
@@ -22,6 +23,8 @@ constexpr uint8_t kWorkFlagsPackType = 14;
 TEST(MachineSetupOverTheLink, CutLevelReachesTheMachineAsTheWorkFlagsPack)
 {
     EnsureWidgetApplication();
+    LinkPortsLock portsLock;
+    ASSERT_TRUE(portsLock.Held());
     SimulatedMachineOptions options;
     options.hostOctet = kMachineOctet;
     SimulatedMachine sim(options);
