@@ -14,4 +14,7 @@ public:
     int OpenDocument(const CString& path) override;
     // Starts the program detached; 1 when it was started.
     int StartProgram(const CString& path, const std::vector<CString>& arguments) override;
+    // A named mutex is the lock file "<name>.lock" in the user's runtime directory (else the
+    // temporary directory), held with flock by the program that owns it; 1 when it is held.
+    int NamedMutexExists(const CString& name) override;
 };

@@ -1,6 +1,7 @@
 // The main frame's handlers of the machine link's and the upload server's posted messages.
 #include "app/main_frame_messages.h"
 
+#include "app/access_database.h"
 #include "app/config_globals.h"
 #include "app/doc_corvane.h"
 #include "app/list_lines.h"
@@ -17,6 +18,7 @@
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -115,8 +117,14 @@ void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NET_JET_PROGRESS:
         OnJetProgress(static_cast<uint32_t>(wParam), reinterpret_cast<NET_Machine*>(lParam));
         break;
+    case WM_NET_MACHINE_FOUND:
+        OnMachineFound(static_cast<uint32_t>(wParam));
+        break;
     case WM_NET_MACHINE_STATE:
         OnMachineStateChanged(machine, lParam);
+        break;
+    case WM_NET_MACHINE_SAVE_RECORD:
+        OnSaveMachineRecord(static_cast<uint32_t>(wParam), lParam);
         break;
     case WM_NET_MACHINE_REQUEST:
         // The request's value is the machine's signed 16-bit number.
@@ -133,6 +141,55 @@ void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
+}
+
+void MainFrameMessages::OnMachineFound(uint32_t key)
+{
+    MachineListRows* rows = doc_.GetMachineRows();
+    if (rows == nullptr) return;
+    CUDPServer& server = doc_.GetServer();
+    CSingleLock lock(&server.GetLock(), TRUE);
+    NET_Machine* machine = server.FindMachineByKey(key);
+    // A machine shows in one row only, however often it is announced as new.
+    if (machine == nullptr || rows->FindMachineRow(machine) >= 0) return;
+    const ListRowTexts texts = MachineColumnTexts(*machine);
+    lock.Unlock();
+    const int row = rows->AppendMachineRow(texts[0], machine);
+    rows->SetRowTexts(row, texts);
+    if (rows->GetRowCount() == 1) {
+        rows->SetRowChecked(row, 1);
+        rows->SelectRow(row);
+    }
+    CString line = MachineStateLine(kLineInserted, rows->GetRowChecked(row), row, texts);
+    CTCPServer1::SendToAllClientW(line, line.GetLength());
+    doc_.ResumeInterruptedJob(*machine);
+}
+
+void MainFrameMessages::OnSaveMachineRecord(uint32_t key, LPARAM record)
+{
+    if (record != 0 && record != 1) return;
+    CUDPServer& server = doc_.GetServer();
+    // The record is written from a copy of the machine's identity, speeds and origin: the store,
+    // and a failure shown to the operator, must not keep the link thread waiting for the lock.
+    std::unique_ptr<NET_Machine> values;
+    CString id;
+    {
+        CSingleLock lock(&server.GetLock(), TRUE);
+        const NET_Machine* machine = server.FindMachineByKey(key);
+        if (machine == nullptr) return;
+        values = std::make_unique<NET_Machine>(machine->ip, machine->mac, machine->stationId);
+        values->baseSpeeds = machine->baseSpeeds;
+        values->xOrigin = machine->xOrigin;
+        values->yOrigin = machine->yOrigin;
+        machine->GetID(id);
+    }
+    CAccessDataBase database;
+    if (!database.OpenDatabase(GetConfigDatabasePath())) return;
+    const int stored = record == 0 ? database.SavePanCtl(values.get(), id) : database.SaveBaseInfo(values.get(), id, false);
+    // The flag says what the database holds: a failed store (already shown) sets none.
+    if (!stored) return;
+    CSingleLock lock(&server.GetLock(), TRUE);
+    if (NET_Machine* machine = server.FindMachineByKey(key)) machine->storedRecords |= static_cast<uint8_t>(1u << record);
 }
 
 void MainFrameMessages::OnMachineStateChanged(NET_Machine* posted, LPARAM what)

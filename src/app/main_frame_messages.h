@@ -1,6 +1,7 @@
 // MainFrameMessages: the main frame's handlers of the messages posted by the machine link and
-// the upload server: remote clients' job and machine commands, new clients, the machines'
-// requests for work and start keys, and their status, configuration, progress and page notices.
+// the upload server: new machines and their record stores, remote clients' job and machine
+// commands, new clients, the machines' requests for work and start keys, and their status,
+// configuration, progress and page notices.
 #pragma once
 
 #include "platform/cstring.h"
@@ -29,9 +30,16 @@ public:
     // Powers the computer off (the frame's system action; unset does nothing).
     std::function<void()> shutdownComputer;
 
+    // 1044: a newly found machine gets its row (checked and selected when it is the only
+    // one), its 'i' line goes to the clients and its interrupted job is resumed.
+    void OnMachineFound(uint32_t key);
     // 1045: a machine's state, online flag or version changed, its job was cancelled or its
     // page finished (lParam kMachine...).
     void OnMachineStateChanged(NET_Machine* machine, LPARAM what);
+
+    // 1046: stores record 0 (the origin) or 1 (the base speeds without the PWM values) of the
+    // machine of key in the program's parameter database.
+    void OnSaveMachineRecord(uint32_t key, LPARAM record);
 
     // 1050: a client's "<FILE" job command, parsed within its length characters.
     void OnFileCommand(const char16_t* message, int32_t length);

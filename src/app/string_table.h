@@ -7,9 +7,14 @@
 
 // Resource numbers of the operator texts.
 namespace StringId {
+// Column headers of the job list.
+constexpr uint32_t kJobFileColumn = 61204;    // "文件"
+constexpr uint32_t kJobSizeColumn = 61205;    // "幅面(mm)"
+constexpr uint32_t kJobStateColumn = 61206;   // "状态"
 // Run-state words of the job list's state column.
 constexpr uint32_t kJobPrinting = 61209;    // "打印"
 constexpr uint32_t kPaused = 61211;         // "暂停", also a machine whose job is paused
+constexpr uint32_t kJobCopiesColumn = 61212;  // "份数-分页"
 constexpr uint32_t kJobStopped = 61229;     // "停止"
 constexpr uint32_t kJobReversing = 61230;   // "倒打"
 constexpr uint32_t kAlreadyRunning = 61232;
@@ -17,6 +22,12 @@ constexpr uint32_t kAskCloseProgram = 61245;
 constexpr uint32_t kTrayTip = 61246;
 constexpr uint32_t kOtherControllerRunning = 61291;
 constexpr uint32_t kJobResumable = 61292;   // "续打"
+// Column headers of the machine list (IP also of the job list).
+constexpr uint32_t kIpColumn = 61268;             // "IP"
+constexpr uint32_t kMacColumn = 61269;            // "MAC"
+constexpr uint32_t kIdColumn = 61270;             // "ID"
+constexpr uint32_t kMachineStateColumn = 61275;   // "状态"
+constexpr uint32_t kVersionColumn = 61276;        // "Ver"
 // State words of the machine list.
 constexpr uint32_t kMachineOn = 61273;      // "ON"
 constexpr uint32_t kMachineOff = 61274;     // "OFF"

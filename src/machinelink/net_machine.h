@@ -272,6 +272,9 @@ public:
     InterpolatorBaseSpeeds baseSpeeds;
     float xOrigin = 0.0f;  // the machine's origin as the parameter database keeps it
     float yOrigin = 0.0f;
+    // Which records the database holds from this machine's store notices: bit 0 the origin
+    // record, bit 1 the base speeds.
+    uint8_t storedRecords = 0;
 
 private:
     CString refusalReport_;  // a refused command not yet shown to the operator

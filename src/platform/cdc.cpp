@@ -333,12 +333,18 @@ BOOL CDC::Polyline(const CPoint* points, int count)
     std::vector<QLineF>& lines = device_->lines;
     lines.clear();
     lines.reserve(static_cast<size_t>(count - 1));
+    // A one-pixel solid line of no length paints nothing (its only pixel is its end), so such
+    // lines are left out of the batch: a picture of many short lines maps runs of points to
+    // one pixel, and the painter's time goes by the line.
+    const bool skipEmpty = device_->pen.style() == Qt::SolidLine && device_->pen.width() == 0;
     QPointF from = device(points[0]);
     for (int i = 1; i < count; ++i) {
+        if (skipEmpty && points[i] == points[i - 1]) continue;
         const QPointF to = device(points[i]);
         lines.emplace_back(from, to);
         from = to;
     }
+    if (lines.empty()) return TRUE;
     device_->Paint([&](QPainter& p) { p.drawLines(lines.data(), static_cast<int>(lines.size())); });
     return TRUE;
 }

@@ -10,4 +10,8 @@ inline constexpr UINT WM_COMMAND = 0x0111;
 class CWnd : public CMessageTarget {
 public:
     using CMessageTarget::CMessageTarget;
+
+    // Called while a popup menu this window owns is shown, with the id of the item the pointer
+    // or the keyboard is on; the default ignores it.
+    virtual void OnMenuSelect(UINT id) { (void)id; }
 };

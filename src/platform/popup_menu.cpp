@@ -32,7 +32,9 @@ BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner)
 {
     CPopupMenuPresenter* presenter = g_presenter.load(std::memory_order_acquire);
     if (!created_ || flags != 0 || !presenter) return FALSE;
+    trackingOwner_ = owner;
     UINT id = presenter->Track(*this, CPoint(x, y));
+    trackingOwner_ = nullptr;
     if (id != 0) PostMessage(owner, WM_COMMAND, id, 0);
     return TRUE;
 }
@@ -43,6 +45,11 @@ BOOL CMenu::DestroyMenu()
     created_ = false;
     items_.clear();
     return TRUE;
+}
+
+void CMenu::NotifyHover(UINT id) const
+{
+    if (trackingOwner_ != nullptr) trackingOwner_->OnMenuSelect(id);
 }
 
 UINT CMenu::GetMenuItemID(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? items_[static_cast<size_t>(i)].id : 0; }

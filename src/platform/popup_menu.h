@@ -22,6 +22,7 @@ class CPopupMenuPresenter {
 public:
     virtual ~CPopupMenuPresenter() = default;
     // Shows menu at point (screen pixels) and returns the chosen item's id, or 0 when dismissed.
+    // While it is shown, each item the operator moves onto is passed to menu.NotifyHover.
     virtual UINT Track(const CMenu& menu, CPoint point) = 0;
     // The cursor position, screen pixels.
     virtual CPoint CursorPos() = 0;
@@ -53,6 +54,9 @@ public:
     BOOL TrackPopupMenu(UINT flags, int x, int y, CWnd* owner);
     // Destroys the menu and its items; 0 when it was not created.
     BOOL DestroyMenu();
+    // Tells the owner of the menu being tracked which item the operator is on (the presenter
+    // calls it while the menu is shown); nothing outside TrackPopupMenu.
+    void NotifyHover(UINT id) const;
 
     int GetMenuItemCount() const { return created_ ? static_cast<int>(items_.size()) : -1; }
     // The id / text of item i; 0 / empty out of range.
@@ -63,6 +67,7 @@ public:
 private:
     bool created_ = false;
     std::vector<Item> items_;
+    CWnd* trackingOwner_ = nullptr;
 };
 
 // The cursor position from the presenter ((0, 0) without one); 0 for a null pointer.

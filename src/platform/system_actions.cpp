@@ -21,6 +21,7 @@ int SystemActions::PowerOff() { return Refuse("power-off"); }
 int SystemActions::ClearArpCache() { return Refuse("clearing the ARP cache"); }
 int SystemActions::OpenDocument(const CString&) { return Refuse("opening a document"); }
 int SystemActions::StartProgram(const CString&, const std::vector<CString>&) { return Refuse("starting a program"); }
+int SystemActions::NamedMutexExists(const CString&) { return Refuse("testing a named mutex"); }
 
 void SetSystemActions(SystemActions* actions) { g_actions.store(actions, std::memory_order_release); }
 

@@ -1,5 +1,6 @@
 // SystemActions: the actions on the computer itself (power-off, the ARP cache, opening
-// documents, starting programs), behind one replaceable interface.
+// documents, starting programs, another program's named mutex), behind one replaceable
+// interface.
 //
 // The program installs the implementation that acts (app/linux_system_actions.h); tests install
 // a recording one. Until one is installed every action is refused: it is reported on the
@@ -22,6 +23,8 @@ public:
     // Starts the program at path with arguments (one argument per element, no shell); 1
     // when it was started.
     virtual int StartProgram(const CString& path, const std::vector<CString>& arguments);
+    // Whether another program of this computer holds the named mutex name (it runs); 1 or 0.
+    virtual int NamedMutexExists(const CString& name);
 };
 
 // Installs actions for every later call; null returns to the refusing default. The actions

@@ -8,7 +8,10 @@
 #include "hpgl/binary_polyline_list.h"
 #include "platform/message_box.h"
 #include "platform/system_actions.h"
+#include "ui/document_commands.h"
 #include "ui/frame_panes.h"
+#include "ui/true_color_tool_bar.h"
+#include "ui/view_graphic.h"
 #include "uploadserver/tcp_client1.h"
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
@@ -24,7 +27,6 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QToolBar>
 
 #include <algorithm>
 
@@ -59,8 +61,10 @@ QString MainFrameTitle(int32_t language)
 
 CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
     : CMessageTarget(Delivery::GuiThread), server_(server), doc_(doc), language_(language),
-      broadcastListener_([this] { RequestQuit(); }), messages_(doc, Delivery::ByHand)
+      broadcastListener_([this] { RequestQuit(); }), messages_(doc, Delivery::ByHand),
+      documentCommands_(std::make_unique<DocumentCommands>(doc))
 {
+    AddCommandTarget(documentCommands_.get());
     // The tips of the notifications stop timer 2009 while they are open.
     messages_.pauseAutoPrint = [this] {
         if (autoPrintTimer_) autoPrintTimer_->stop();
@@ -77,15 +81,17 @@ CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
 CMainFrame::~CMainFrame()
 {
     if (GetMainMessageTarget() == this) SetMainMessageTarget(nullptr);
+    // The panes go after this part of the frame: the preview must not reach its target list.
+    disconnect(previewGone_);
     if (trayIcon_) trayIcon_->hide();
     CBinaryPolyLineList::ReleasePen();
 }
 
 bool CMainFrame::Create()
 {
-    QToolBar* toolBar = CreateFrameToolBar(this);
-    if (!toolBar) return false;
-    addToolBar(Qt::TopToolBarArea, toolBar);
+    toolBar_ = CreateFrameToolBar(this);
+    if (!toolBar_) return false;
+    addToolBar(Qt::TopToolBarArea, toolBar_);
     setMenuBar(nullptr);
 
     auto* bar = new QStatusBar(this);
@@ -137,6 +143,12 @@ void CMainFrame::CreateClient()
     innerSplitter_->addWidget(CreateFramePane(FramePane::ControlPanel, innerSplitter_, doc_));
     outerSplitter_->addWidget(innerSplitter_);
     outerSplitter_->addWidget(CreateFramePane(FramePane::Graphic, outerSplitter_, doc_));
+    // The preview answers its commands on the main tool bar for as long as it lives.
+    if (auto* preview = outerSplitter_->findChild<CViewGraphic*>(QString::fromLatin1(CViewGraphic::kObjectName))) {
+        CommandTarget* target = preview;
+        AddCommandTarget(target);
+        previewGone_ = connect(preview, &QObject::destroyed, this, [this, target] { RemoveCommandTarget(target); });
+    }
     // The upper row and the outer columns keep their sizes when the window changes size;
     // the job list and the preview take the change.
     outerSplitter_->setStretchFactor(0, 0);
@@ -209,6 +221,36 @@ void CMainFrame::BringToFront()
     show();
     raise();
     activateWindow();
+}
+
+void CMainFrame::AddCommandTarget(CommandTarget* target)
+{
+    if (target && std::find(commandTargets_.begin(), commandTargets_.end(), target) == commandTargets_.end())
+        commandTargets_.push_back(target);
+}
+
+void CMainFrame::RemoveCommandTarget(CommandTarget* target)
+{
+    commandTargets_.erase(std::remove(commandTargets_.begin(), commandTargets_.end(), target), commandTargets_.end());
+}
+
+bool CMainFrame::OnCommand(int id)
+{
+    // A command may run a modal dialog in which targets come and go: the targets are those
+    // of the moment the command started, each looked up again before it is asked.
+    const std::vector<CommandTarget*> targets = commandTargets_;
+    for (CommandTarget* target : targets) {
+        if (std::find(commandTargets_.begin(), commandTargets_.end(), target) == commandTargets_.end()) continue;
+        if (target->OnCommand(id)) return true;
+    }
+    return false;
+}
+
+std::optional<CommandButtonState> CMainFrame::CommandState(int id) const
+{
+    for (const CommandTarget* target : commandTargets_)
+        if (std::optional<CommandButtonState> state = target->CommandState(id)) return state;
+    return std::nullopt;
 }
 
 void CMainFrame::OnClearArpCache() { GetSystemActions().ClearArpCache(); }

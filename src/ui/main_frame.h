@@ -6,14 +6,18 @@
 #include "app/main_frame_messages.h"
 #include "app/sock_bc_listen.h"
 #include "platform/posted_message.h"
+#include "ui/command_target.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CDocCorvane;
+class CTrueColorToolBar;
 class CUDPServer;
+class DocumentCommands;
 class QSplitter;
 class QSystemTrayIcon;
 class QTimer;
@@ -39,7 +43,7 @@ inline constexpr int kTrayTipMaxChars = 127;
 // The window title of language (1 Chinese, any other value English).
 QString MainFrameTitle(int32_t language);
 
-class CMainFrame : public QMainWindow, public CMessageTarget {
+class CMainFrame : public QMainWindow, public CMessageTarget, public CommandTarget {
 public:
     CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language);
     ~CMainFrame() override;
@@ -74,6 +78,16 @@ public:
     void OnMoveDown();
     void OnMoveUp();
 
+    // The windows that carry out the tool bar's commands, asked in the order they were
+    // added: the document's commands first. A target removes itself before it goes.
+    void AddCommandTarget(CommandTarget* target);
+    void RemoveCommandTarget(CommandTarget* target);
+    // Carries out id through the first target that knows it; false when none does.
+    bool OnCommand(int id) override;
+    // The state the first target that knows id gives it.
+    std::optional<CommandButtonState> CommandState(int id) const override;
+
+    CTrueColorToolBar* GetToolBar() const { return toolBar_; }
     CSockBCListen& GetBroadcastListener() { return broadcastListener_; }
     QSplitter* GetOuterSplitter() const { return outerSplitter_; }
     QSplitter* GetInnerSplitter() const { return innerSplitter_; }
@@ -102,6 +116,10 @@ private:
     int32_t language_;
     CSockBCListen broadcastListener_;
     MainFrameMessages messages_;
+    std::unique_ptr<DocumentCommands> documentCommands_;
+    std::vector<CommandTarget*> commandTargets_;
+    QMetaObject::Connection previewGone_;  // takes the preview off the targets when it goes
+    CTrueColorToolBar* toolBar_ = nullptr;
     QSplitter* outerSplitter_ = nullptr;
     QSplitter* innerSplitter_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;

@@ -209,7 +209,7 @@ int CursorResourceOfMode(int mode)
     }
 }
 
-bool IsBatchPenTicked(const std::array<int, 8>& ticks, int pen)
+bool IsBatchPenTicked(const std::array<bool, 8>& ticks, int pen)
 {
-    return pen >= 1 && pen <= 8 && ticks[static_cast<size_t>(pen - 1)] != 0;
+    return pen >= 1 && pen <= 8 && ticks[static_cast<size_t>(pen - 1)];
 }

@@ -121,4 +121,4 @@ int CursorResourceOfMode(int mode);
 
 // Whether the batch pen dialog ticked pen (1-based); the dialog holds eight ticks, so pens
 // outside 1..8 count unticked.
-bool IsBatchPenTicked(const std::array<int, 8>& ticks, int pen);
+bool IsBatchPenTicked(const std::array<bool, 8>& ticks, int pen);

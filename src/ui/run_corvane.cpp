@@ -6,6 +6,8 @@
 #include "ui/app_corvane.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_sink.h"
+#include "ui/qt_popup_menu.h"
+#include "ui/qt_view_dialogs.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -27,6 +29,13 @@ int RunCorvane(int argc, char** argv)
     SetSystemActions(&actions);
     QtFileDialogs dialogs;
     SetFileDialogs(&dialogs);
+    QtPopupMenuPresenter menus;
+    SetPopupMenuPresenter(&menus);
+    QtViewDialogs viewDialogs(gUDPServer, [] {
+        const CAppCorvane* app = GetCorvaneApp();
+        return app ? static_cast<const CDocCorvane*>(app->GetDocument()) : nullptr;
+    });
+    SetViewDialogs(&viewDialogs);
 
     std::vector<CString> arguments;
     const QStringList qtArguments = QApplication::arguments();
@@ -39,6 +48,8 @@ int RunCorvane(int argc, char** argv)
         if (app.InitInstance(arguments)) QApplication::exec();
         status = app.ExitInstance();
     }
+    SetPopupMenuPresenter(nullptr);
+    SetViewDialogs(nullptr);
     SetFileDialogs(nullptr);
     SetSystemActions(nullptr);
     SetMessageSink(nullptr);

@@ -1,9 +1,13 @@
 // The machine-parameter database: records made on first load, exact round trips, what a load
-// takes, one record per machine, damaged values and files, and the link's load of old machines.
+// takes, one record per machine, damaged values and files, the link's load of old machines and
+// the record-store notice.
 #include "app/access_database.h"
 
 #include "link_fixture.h"
 
+#include "app/doc_corvane.h"
+#include "app/main_frame_messages.h"
+#include "app/udp_server.h"
 #include "machinelink/machine_messages.h"
 #include "machinelink/net_machine.h"
 #include "support/recording_message_sink.h"
@@ -16,8 +20,12 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace corvane_test {
@@ -82,6 +90,38 @@ bool SameSpeeds(NET_Machine& a, NET_Machine& b)
     return p.speed == q.speed && p.speedIncise == q.speedIncise && p.speedSpace == q.speedSpace && p.pwm0 == q.pwm0 &&
            p.pwm1 == q.pwm1;
 }
+
+// A message sink that notes, for the message it shows, whether another thread can take lock
+// meanwhile; the probing thread ends once the lock is free again.
+class LockProbingSink : public CMessageSink {
+public:
+    explicit LockProbingSink(CSyncObject& lock) : lock_(lock) { SetMessageSink(this); }
+    ~LockProbingSink() override
+    {
+        SetMessageSink(nullptr);
+        if (probe_.joinable()) probe_.join();
+    }
+    int Show(const CString&, const CString&, UINT) override
+    {
+        if (probe_.joinable()) return IDOK;
+        std::future<void> taken = taken_.get_future();
+        probe_ = std::thread([this] {
+            CSingleLock hold(&lock_, TRUE);
+            taken_.set_value();
+        });
+        lockFree = taken.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+        ++shown;
+        return IDOK;
+    }
+
+    int shown = 0;
+    bool lockFree = false;
+
+private:
+    CSyncObject& lock_;
+    std::promise<void> taken_;
+    std::thread probe_;
+};
 
 class AccessDataBase : public ::testing::Test {
 protected:
@@ -243,6 +283,61 @@ TEST_F(AccessDataBase, ABadStoredValueLoadsNothingOfItsTableAndIsReported)
     CString id;
     machine.m.GetID(id);
     EXPECT_EQ(db.LoadSpeedTable(&machine.m, id, 3), 0);
+}
+
+TEST_F(AccessDataBase, TheRecordStoreNoticeStoresTheChosenRecordOfAKnownMachine)
+{
+    CUDPServer server;
+    CDocCorvane doc(server);
+    MainFrameMessages frame(doc, CMessageTarget::Delivery::ByHand);
+    auto* machine = new NET_Machine(LoopbackAddress(9), kMac, kId);
+    machine->InitVal();
+    machine->baseSpeeds = {21, 22, 23, 24, 25};
+    machine->xOrigin = 12.5f;
+    machine->yOrigin = -3.25f;
+    ASSERT_EQ(server.AddMachineSorted(machine), 1);
+    const auto notice = [&](uint32_t key, LPARAM record) {
+        frame.Post(WM_NET_MACHINE_SAVE_RECORD, key, record);
+        frame.DeliverPosted();
+    };
+
+    // An unknown machine and a record that does not exist store nothing.
+    notice(LoopbackAddress(10), 0);
+    notice(machine->ip, 2);
+    notice(machine->ip, -1);
+    EXPECT_FALSE(std::filesystem::exists(GetConfigDatabasePath().ToUtf8()));
+    EXPECT_EQ(machine->storedRecords, 0);
+
+    notice(machine->ip, 0);
+    EXPECT_EQ(Query("SELECT ID, xOrigin, yOrigin FROM PanCtl"),
+              (std::vector<std::vector<std::string>>{{kIdText, "12.5", "-3.25"}}));
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM BaseInfo")[0][0], "0");
+    EXPECT_EQ(machine->storedRecords, 1);
+    notice(machine->ip, 1);
+    EXPECT_EQ(Query("SELECT ID, IP, Speed, SpeedIncise, SpeedSpace, PWM0, PWM1 FROM BaseInfo"),
+              (std::vector<std::vector<std::string>>{{kIdText, "127.0.0.9", "21", "22", "23", "NULL", "NULL"}}));
+    EXPECT_EQ(machine->storedRecords, 3);
+    EXPECT_TRUE(sink_.Shown().empty());
+
+    // A refused store is shown while the link thread can go on, and counts as not stored.
+    machine->storedRecords = 0;
+    Execute("CREATE TRIGGER refuseInsert BEFORE INSERT ON PanCtl BEGIN SELECT RAISE(ABORT, 'refused'); END;"
+            "CREATE TRIGGER refuseUpdate BEFORE UPDATE ON PanCtl BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    {
+        LockProbingSink probing(server.GetLock());
+        notice(machine->ip, 0);
+        EXPECT_EQ(probing.shown, 1);
+        EXPECT_TRUE(probing.lockFree);
+    }
+    SetMessageSink(&sink_);
+    EXPECT_EQ(machine->storedRecords, 0);
+
+    // A database that cannot be opened is left alone and nothing counts as stored.
+    const std::string bytes = "no database";
+    ASSERT_TRUE(WriteFile(GetConfigDatabasePath().ToUtf8(), bytes));
+    notice(machine->ip, 0);
+    EXPECT_EQ(machine->storedRecords, 0);
+    EXPECT_EQ(ReadFile(GetConfigDatabasePath().ToUtf8()), bytes);
 }
 
 TEST_F(AccessDataBase, AFileThatIsNoDatabaseIsLeftAsItIs)

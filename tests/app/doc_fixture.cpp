@@ -32,14 +32,14 @@ CPrintTask* DocFixture::ListJob(const std::string& name)
     return job;
 }
 
-NET_Machine* DocFixture::AddMachine(uint8_t octet, bool online, int32_t jobState)
+NET_Machine* DocFixture::AddMachine(uint8_t octet, bool online, int32_t jobState, bool withRow)
 {
     const uint8_t id[12] = {octet};
     auto* machine = new NET_Machine(LoopbackAddress(octet), id);
     machine->online = online ? 1 : 0;
     machine->jobState = jobState;
     EXPECT_EQ(server.AddMachineSorted(machine), 1);
-    machineRows.rows.push_back({machine, 0});
+    if (withRow) machineRows.rows.push_back({machine, 0});
     return machine;
 }
 

@@ -51,8 +51,8 @@ protected:
     std::string WritePlot(const std::string& name, const std::string& hpgl = "IN;PU0,0;PD400,0;");
     // A listed job of a new plot file, at the end of the rows.
     CPrintTask* ListJob(const std::string& name);
-    // A machine at 127.0.0.octet in the table and a row of its own.
-    NET_Machine* AddMachine(uint8_t octet, bool online, int32_t jobState);
+    // A machine at 127.0.0.octet in the table and, with withRow, a row of its own.
+    NET_Machine* AddMachine(uint8_t octet, bool online, int32_t jobState, bool withRow = true);
     // The command frames posted so far, in order.
     std::vector<Frame> TakeFrames();
     // The rows' jobs' paths as their file names, top to bottom.

@@ -1,11 +1,32 @@
-// The link tests' program holds the host-wide lock of the link ports for its whole run.
+// The upload client of the link tests; their program holds the host-wide lock of the link
+// ports for its whole run.
 #include "link_fixture.h"
 
 #include "support/link_ports_lock.h"
+#include "support/loopback_tcp_client.h"
+#include "uploadserver/tcp_server1.h"
 
 #include <gtest/gtest.h>
 
 namespace corvane_test {
+
+std::unique_ptr<LoopbackTcpClient> ConnectToUploadServer()
+{
+    CTCPServer1* server = CTCPServer1::GetGlobalServer();
+    CString address;
+    UINT port = 0;
+    if (server->Create1(0, u"127.0.0.1") != 1 || !server->GetSockName(address, port)) {
+        ADD_FAILURE() << "the upload server did not open on 127.0.0.1";
+        return nullptr;
+    }
+    auto client = std::make_unique<LoopbackTcpClient>(static_cast<uint16_t>(port));
+    if (!client->IsConnected()) {
+        ADD_FAILURE() << "no connection to the upload server on port " << port;
+        return nullptr;
+    }
+    return client;
+}
+
 namespace {
 
 // Every test of this program binds link or machine ports: each holds the host-wide lock of

@@ -200,13 +200,8 @@ protected:
     void SetUp() override
     {
         EnsureEventLoop();
-        CTCPServer1* server = CTCPServer1::GetGlobalServer();
-        ASSERT_EQ(server->Create1(0, u"127.0.0.1"), 1);
-        CString address;
-        UINT port = 0;
-        ASSERT_TRUE(server->GetSockName(address, port));
-        wire_ = std::make_unique<LoopbackTcpClient>(static_cast<uint16_t>(port));
-        ASSERT_TRUE(wire_->IsConnected());
+        wire_ = ConnectToUploadServer();
+        ASSERT_NE(wire_, nullptr);
         ASSERT_TRUE(RunEventLoopUntil([&] {
             for (const PostedMessage& m : window_.Drain())
                 if (m.message == WM_TCP_CLIENT_ACCEPTED) client_ = reinterpret_cast<CTCPClient1*>(m.wParam);

@@ -132,6 +132,47 @@ TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
     EXPECT_TRUE(TakeFrames().empty());
 }
 
+TEST_F(MainFrame, AFoundMachineGetsOneRowWithItsStateAndOnlyTheFirstIsChecked)
+{
+    struct Case {
+        uint8_t octet;
+        bool online;
+        int32_t jobState;
+        std::u16string state;
+    };
+    const Case cases[] = {
+        {61, false, kJobPrinting, u"OFF"},
+        {62, true, kJobPrinting, u"Run"},
+        {63, true, kJobPaused, u"暂停"},
+        {64, true, kJobIdle, u"ON"},
+    };
+    for (const Case& c : cases) {
+        NET_Machine* machine = AddMachine(c.octet, c.online, c.jobState, false);
+        Deliver(WM_NET_MACHINE_FOUND, machine->ip, 0);
+        const int row = static_cast<int>(&c - cases);
+        ASSERT_EQ(machineRows.GetRowCount(), row + 1) << c.octet;
+        EXPECT_EQ(machineRows.GetRowMachine(row), machine);
+        const ListRowTexts& texts = machineRows.texts[static_cast<size_t>(row)];
+        EXPECT_EQ(texts[0].ToUtf8(), "127.0.0." + std::to_string(c.octet));
+        EXPECT_EQ(texts[1].str(), c.state);
+        EXPECT_EQ(texts[2], CString(u"00-00-00-00-00-00"));
+        CString id;
+        id.Format(u"%.2X0000000000000000000000", c.octet);
+        EXPECT_EQ(texts[3], id);
+        EXPECT_EQ(texts[4], machine->GetVersionText());
+    }
+    // The first machine became the current one; later ones leave check and selection alone.
+    EXPECT_EQ(machineRows.rows[0].checked, 1);
+    for (size_t row = 1; row < machineRows.rows.size(); ++row) EXPECT_EQ(machineRows.rows[row].checked, 0);
+    EXPECT_EQ(machineRows.selected, 0);
+
+    // An unknown key, and a machine announced again, add no row.
+    Deliver(WM_NET_MACHINE_FOUND, LoopbackAddress(99), 0);
+    Deliver(WM_NET_MACHINE_FOUND, LoopbackAddress(62), 0);
+    EXPECT_EQ(machineRows.GetRowCount(), 4);
+    EXPECT_EQ(doc.GetJobList().Count(), 0);
+}
+
 // A listed, loaded job handed to machine as its task data's job.
 CPrintTask* GiveJob(NET_Machine* machine, CPrintTask* job)
 {
@@ -347,13 +388,8 @@ protected:
     {
         MainFrame::SetUp();
         EnsureEventLoop();
-        CTCPServer1* server = CTCPServer1::GetGlobalServer();
-        ASSERT_EQ(server->Create1(0, u"127.0.0.1"), 1);
-        CString address;
-        UINT port = 0;
-        ASSERT_TRUE(server->GetSockName(address, port));
-        wire = std::make_unique<LoopbackTcpClient>(static_cast<uint16_t>(port));
-        ASSERT_TRUE(wire->IsConnected());
+        wire = ConnectToUploadServer();
+        ASSERT_NE(wire, nullptr);
         ASSERT_TRUE(RunEventLoopUntil([&] {
             for (const PostedMessage& m : window.Drain())
                 if (m.message == WM_TCP_CLIENT_ACCEPTED) client = reinterpret_cast<CTCPClient1*>(m.wParam);
@@ -408,6 +444,35 @@ TEST_F(MainFrameClients, ANewClientGetsBothListsThenTheDirectoryPrintState)
     EXPECT_EQ(ReceivedUpTo(u"a.plt>").rfind(u"<FILEd0,-1,1|", 0), 0u);
     doc.OnDirectoryPrint();
     EXPECT_EQ(ReceivedUpTo(u"<FILEa,0>"), u"<FILEa,0>");
+}
+
+TEST_F(MainFrameClients, AFoundMachinesLineGoesOutBeforeItsInterruptedJobIsListed)
+{
+    const std::string path = WritePlot("resumed.plt");
+    NET_Machine* machine = AddMachine(70, true, kJobIdle, false);
+    const CString folder = GetMachineStateFolder(*machine);
+    ASSERT_TRUE(CreateFolder(folder));
+    ASSERT_EQ(WritePrintFileInfo(folder, CString::FromUtf8(path), 3, 0, 0, 0), 1);
+    ASSERT_EQ(WriteTaskStartInfo(folder, 1, 0, 0, 0, 0), 1);
+    Deliver(WM_NET_MACHINE_FOUND, machine->ip, 0);
+
+    CPrintTask* job = doc.FindJobByPath(CString::FromUtf8(path));
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->pageIndex, 1);
+    EXPECT_EQ(job->pageCount, 3);
+    EXPECT_EQ(job->machine, machine->ip);
+    const std::u16string machineLine =
+        u"<MACHi1,0|127.0.0.70|ON|00-00-00-00-00-00|460000000000000000000000|" + machine->GetVersionText().str() + u">";
+    const std::u16string jobLine = doc.BuildJobLine(kLineInserted, 0).str();
+    ASSERT_FALSE(jobLine.empty());
+    EXPECT_EQ(ReceivedUpTo(jobLine), machineLine + jobLine);
+
+    // A second machine is neither checked nor resumed from a folder it does not have.
+    NET_Machine* second = AddMachine(71, false, kJobIdle, false);
+    Deliver(WM_NET_MACHINE_FOUND, second->ip, 0);
+    EXPECT_EQ(ReceivedUpTo(u">"),
+              u"<MACHi0,1|127.0.0.71|OFF|00-00-00-00-00-00|470000000000000000000000|" + second->GetVersionText().str() + u">");
+    EXPECT_EQ(doc.GetJobList().Count(), 1);
 }
 
 TEST_F(MainFrameClients, SendsTheShapesOfANamedRowToTheClientThatAsked)

@@ -106,6 +106,32 @@ TEST(CDCImage, APolylinePaintsWhatItsLinesDoAndLeavesThePositionAlone)
     EXPECT_TRUE(batch.Polyline(points, 1)) << "one point draws nothing";
 }
 
+TEST(CDCImage, RepeatedPolylinePointsPaintAsTheirLinesDo)
+{
+    // Short lines that land on one pixel: the batch leaves the empty ones out.
+    const std::vector<std::vector<CPoint>> cases{
+        {{5, 5}, {5, 5}, {9, 6}, {9, 6}, {9, 6}, {12, 12}, {12, 12}},
+        {{20, 20}, {20, 20}, {20, 20}},
+    };
+    for (const std::vector<CPoint>& points : cases) {
+        CImageDC lines(30, 30), batch(30, 30);
+        CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+        lines.SelectObject(&red);
+        batch.SelectObject(&red);
+        lines.MoveTo(points[0]);
+        for (size_t i = 1; i < points.size(); ++i) lines.LineTo(points[i]);
+        EXPECT_TRUE(batch.Polyline(points.data(), static_cast<int>(points.size())));
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 30; ++x) {
+                bool innerJoin = false;
+                for (size_t i = 1; i + 1 < points.size(); ++i) innerJoin |= points[i] == CPoint(x, y);
+                if (innerJoin) continue;
+                ASSERT_EQ(batch.GetPixel(x, y), lines.GetPixel(x, y)) << x << "," << y;
+            }
+        EXPECT_EQ(batch.GetPixel(points.back().x, points.back().y), kWhite) << "the last end pixel is left out";
+    }
+}
+
 TEST(CDCImage, DottedPensLeaveGapsAndNullPensPaintNothing)
 {
     CImageDC dc(40, 4);

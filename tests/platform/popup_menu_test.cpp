@@ -2,9 +2,12 @@
 #include "platform/popup_menu.h"
 
 #include "platform/cwnd.h"
+#include "support/menu_hover_owner.h"
 #include "support/scripted_popup_menu.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -57,6 +60,21 @@ TEST(PopupMenu, TrackingPostsTheChosenIdToTheOwnerAfterwards)
     GetCursorPos(&at);
     EXPECT_EQ(at.x, 0);
     EXPECT_EQ(GetCursorPos(nullptr), FALSE);
+}
+
+TEST(PopupMenu, HoversReachTheOwnerWhileTheMenuIsTrackedOnly)
+{
+    corvane_test::MenuHoverOwner owner;
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, 7, CString(u"Seven"));
+    menu.AppendMenu(MF_STRING, 8, CString(u"Eight"));
+    corvane_test::ScriptedPopupMenu presenter;
+    presenter.ScriptHovers({8, 7});
+    EXPECT_EQ(menu.TrackPopupMenu(0, 0, 0, &owner), TRUE);
+    EXPECT_EQ(owner.hovered, (std::vector<UINT>{8, 7}));
+    menu.NotifyHover(8);
+    EXPECT_EQ(owner.hovered.size(), 2u) << "no owner outside tracking";
 }
 
 }  // namespace

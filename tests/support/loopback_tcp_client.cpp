@@ -7,6 +7,7 @@
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -85,6 +86,20 @@ bool LoopbackTcpClient::WaitForBytes(size_t count, int timeoutMs)
         Poll();
         return received_.size() >= count || serverClosed_;
     }, timeoutMs) && received_.size() >= count;
+}
+
+std::u16string LoopbackTcpClient::TakeTextUpTo(std::u16string_view end, int timeoutMs)
+{
+    const std::string wanted = Utf16Bytes(end);
+    RunEventLoopUntil([&] {
+        Poll();
+        return received_.size() >= wanted.size() &&
+               received_.compare(received_.size() - wanted.size(), wanted.size(), wanted) == 0;
+    }, timeoutMs);
+    const std::string bytes = TakeReceived();
+    std::u16string text(bytes.size() / 2, u'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * 2);
+    return text;
 }
 
 bool LoopbackTcpClient::WaitForClose(int timeoutMs)

@@ -23,6 +23,9 @@ public:
     void Poll();
     // Runs the event loop until at least count bytes have arrived or the server closed.
     bool WaitForBytes(size_t count, int timeoutMs = 5000);
+    // Runs the event loop until the bytes received end with the UTF-16LE bytes of end (or the
+    // time is up), then takes everything received as UTF-16 text.
+    std::u16string TakeTextUpTo(std::u16string_view end, int timeoutMs = 5000);
     // Runs the event loop until the server closed the connection.
     bool WaitForClose(int timeoutMs = 5000);
     // True when every byte sent has reached the peer's socket.

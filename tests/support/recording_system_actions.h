@@ -26,6 +26,11 @@ public:
         for (const CString& argument : arguments) call += u" " + argument.str();
         return Record(call);
     }
+    int NamedMutexExists(const CString& name) override
+    {
+        Record(u"NamedMutexExists " + name.str());
+        return mutexExists;
+    }
 
     // The calls so far, oldest first: the action's name and its arguments.
     std::vector<std::u16string> Calls() const
@@ -35,6 +40,8 @@ public:
     }
 
     int answer = 1;
+    // The answer of NamedMutexExists.
+    int mutexExists = 0;
 
 private:
     int Record(std::u16string call)

@@ -191,7 +191,7 @@ TEST(PreviewModes, RightButtonSwitchesPlainModesAndEachModeHasItsCursor)
 
 TEST(PreviewBatchPen, PensBeyondTheDialogsEightCountUnticked)
 {
-    const std::array<int, 8> ticks{1, 0, 1, 1, 1, 1, 1, 1};
+    const std::array<bool, 8> ticks{true, false, true, true, true, true, true, true};
     EXPECT_TRUE(IsBatchPenTicked(ticks, 1));
     EXPECT_FALSE(IsBatchPenTicked(ticks, 2));
     EXPECT_TRUE(IsBatchPenTicked(ticks, 8));
