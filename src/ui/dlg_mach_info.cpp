@@ -1,15 +1,24 @@
 // CDlgMachInfo: the per-machine settings dialog "机器设置" and the parameter sheets it opens.
 #include "ui/dlg_mach_info.h"
 
+#include "app/access_database.h"
+#include "app/doc_corvane.h"
 #include "app/udp_server.h"
 #include "machinelink/net_machine.h"
 #include "platform/critical_section.h"
 #include "platform/message_box.h"
+#include "ui/app_corvane.h"
+#include "ui/dlg_jet_config1.h"
+#include "ui/dlg_list_cl.h"
 #include "ui/dlg_page_magnet_ctl.h"
+#include "ui/dlg_page_moto_cps.h"
 #include "ui/dlg_page_other_ctl.h"
+#include "ui/dlg_page_sp_setup.h"
 #include "ui/dlg_page_speed_ctl1.h"
+#include "ui/dlg_plot_setting.h"
 #include "ui/form_fields.h"
 #include "ui/my_property_sheet.h"
+#include "ui/param_record.h"
 #include "ui/property_sheet.h"
 #include "ui/qt_text.h"
 
@@ -30,6 +39,16 @@ namespace {
 
 // Speed sets of the cutting motion: low, middle, high.
 constexpr int kSpeedLevels = 3;
+// Width of the other-parameters list's name column: Chinese names are short.
+constexpr int kChineseNameColumnWidth = 45;
+constexpr int kNameColumnWidth = 125;
+constexpr int32_t kChineseLanguage = 1;
+
+int NameColumnWidth()
+{
+    const CAppCorvane* app = GetCorvaneApp();
+    return app == nullptr || app->language == kChineseLanguage ? kChineseNameColumnWidth : kNameColumnWidth;
+}
 
 // A row of the three speed-level radio buttons "低" / "中" / "高", ids 0..2.
 QButtonGroup* AddSpeedLevelRow(QFormLayout* form, const QString& label, const QString& objectName)
@@ -84,7 +103,8 @@ CDlgMachInfo::CDlgMachInfo(CUDPServer& server, NET_Machine* machine, const PenMo
         cuttingType_ = IsCuttingType(*machine_);
         values_ = LoadMachInfo(*machine_);
     }
-    auto* ipText = new QLabel(ToQString(ip), this);
+    ipText_ = ToQString(ip);
+    auto* ipText = new QLabel(ipText_, this);
     ipText->setObjectName(QStringLiteral("ipText"));
     form->addRow(QStringLiteral("IP:"), ipText);
     cutLevel_ = AddSpeedLevelRow(form, QStringLiteral("切割速度:"), QStringLiteral("cutLevel"));
@@ -108,6 +128,17 @@ CDlgMachInfo::CDlgMachInfo(CUDPServer& server, NET_Machine* machine, const PenMo
     layout->addLayout(buttons);
     connect(AddButton(buttons, this, QStringLiteral("切割设置"), QStringLiteral("cuttingSettings")), &QPushButton::clicked,
             this, &CDlgMachInfo::OnCuttingSettings);
+    connect(AddButton(buttons, this, QStringLiteral("喷墨设置"), QStringLiteral("jetSettings")), &QPushButton::clicked, this,
+            &CDlgMachInfo::OnJetSettings);
+    connect(AddButton(buttons, this, QStringLiteral("刀笔配置"), QStringLiteral("spSettings")), &QPushButton::clicked, this,
+            &CDlgMachInfo::OnSpSettings);
+    QPushButton* otherParams = AddButton(buttons, this, QStringLiteral("其它配置"), QStringLiteral("otherParams"));
+    connect(otherParams, &QPushButton::clicked, this, &CDlgMachInfo::OnOtherParams);
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        otherParams->setVisible(ShowsOtherParams(*machine_));
+        otherParams->setEnabled(ShowsOtherParams(*machine_));
+    }
     QPushButton* ok = AddButton(buttons, this, QStringLiteral("确认"), QStringLiteral("ok"));
     connect(ok, &QPushButton::clicked, this, &CDlgMachInfo::OnOK);
     ShowValues();
@@ -182,11 +213,9 @@ void CDlgMachInfo::OnOK()
 
 void CDlgMachInfo::OnCuttingSettings()
 {
-    CString ip;
     SpeedConfig* speedSets[kSpeedLevels];
     {
         CSingleLock guard(&server_.GetLock(), TRUE);
-        machine_->GetIP(ip);
         for (int level = 0; level < kSpeedLevels; ++level) speedSets[level] = &machine_->motionSource.interpolator.speedConfigs[level];
     }
     std::unique_ptr<CDlgPageSpeedCtl1> speedPages[kSpeedLevels];
@@ -201,7 +230,7 @@ void CDlgMachInfo::OnCuttingSettings()
     else
         toolPage = std::make_unique<CDlgPageMagnetCtl>(server_, machine_);
 
-    CMyPropertySheet sheet(ToQString(ip), this);
+    CMyPropertySheet sheet(ipText_, this);
     for (auto& page : speedPages) sheet.AddPage(page.get());
     sheet.AddPage(toolPage.get());
     if (sheet.DoModal() != IDOK) return;
@@ -216,4 +245,60 @@ void CDlgMachInfo::OnCuttingSettings()
         }
         ShowToolValues();
     }
+}
+
+void CDlgMachInfo::OnJetSettings()
+{
+    CAccessDataBase database;
+    CAccessDataBase* records = database.OpenDatabase(GetConfigDatabasePath()) ? &database : nullptr;
+    CDlgPlotSetting plotPage(server_, machine_);
+    CDlgPageMotoCPS speedPage(server_, machine_, records);
+    CDlgJetConfig1 headPage(server_.GetLock(), machine_);
+    CDlgSheetSpeedCtl1 sheet(ipText_, this);
+    sheet.AddPage(&plotPage);
+    sheet.AddPage(&speedPage);
+    sheet.AddPage(&headPage);
+    if (sheet.DoModal() != IDOK) return;
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        if (machine_->online == 0) return;
+    }
+    const JetPageFlags& flags = headPage.Flags();
+    if (flags.head) server_.SendJetHeadConfig(machine_);
+    if (plotPage.IsChanged() || flags.plot) server_.SendPlotSettings(machine_);
+}
+
+void CDlgMachInfo::OnSpSettings()
+{
+    CDlgPageSPsetup page(server_.GetLock(), machine_, penModes_);
+    CPropertySheet sheet(ipText_, this);
+    sheet.AddPage(&page);
+    if (sheet.DoModal() != IDOK) return;
+    Post(page.CodesToPost());
+}
+
+void CDlgMachInfo::OnOtherParams()
+{
+    // Before the machine reported its block the list would show zeros and send them over
+    // every byte it does not show: it opens only once the block arrived.
+    ParamRecord records[kOtherParamRowCount];
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        if (!OtherParamsAvailable(*machine_)) return;
+        LoadOtherParamRecords(machine_->extraBlock, records);
+    }
+    CDlgListCL dialog(records, kOtherParamRowCount, NameColumnWidth(), QStringLiteral("其它设置"), this);
+    if (dialog.DoModal() != IDOK) return;
+    bool changed = false;
+    {
+        CSingleLock guard(&server_.GetLock(), TRUE);
+        changed = StoreOtherParamRecords(records, machine_->extraBlock);
+    }
+    if (changed) server_.SendMachineParamCommand(machine_, kOtherParamsBlockCode);
+}
+
+void RunMachineSetupDialog(CDocCorvane& doc, NET_Machine& machine, QWidget* parent)
+{
+    CDlgMachInfo dialog(doc.GetServer(), &machine, &doc.penToolSettings, parent);
+    dialog.DoModal();
 }

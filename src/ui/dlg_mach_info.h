@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class CDocCorvane;
 class CUDPServer;
 class NET_Machine;
 class QButtonGroup;
@@ -25,6 +26,14 @@ public:
     void OnOK();
     // The cutting sheet "切割设置": the three speed pages and the knife or Z-axis page.
     void OnCuttingSettings();
+    // The ink-jet sheet "喷墨设置": plot settings, jet speeds and jet heads; sends commands 5
+    // and 8 the pages need while the machine is online.
+    void OnJetSettings();
+    // The pen-tool sheet "刀笔配置": the SP roles (code 13).
+    void OnSpSettings();
+    // The other-parameters list "其它配置" (code 23); nothing before the machine reported the
+    // block.
+    void OnOtherParams();
 
 private:
     void ShowValues();
@@ -35,6 +44,7 @@ private:
     CUDPServer& server_;
     NET_Machine* machine_;
     const PenModeSettings* penModes_;
+    QString ipText_;  // the machine key, dotted; the sheets' caption
     MachInfoValues values_;
     bool cuttingType_ = false;
 
@@ -50,3 +60,6 @@ private:
     QLineEdit* knifePenX_;
     QLineEdit* knifePenY_;
 };
+
+// Runs the machine settings dialog for machine, in the colours of doc's pens.
+void RunMachineSetupDialog(CDocCorvane& doc, NET_Machine& machine, QWidget* parent);

@@ -23,6 +23,11 @@ void FieldReaders::Number(QLineEdit* edit, float& value)
     Add(edit, [edit, &value] { return ReadNumberField(FieldText(edit), value); });
 }
 
+void FieldReaders::Number(QLineEdit* edit, float& value, NumberRange range)
+{
+    Add(edit, [edit, &value, range] { return ReadNumberField(FieldText(edit), value, range); });
+}
+
 void FieldReaders::Number(QLineEdit* edit, double& value, NumberRange range)
 {
     Add(edit, [edit, &value, range] { return ReadNumberField(FieldText(edit), value, range); });

@@ -30,6 +30,7 @@ public:
         Add(edit, [edit, &value, range] { return ReadIntegerField(FieldText(edit), value, range); });
     }
     void Number(QLineEdit* edit, float& value);
+    void Number(QLineEdit* edit, float& value, NumberRange range);
     void Number(QLineEdit* edit, double& value, NumberRange range);
     // A fixed-point field of thousandths.
     void Thousandths(QLineEdit* edit, uint16_t& value);

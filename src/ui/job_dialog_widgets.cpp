@@ -29,8 +29,6 @@ SpSwatchColours PenColoursFrom(const PenModeSettings& settings, int firstPen)
     return colours;
 }
 
-QColor ToQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
-
 CRect RectInDialog(const QWidget& dialog, const QWidget& control)
 {
     const QPoint topLeft = control.mapTo(&dialog, QPoint(0, 0));

@@ -5,6 +5,7 @@
 #include "platform/colorref.h"
 #include "platform/rect.h"
 #include "ui/job_dialog_values.h"
+#include "ui/qt_colour.h"
 
 #include <QColor>
 #include <QWidget>
@@ -26,8 +27,6 @@ using SpSwatchColours = std::array<COLORREF, kSpCount>;
 
 // The pen colours firstPen..firstPen+7 of settings.
 SpSwatchColours PenColoursFrom(const PenModeSettings& settings, int firstPen);
-
-QColor ToQColor(COLORREF colour);
 
 // The rectangle of control in the coordinates of the dialog that holds it.
 CRect RectInDialog(const QWidget& dialog, const QWidget& control);

@@ -36,6 +36,8 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
 
 CPropertySheet::~CPropertySheet()
 {
+    // Taking the pages out switches tabs: no page is validated (and no message shown) then.
+    const QSignalBlocker quiet(tabs_);
     for (CPropertyPage* page : pages_) {
         if (page->parent() == nullptr) continue;
         tabs_->removeTab(tabs_->indexOf(page));

@@ -23,19 +23,7 @@ class CuttingSheetTest : public DialogTest {
 protected:
     // Opens the cutting sheet from the settings dialog and lets act work on it; true when the
     // sheet closed (through OK, unless act cancels).
-    bool RunSheet(const std::function<void(CPropertySheet&)>& act)
-    {
-        CDlgMachInfo dialog(Server(), &machine_, nullptr);
-        dialog.show();
-        bool closed = false;
-        WhenModal([&](QWidget& widget) {
-            auto& sheet = dynamic_cast<CPropertySheet&>(widget);
-            act(sheet);
-            closed = !sheet.isVisible();
-        });
-        Click(dialog, "cuttingSettings");
-        return closed;
-    }
+    bool RunSheet(const std::function<void(CPropertySheet&)>& act) { return RunSheetOf("cuttingSettings", act); }
 
     // A cutting-type machine whose hidden half-cut values are those its Z-axis page writes.
     void MakeCuttingType()

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+class CPropertySheet;
 
 namespace corvane_test {
 
@@ -25,6 +28,9 @@ protected:
     CUDPServer& Server() { return *recorder_; }
     // The texts of the messages shown so far.
     std::vector<std::u16string> Messages() const;
+    // Opens the settings dialog on the machine, clicks its button named button and lets act
+    // work on the sheet that opens; true when the sheet closed (one left open is cancelled).
+    bool RunSheetOf(const char* button, const std::function<void(CPropertySheet&)>& act);
 
     LinkPortsLock portsLock_;
     RecordingMessageSink messages_;

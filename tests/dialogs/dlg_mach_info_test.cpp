@@ -1,11 +1,17 @@
 // The machine settings dialog: what it shows, what its OK stores and posts, and what it refuses.
 #include "dialog_fixture.h"
 
+#include "app/doc_corvane.h"
 #include "ui/dlg_mach_info.h"
+#include "ui/dlg_page_sp_setup.h"
+#include "ui/job_dialog_widgets.h"
+#include "ui/property_sheet.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
 
 namespace corvane_test {
 namespace {
@@ -119,6 +125,29 @@ TEST_F(MachInfoTest, RefusedFieldsKeepTheDialogOpenAndPostNothing)
     }
     EXPECT_EQ(machine_.motionSource.interpolator.firstSpeedIndex, 0);
     EXPECT_EQ(machine_.motionSource.interpolator.magnetBlock[1], halfCutBefore);
+}
+
+TEST_F(MachInfoTest, MachineSetupRunsOnTheDocumentsLinkInItsPenColours)
+{
+    CDocCorvane doc(Server());
+    doc.penToolSettings.penColor[1] = RGB(255, 0, 0);
+    QColor firstSwatch;
+    WhenModal([&](QWidget& widget) {
+        auto& dialog = dynamic_cast<CDlgMachInfo&>(widget);
+        WhenModal([&](QWidget& sheet) {
+            auto* page = sheet.findChild<CDlgPageSPsetup*>();
+            ASSERT_NE(page, nullptr);
+            const CPoint centre = PenSwatchRect(RectInDialog(*page, *page->findChild<QComboBox*>("sp1"))).CenterPoint();
+            firstSwatch = page->grab().toImage().pixelColor(centre.x, centre.y);
+            dynamic_cast<CPropertySheet&>(sheet).reject();
+        });
+        Click(dialog, "spSettings");
+        Click(dialog, "cutLevel2");
+        Click(dialog, "ok");
+    });
+    RunMachineSetupDialog(doc, machine_, nullptr);
+    EXPECT_EQ(firstSwatch, QColor(255, 0, 0));
+    EXPECT_EQ(PostedCodes(), (Bytes{15}));
 }
 
 }  // namespace
