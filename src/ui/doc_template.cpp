@@ -3,6 +3,7 @@
 
 #include "app/doc_corvane.h"
 #include "ui/main_frame.h"
+#include "ui/qt_document_dialogs.h"
 
 CMyDocTemplate::CMyDocTemplate(CUDPServer& server, int32_t language) : server_(server), language_(language) {}
 
@@ -20,6 +21,8 @@ bool CMyDocTemplate::CreateDocumentAndFrame()
         frame_.reset();
         return false;
     }
+    dialogs_ = std::make_unique<QtDocumentDialogs>(frame_.get());
+    doc_->SetDialogs(dialogs_.get());
     return true;
 }
 

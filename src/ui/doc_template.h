@@ -10,6 +10,7 @@
 class CDocCorvane;
 class CMainFrame;
 class CUDPServer;
+class QtDocumentDialogs;
 
 class CMyDocTemplate {
 public:
@@ -19,7 +20,8 @@ public:
     CMyDocTemplate(const CMyDocTemplate&) = delete;
     CMyDocTemplate& operator=(const CMyDocTemplate&) = delete;
 
-    // Makes the document and the frame with its views; false when the frame cannot be made.
+    // Makes the document and the frame with its views, and gives the document its dialogs;
+    // false when the frame cannot be made.
     bool CreateDocumentAndFrame();
     // Opens the file at path as the document's new first job (asking before it replaces a
     // listed job of that path); 1 when it was listed, 0 when there is no document yet or the
@@ -34,4 +36,5 @@ private:
     int32_t language_;
     std::unique_ptr<CDocCorvane> doc_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<QtDocumentDialogs> dialogs_;  // the document's dialogs over the frame
 };

@@ -10,6 +10,7 @@
 #include "platform/settings_store.h"
 #include "support/event_loop.h"
 #include "support/loopback_tcp_client.h"
+#include "support/modal_driver.h"
 #include "support/recording_message_sink.h"
 #include "support/recording_system_actions.h"
 #include "support/scripted_file_dialogs.h"
@@ -20,6 +21,7 @@
 #include "ui_fixture.h"
 #include "uploadserver/tcp_server1.h"
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -175,6 +177,29 @@ TEST_F(StartupTest, CommandsOpenChosenFilesHelpAndPowerOffThroughTheirInterfaces
                                                               u"PowerOff"}));
     app.OnLanguageEnglish();
     EXPECT_EQ(GetProfileInt(u"lang", u"lang1", 0), 2);
+}
+
+// The document's dialogs open over the frame: the program settings for 32827, the pen modes
+// for 32835.
+TEST_F(StartupTest, TheDocumentsSettingsCommandsOpenTheirDialogs)
+{
+    CAppCorvane app(server_);
+    ASSERT_TRUE(app.InitInstance({}));
+    CDocCorvane* doc = app.GetDocument();
+    ASSERT_NE(doc, nullptr);
+
+    std::vector<std::string> opened;
+    const auto cancel = [&](QWidget& dialog) {
+        opened.push_back(dialog.metaObject()->className());
+        EXPECT_EQ(dialog.parentWidget(), app.GetMainFrame());
+        static_cast<QDialog&>(dialog).reject();
+    };
+    WhenModal(cancel);
+    doc->OnGlobalSettings();
+    WhenModal(cancel);
+    doc->OnPenToolSettings();
+    EXPECT_EQ(opened, (std::vector<std::string>{"CDlgDirSet", "CDlgPenMode"}));
+    app.ExitInstance();
 }
 
 }  // namespace
