@@ -1,5 +1,6 @@
 // The program's popup-menu presenter offscreen: the chosen item's id reaches the menu's owner.
 #include "platform/cwnd.h"
+#include "support/menu_hover_owner.h"
 #include "support/widget_application.h"
 #include "ui/qt_popup_menu.h"
 
@@ -67,6 +68,31 @@ TEST(QtPopupMenu, TheChosenItemIsPostedAndADismissedMenuPostsNothing)
     owner.DeliverPosted();
     EXPECT_EQ(owner.commands.size(), 1u);
     SetPopupMenuPresenter(nullptr);
+}
+
+TEST(QtPopupMenu, TheHoveredItemReachesTheOwnerBeforeTheChoiceReturns)
+{
+    EnsureWidgetApplication();
+    QtPopupMenuPresenter presenter;
+    SetPopupMenuPresenter(&presenter);
+    MenuHoverOwner owner;
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, 30000, CString(u"Object0"));
+    menu.AppendMenu(MF_STRING, 30001, CString(u"Object1"));
+    std::vector<UINT> hoveredWhenChosen;
+    InTheNextMenu([&](QMenu& shown) {
+        shown.setActiveAction(shown.actions().value(1));
+        hoveredWhenChosen = owner.hovered;
+        QTest::keyClick(&shown, Qt::Key_Return);
+    });
+    EXPECT_EQ(menu.TrackPopupMenu(0, 10, 10, &owner), TRUE);
+    SetPopupMenuPresenter(nullptr);
+    ASSERT_FALSE(hoveredWhenChosen.empty());
+    EXPECT_EQ(hoveredWhenChosen.back(), 30001u);
+    std::vector<PostedMessage> posted = owner.TakePosted();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, 30001u);
 }
 
 }  // namespace

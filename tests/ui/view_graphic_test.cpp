@@ -9,11 +9,9 @@
 #include "platform/cdc.h"
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_cut_list.h"
-#include "support/menu_hover_owner.h"
 #include "support/scripted_popup_menu.h"
 #include "support/widget_application.h"
 #include "ui/frame_panes.h"
-#include "ui/qt_popup_menu.h"
 #include "ui/qt_text.h"
 #include "ui/tool_bar.h"
 #include "ui/view_dialogs.h"
@@ -23,7 +21,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -585,37 +582,6 @@ TEST_F(ViewGraphicTest, ThePaneHoldsTheViewAsTheDocumentsPreviewUnderItsToolBar)
     ASSERT_NE(toolBar->CommandButton(ID_RECOGNISE_CONTOURS), nullptr);
     owner.reset();
     EXPECT_EQ(doc_.GetPreview(), nullptr) << "the view leaves the document when it goes";
-}
-
-TEST(QtPopupMenu, TheHoveredItemReachesTheOwnerBeforeTheChoiceReturns)
-{
-    EnsureWidgetApplication();
-    QtPopupMenuPresenter presenter;
-    SetPopupMenuPresenter(&presenter);
-    MenuHoverOwner owner;
-    CMenu menu;
-    menu.CreatePopupMenu();
-    menu.AppendMenu(MF_STRING, 30000, CString(u"Object0"));
-    menu.AppendMenu(MF_STRING, 30001, CString(u"Object1"));
-    std::vector<UINT> hoveredWhenChosen;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (shown == nullptr) return;
-        poll.stop();
-        shown->setActiveAction(shown->actions().value(1));
-        hoveredWhenChosen = owner.hovered;
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(shown, &enter);
-    });
-    poll.start(10);
-    EXPECT_EQ(menu.TrackPopupMenu(0, 10, 10, &owner), TRUE);
-    SetPopupMenuPresenter(nullptr);
-    ASSERT_FALSE(hoveredWhenChosen.empty());
-    EXPECT_EQ(hoveredWhenChosen.back(), 30001u);
-    std::vector<PostedMessage> posted = owner.TakePosted();
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].wParam, 30001u);
 }
 
 }  // namespace
