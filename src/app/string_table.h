@@ -48,6 +48,25 @@ constexpr uint32_t kWorkModeJetOnly = 61319;  // "仅喷墨"
 constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
 constexpr uint32_t kMissingFontFiles = 62003;    // the missing font files ("%s" their names)
+// Reasons a load or a dispatch is refused (app/dispatch_refusal.h), and the messages naming them.
+constexpr uint32_t kReasonFileUnreadable = 62010;
+constexpr uint32_t kReasonFileEmpty = 62011;
+constexpr uint32_t kReasonNoShapes = 62012;
+constexpr uint32_t kReasonDxfRejected = 62013;
+constexpr uint32_t kReasonOverPointBudget = 62014;
+constexpr uint32_t kReasonNotLoaded = 62015;
+constexpr uint32_t kReasonNoMachine = 62016;
+constexpr uint32_t kReasonMachineOffline = 62017;
+constexpr uint32_t kReasonMachineBusy = 62018;
+constexpr uint32_t kReasonNoUsableWidth = 62019;
+constexpr uint32_t kReasonJetStepNotSet = 62020;
+constexpr uint32_t kReasonHandOverRefused = 62021;
+constexpr uint32_t kReasonBeingPrepared = 62022;
+constexpr uint32_t kReasonCancelled = 62023;
+constexpr uint32_t kReasonOutOfMemory = 62024;
+constexpr uint32_t kReasonPagesNotSaved = 62025;
+constexpr uint32_t kJobLoadFailed = 62030;   // the file ("%s") and the reason ("%s")
+constexpr uint32_t kJobNotStarted = 62031;   // the file ("%s") and the reason ("%s")
 }  // namespace StringId
 
 // Languages of the "language" setting that have tables of their own; any other value is English.
