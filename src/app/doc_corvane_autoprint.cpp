@@ -267,10 +267,10 @@ void CDocCorvane::ScanMergeDirectories(const CString& directory)
 void CDocCorvane::OnMergeFiles()
 {
     std::vector<CString> paths;
-    const CString filter = CString(u"Format(*.hpgl;*.dxf;*.prn;*.plt;*.pmd;*.hpg;*.prt;*.ctm;*.p*;) "
-                                   u"(*.hpgl *.dxf *.prn *.plt *.pmd *.hpg *.prt *.ctm *.p*);;") +
+    const CString filter = LoadResString(StringId::kMergeFilesFilter) +
+                           u" (*.hpgl *.dxf *.prn *.plt *.pmd *.hpg *.prt *.ctm *.p*);;" +
                            LoadResString(StringId::kAllFilesFilter) + u" (*)";
-    if (!GetFileDialogs().OpenFiles(u"Open", filter, paths) || paths.empty()) return;
+    if (!GetFileDialogs().OpenFiles(LoadResString(StringId::kOpenCaption), filter, paths) || paths.empty()) return;
     std::vector<std::unique_ptr<CPrintTask>> loaded;
     auto current = std::make_unique<CPrintTask>();
     for (const CString& path : paths) {

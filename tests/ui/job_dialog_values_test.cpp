@@ -17,7 +17,7 @@ using corvane_test::RecordingMessageSink;
 TEST(JobDialogValues, StoredModesOutOfRangeShowTheirDefaults)
 {
     EXPECT_EQ(PenModeIndex(9), 0);
-    EXPECT_EQ(CString(kPenModeNames[static_cast<size_t>(PenModeIndex(9))]), u"笔");
+    EXPECT_EQ(PenModeName(PenModeIndex(9)), CString(u"笔"));
     EXPECT_EQ(PenModeIndex(5), 5);
     EXPECT_EQ(ContourModeIndex(6), 3);
     EXPECT_EQ(ContourModeIndex(2), 2);
