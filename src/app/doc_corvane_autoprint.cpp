@@ -6,9 +6,8 @@
 // the order a genetic search finds, on material "MergeWidth" mm wide (Y across the material,
 // X along it). Each list is moved by its slot's corner and its shapes handed to the merged
 // job, whose box is then recomputed. Lengths are plotter units (40 per mm) unless named mm.
-#include "app/doc_corvane.h"
-
 #include "app/app_globals.h"
+#include "app/doc_corvane.h"
 #include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"

@@ -1,7 +1,6 @@
 // CDocCorvane's job list commands: rows, copies, deletion, export, the machine commands of the
 // operator and of remote clients, directory printing and the pending and work-waiting tests.
 #include "app/doc_corvane.h"
-
 #include "app/document_dialogs.h"
 #include "app/list_lines.h"
 #include "app/list_rows.h"

@@ -1,6 +1,5 @@
 // The English operator texts, by resource number.
 #include "app/string_entries.h"
-
 #include "app/string_table.h"
 
 namespace {

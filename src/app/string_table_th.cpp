@@ -1,6 +1,5 @@
 // The Thai operator texts, by resource number.
 #include "app/string_entries.h"
-
 #include "app/string_table.h"
 
 namespace {

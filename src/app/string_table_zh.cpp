@@ -1,6 +1,5 @@
 // The Chinese operator texts: the program's own, by resource number.
 #include "app/string_entries.h"
-
 #include "app/string_table.h"
 
 namespace {

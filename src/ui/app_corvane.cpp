@@ -1,9 +1,9 @@
 // CAppCorvane: the start-up sequence, the application commands and the end of the run.
 #include "ui/app_corvane.h"
 
-#include "app/doc_corvane.h"
 #include "app/config_globals.h"
 #include "app/config_ini.h"
+#include "app/doc_corvane.h"
 #include "app/font_notice.h"
 #include "app/msg_socket.h"
 #include "app/resume_state.h"

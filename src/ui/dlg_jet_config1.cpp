@@ -3,7 +3,6 @@
 
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
-
 #include "ui/qt_text.h"
 
 #include <QComboBox>

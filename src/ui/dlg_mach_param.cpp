@@ -5,7 +5,6 @@
 #include "platform/message_box.h"
 #include "ui/form_fields.h"
 #include "ui/job_dialog_widgets.h"
-
 #include "ui/qt_text.h"
 
 #include <QDialogButtonBox>

@@ -5,7 +5,6 @@
 #include "ui/form_fields.h"
 #include "ui/job_dialog_values.h"
 #include "ui/job_dialog_widgets.h"
-
 #include "ui/qt_text.h"
 
 #include <QDialogButtonBox>

@@ -8,7 +8,6 @@
 #include "ui/dlg_input_password.h"
 #include "ui/dlg_mach_param.h"
 #include "ui/form_fields.h"
-
 #include "ui/qt_text.h"
 
 #include <QComboBox>

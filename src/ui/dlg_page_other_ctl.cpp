@@ -4,7 +4,6 @@
 #include "app/udp_server.h"
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
-
 #include "ui/qt_text.h"
 
 #include <QFormLayout>

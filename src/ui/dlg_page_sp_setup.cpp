@@ -4,7 +4,6 @@
 #include "platform/critical_section.h"
 #include "plotmodel/pen_mode_settings.h"
 #include "ui/job_dialog_widgets.h"
-
 #include "ui/qt_text.h"
 
 #include <QComboBox>

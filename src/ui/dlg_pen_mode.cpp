@@ -62,7 +62,7 @@ CDlgPenMode::CDlgPenMode(const PenModeSettings& settings, QWidget* parent) : QDi
     for (int mode = 0; mode < kPenModeRoleCount; ++mode) {
         auto* label = new QLabel(ToQString(PenModeName(mode)), modes);
         label->setObjectName(QStringLiteral("mode%1").arg(mode));
-        label->setFixedWidth(kModeLabelWidthPx);
+        label->setFixedWidth(ModeLabelWidth(label->fontMetrics().horizontalAdvance(label->text()), kModeLabelWidthPx));
         labelRow->addWidget(label);
         modeLabels_[static_cast<size_t>(mode)] = label;
     }
@@ -99,8 +99,11 @@ void CDlgPenMode::PaintSwatches(QPainter& painter) const
 {
     for (int pen = 0; pen < kPenModePenCount; ++pen)
         PaintSwatch(painter, SwatchLeftOf(RectInDialog(*this, *penLists_[static_cast<size_t>(pen)])), m_penMode.penColor[pen]);
-    for (int mode = 0; mode < kPenModeRoleCount; ++mode)
-        PaintSwatch(painter, SwatchOfModeLabel(RectInDialog(*this, *modeLabels_[static_cast<size_t>(mode)])), m_penMode.roleColor[mode]);
+    for (int mode = 0; mode < kPenModeRoleCount; ++mode) {
+        const QLabel* label = modeLabels_[static_cast<size_t>(mode)];
+        PaintSwatch(painter, SwatchOfModeLabel(RectInDialog(*this, *label), label->fontMetrics().horizontalAdvance(label->text())),
+                    m_penMode.roleColor[mode]);
+    }
 }
 
 bool RunPenModeDialog(PenModeSettings& settings, QWidget* parent)

@@ -1,13 +1,14 @@
 // The job and pen dialogs' values.
-#include "app/string_table.h"
 #include "ui/job_dialog_values.h"
 
 #include "app/settings_keys.h"
+#include "app/string_table.h"
 #include "app/udp_server.h"
 #include "machinelink/net_machine.h"
 #include "platform/settings_store.h"
 #include "ui/field_values.h"
 
+#include <algorithm>
 #include <limits>
 
 CString PenModeName(int index) { return LoadResString(StringId::kPenModeNames + static_cast<uint32_t>(PenModeIndex(static_cast<uint8_t>(index)))); }
@@ -68,7 +69,13 @@ CRect SwatchLeftOf(const CRect& control)
     return CRect(control.left - 15, control.top + 2, control.left - 15 + 12, control.bottom - 2);
 }
 
-CRect SwatchOfModeLabel(const CRect& label) { return CRect(label.left + 28, label.top, label.left + 28 + 20, label.bottom); }
+CRect SwatchOfModeLabel(const CRect& label, int textWidthPx)
+{
+    const int left = label.left + std::max(28, textWidthPx + 4);
+    return CRect(left, label.top, left + 20, label.bottom);
+}
+
+int ModeLabelWidth(int textWidthPx, int minimumPx) { return std::max(minimumPx, std::max(28, textWidthPx + 4) + 24); }
 
 RecgniseLoopValues ReadRecgniseLoopValues()
 {

@@ -47,8 +47,11 @@ int32_t SpRangeBits(const std::array<bool, kSpCount>& boxes);
 // The 12-pixel swatch left of a control: 15 pixels left of it, 2 lower than its top and 4
 // shorter than it.
 CRect SwatchLeftOf(const CRect& control);
-// The 20-pixel swatch of a mode label: from 28 pixels right of its left edge, as tall as it.
-CRect SwatchOfModeLabel(const CRect& label);
+// The 20-pixel swatch of a mode label whose text is textWidthPx wide: from 28 pixels right of
+// its left edge, or 4 pixels past a longer text, as tall as it.
+CRect SwatchOfModeLabel(const CRect& label, int textWidthPx);
+// The width a mode label needs for its text and swatch: at least minimumPx.
+int ModeLabelWidth(int textWidthPx, int minimumPx);
 
 // The contour-recognition options ("LoopRecgnise" section).
 struct RecgniseLoopValues {

@@ -2,7 +2,6 @@
 #include "ui/job_dialog_widgets.h"
 
 #include "plotmodel/pen_mode_settings.h"
-
 #include "ui/qt_text.h"
 
 #include <QAbstractButton>

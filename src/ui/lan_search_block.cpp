@@ -1,7 +1,7 @@
 // The LAN tools' workers and the search-and-assign flow of the settings dialog.
-#include "app/string_table.h"
 #include "ui/lan_search_block.h"
 
+#include "app/string_table.h"
 #include "app/udp_server.h"
 #include "machinelink/lan_address_assignment.h"
 #include "machinelink/my_ping.h"
