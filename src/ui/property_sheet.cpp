@@ -84,6 +84,8 @@ void CPropertySheet::OnTabChanged(int index)
     }
     activeIndex_ = index;
     pages_[static_cast<size_t>(index)]->EnsureInitialised();
+    // A page built only now may need more room than the sheet has, with longer labels.
+    if (isVisible()) resize(size().expandedTo(sizeHint()));
 }
 
 int CPropertySheet::DoModal()
