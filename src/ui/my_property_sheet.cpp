@@ -8,7 +8,6 @@
 CLocalisedSheet::CLocalisedSheet(const QString& caption, const QStringList& tabCaptions, QWidget* parent)
     : CPropertySheet(caption, parent)
 {
-    SetButtonTexts(ResText(StringId::kOk), ResText(StringId::kCancel));
     SetTabCaptions(tabCaptions);
 }
 

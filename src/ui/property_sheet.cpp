@@ -2,6 +2,7 @@
 #include "ui/property_sheet.h"
 
 #include "platform/message_box.h"
+#include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -25,7 +26,10 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
     setModal(true);
     QPushButton* ok = buttons_->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("sheetOk"));
-    buttons_->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("sheetCancel"));
+    ok->setText(ResText(StringId::kOk));
+    QPushButton* cancel = buttons_->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName(QStringLiteral("sheetCancel"));
+    cancel->setText(ResText(StringId::kCancel));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
@@ -55,12 +59,6 @@ void CPropertySheet::AddPage(CPropertyPage* page)
         activeIndex_ = 0;
         tabs_->setCurrentIndex(0);
     }
-}
-
-void CPropertySheet::SetButtonTexts(const QString& ok, const QString& cancel)
-{
-    buttons_->button(QDialogButtonBox::Ok)->setText(ok);
-    buttons_->button(QDialogButtonBox::Cancel)->setText(cancel);
 }
 
 int CPropertySheet::GetActiveIndex() const { return activeIndex_; }
