@@ -45,13 +45,15 @@ std::u16string Shape(const std::u16string& text)
         } else if (text[i] == u'%' && i + 1 < text.size()) {
             size_t end = i + 1;
             while (end < text.size() && (text[end] == u'.' || (text[end] >= u'0' && text[end] <= u'9'))) ++end;
-            // "%1" and "%2" are numbered places; any other conversion ends with its letter.
-            if (end > i + 1 && text[i + 1] != u'.' && (end == text.size() || text[end] < u'a' || text[end] > u'z')) {
-                shape += text.substr(i, end - i);
-                i = end - 1;
-            } else if (end < text.size()) {
-                shape += text.substr(i, end - i + 1);
+            if (end < text.size() && text[end] >= u'a' && text[end] <= u'z') {
+                shape += text.substr(i, end - i + 1);  // a conversion ends with its letter
                 i = end;
+            } else {
+                // "%1" and "%2" are numbered places: their digits alone.
+                size_t digits = i + 1;
+                while (digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9') ++digits;
+                shape += text.substr(i, digits - i);
+                i = digits - 1;
             }
         }
     }
