@@ -1,5 +1,5 @@
-// The machine settings dialog, each page of its sheets, the parameter list and the pen-mode
-// dialog in English and Thai: no widget shows a Chinese character.
+// The machine settings dialog, each page of its sheets, the parameter list, the machine limits
+// and the job and pen dialogs in English and Thai: no widget shows a Chinese character.
 #include "dialog_fixture.h"
 #include "modal_of_type.h"
 
@@ -7,7 +7,11 @@
 #include "plotmodel/pen_mode_settings.h"
 #include "ui/dlg_list_cl.h"
 #include "ui/dlg_mach_info.h"
+#include "ui/dlg_mach_param.h"
+#include "ui/dlg_modify_curve_sp_index.h"
+#include "ui/dlg_modify_prt_times.h"
 #include "ui/dlg_pen_mode.h"
+#include "ui/dlg_recgnise_loop.h"
 #include "ui/property_sheet.h"
 
 #include <QAbstractButton>
@@ -111,8 +115,22 @@ TEST_P(DialogTextsTest, NoWidgetShowsAChineseCharacter)
         Click(dialog, "otherParams");
         EXPECT_TRUE(listShown);
     }
+    MachineParams limits{};
+    CDlgMachParam limitsDialog(&limits);
+    EXPECT_EQ(ChineseTexts(limitsDialog), QStringList());
     CDlgPenMode penModes(PenModeSettings{});
     EXPECT_EQ(ChineseTexts(penModes), QStringList());
+    CDlgRecgniseLoop recognise(PenModeSettings{});
+    EXPECT_EQ(ChineseTexts(recognise), QStringList());
+    const SpRoles roles{0, 1, 2, 3, 0, 1, 2, 3};
+    CDlgModifyCurveSPIndex curve(1, roles, std::nullopt);
+    EXPECT_EQ(ChineseTexts(curve), QStringList());
+    CDlgModifyCurveSPIndexBatch batch(roles, std::nullopt);
+    EXPECT_EQ(ChineseTexts(batch), QStringList());
+    CDlgModifyPrtTimes copies(2);
+    EXPECT_EQ(ChineseTexts(copies), QStringList());
+    CDlgSelPage page(0);
+    EXPECT_EQ(ChineseTexts(page), QStringList());
 }
 
 // The walk sees the texts: in Chinese the same dialog shows them.
