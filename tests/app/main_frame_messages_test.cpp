@@ -16,6 +16,7 @@
 #include "plotmodel/plot_shape_cut_list.h"
 #include "support/event_loop.h"
 #include "support/fake_clock.h"
+#include "support/preparation_wait.h"
 #include "support/test_environment.h"
 #include "support/loopback_tcp_client.h"
 #include "uploadserver/tcp_client1.h"
@@ -217,6 +218,7 @@ TEST_F(MainFrame, PageEndsCountPagesAndCopies)
     job->copiesDone = 0;
     Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
     EXPECT_EQ(job->copiesDone, 1);
+    ASSERT_TRUE(FinishPreparations(doc));
     bool started = false;
     for (const Frame& frame : TakeFrames()) started = started || frame.payload == "f2;";
     EXPECT_TRUE(started);
