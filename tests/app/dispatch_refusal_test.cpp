@@ -198,7 +198,7 @@ TEST_F(Refusals, AStopWhilePreparingCancelsAndLeavesNoResumeStateAndSendsNothing
 {
     machine->spRoles[2] = 3;
     machine->machineParams.xRange = 500;  // two pages of the sheet
-    CPrintTask* job = SelectedJob("sheet.plt", SpreadStrokes(2000, 3));
+    CPrintTask* job = SelectedJob("sheet.plt", SpreadStrokes(800, 3));
     doc.StartCurrentMachine();
     ASSERT_TRUE(doc.IsMachineBeingPrepared(machine->ip));
     // A second start on the machine while it is prepared is refused and told.

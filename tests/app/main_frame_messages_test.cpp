@@ -116,6 +116,7 @@ TEST_F(MainFrame, DecodesTheJobLetters)
 TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
 {
     NET_Machine* machine = AddMachine(49, true, kJobIdle);
+    machine->jet.jetStepWidth = 1000.0f;  // the jobs are print work
     ListJob("0.plt"), ListJob("1.plt"), ListJob("2.plt");
     File(u"<FILEs0,2");  // no ":"
     EXPECT_EQ(jobRows.GetRowJob(2)->machine, 0u);
@@ -123,6 +124,7 @@ TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
     File(u"<FILEs:0,2");
     EXPECT_EQ(jobRows.GetRowJob(2)->machine, machine->ip);
     EXPECT_EQ(jobRows.GetRowJob(0)->machine, 0u);
+    ASSERT_TRUE(FinishPreparations(doc));
     EXPECT_FALSE(TakeFrames().empty());
 
     // Requests of a machine that has left the table are dropped.
