@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -282,6 +283,17 @@ TEST_F(Dispatcher, AJobOfSeveralPagesWhosePagesCannotBeSavedIsRefusedWithAMessag
     EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
     EXPECT_EQ(machine->task.HasWaitingJob(), 0);
     EXPECT_EQ(messages.Shown().size(), 1u);
+
+    // A pagination cut short by its second page leaves nothing that would resume the job.
+    ASSERT_TRUE(std::filesystem::remove(Folder().ToUtf8()));
+    ASSERT_TRUE(std::filesystem::create_directories(GetPageFilePath(Folder(), 1).ToUtf8()));
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
+    EXPECT_EQ(job->dispatchRefusal, DispatchRefusal::kPagesNotSaved);
+    EXPECT_EQ(messages.Shown().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(GetPageFilePath(Folder(), 0).ToUtf8()));
+    CString path;
+    int32_t page = 0, count = 0;
+    EXPECT_EQ(FindInterruptedJob(Folder(), path, page, count), 0);
 }
 
 }  // namespace
