@@ -65,10 +65,9 @@ protected:
         SelectRows({0});
         return job;
     }
-    // A remote client's start of machine row 0 and job row 0, as the upload server posts it.
-    void RemoteStart()
+    // A client's job command, as the upload server posts it.
+    void Remote(const std::u16string& text)
     {
-        const std::u16string text = u"<FILEs:0,0";
         auto* copy = new char16_t[text.size() + 1 + sizeof(void*) / sizeof(char16_t)]();
         std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
         frame.Post(WM_TCP_FILE_COMMAND, reinterpret_cast<WPARAM>(copy), static_cast<LPARAM>(text.size()), FreeCopy);
@@ -141,7 +140,7 @@ TEST_F(Refusals, AStartThatCannotBeDispatchedSaysWhyAndSendsNothing)
             CPrintTask* job = SelectedJob("bad.plt", c.hpgl ? *c.hpgl : std::string());
             status = CString();
             if (remote)
-                RemoteStart();
+                Remote(u"<FILEs:0,0");  // the start of machine row 0 and job row 0
             else
                 doc.StartCurrentMachine();
             ASSERT_TRUE(FinishPreparations(doc));
@@ -198,40 +197,48 @@ TEST_F(Refusals, AStopWhilePreparingCancelsAndLeavesNoResumeStateAndSendsNothing
 {
     machine->spRoles[2] = 3;
     machine->machineParams.xRange = 500;  // two pages of the sheet
-    CPrintTask* job = SelectedJob("sheet.plt", SpreadStrokes(800, 3));
-    doc.StartCurrentMachine();
-    ASSERT_TRUE(doc.IsMachineBeingPrepared(machine->ip));
-    // A second start on the machine while it is prepared is refused and told.
-    doc.StartCurrentMachine();
-    EXPECT_EQ(status, Told("sheet.plt", DispatchRefusal::kBeingPrepared));
-
-    // The pagination has written its files once the shapes are being prepared.
-    CString stage;
-    stage.Format(LoadResString(StringId::kPreparationProgress).GetString(), CString("sheet.plt"),
-                 LoadResString(StringId::kStageGeometry), 0);
-    stage = stage.Left(stage.GetLength() - 2);
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            doc.ShowPreparationProgress(machine->ip);
-            return status.Find(stage.GetString()) == 0;
-        },
-        60000));
     const CString folder = GetMachineStateFolder(*machine);
-    EXPECT_TRUE(std::filesystem::exists(GetPageFilePath(folder, 0).ToUtf8()));
-    doc.OnCancelJob();
-    ASSERT_TRUE(FinishPreparations(doc));
+    for (const bool remote : {false, true}) {
+        SCOPED_TRACE(remote ? "a client's stop" : "the operator's stop");
+        doc.RemoveJob(jobRows.GetRowJob(0));
+        CPrintTask* job = SelectedJob("sheet.plt", SpreadStrokes(400, 3));
+        doc.StartCurrentMachine();
+        ASSERT_TRUE(doc.IsMachineBeingPrepared(machine->ip));
+        // A second start on the machine while it is prepared is refused and told.
+        doc.StartCurrentMachine();
+        EXPECT_EQ(status, Told("sheet.plt", DispatchRefusal::kBeingPrepared));
 
-    EXPECT_EQ(job->dispatchRefusal, DispatchRefusal::kCancelled);
-    EXPECT_EQ(status, Told("sheet.plt", DispatchRefusal::kCancelled));
-    EXPECT_EQ(job->pageCount, 0);
-    EXPECT_TRUE(TakeFrames().empty());
-    EXPECT_EQ(machine->task.HasWaitingJob(), 0);
-    for (const char16_t* name : {kPrintFileInfoName, kTaskStartInfoName, kCutStateNames[0], kCutStateNames[1]})
-        EXPECT_FALSE(std::filesystem::exists((folder + u"/" + name).ToUtf8()));
-    EXPECT_FALSE(std::filesystem::exists(GetPageFilePath(folder, 0).ToUtf8()));
-    CString path;
-    int32_t page = 0, count = 0;
-    EXPECT_EQ(FindInterruptedJob(folder, path, page, count), 0);
+        // The pagination has written its files once the shapes are being prepared.
+        CString stage;
+        stage.Format(LoadResString(StringId::kPreparationProgress).GetString(), CString("sheet.plt"),
+                     LoadResString(StringId::kStageGeometry), 0);
+        stage = stage.Left(stage.GetLength() - 2);
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                doc.ShowPreparationProgress(machine->ip);
+                return status.Find(stage.GetString()) == 0;
+            },
+            60000));
+        EXPECT_TRUE(std::filesystem::exists(GetPageFilePath(folder, 0).ToUtf8()));
+        if (remote) {
+            Remote(u"<FILEt:0,0");  // the stop of machine row 0
+        } else {
+            doc.OnCancelJob();
+        }
+        ASSERT_TRUE(FinishPreparations(doc));
+
+        EXPECT_EQ(job->dispatchRefusal, DispatchRefusal::kCancelled);
+        EXPECT_EQ(status, Told("sheet.plt", DispatchRefusal::kCancelled));
+        EXPECT_EQ(job->pageCount, 0);
+        EXPECT_TRUE(TakeFrames().empty());
+        EXPECT_EQ(machine->task.HasWaitingJob(), 0);
+        for (const char16_t* name : {kPrintFileInfoName, kTaskStartInfoName, kCutStateNames[0], kCutStateNames[1]})
+            EXPECT_FALSE(std::filesystem::exists((folder + u"/" + name).ToUtf8()));
+        EXPECT_FALSE(std::filesystem::exists(GetPageFilePath(folder, 0).ToUtf8()));
+        CString path;
+        int32_t page = 0, count = 0;
+        EXPECT_EQ(FindInterruptedJob(folder, path, page, count), 0);
+    }
 }
 
 }  // namespace
