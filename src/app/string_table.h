@@ -64,8 +64,13 @@ constexpr uint32_t kReasonBeingPrepared = 62022;
 constexpr uint32_t kReasonCancelled = 62023;
 constexpr uint32_t kReasonOutOfMemory = 62024;
 constexpr uint32_t kReasonPagesNotSaved = 62025;
+constexpr uint32_t kReasonMachineValuesUnusable = 62026;
 constexpr uint32_t kJobLoadFailed = 62030;  // the file ("%s") and the reason ("%s")
 constexpr uint32_t kJobNotStarted = 62031;  // the file ("%s") and the reason ("%s")
+constexpr uint32_t kPreparationProgress = 62032;  // preparing: file, stage (below), percent
+constexpr uint32_t kStagePaginating = 62033;
+constexpr uint32_t kStageReadingPage = 62034;
+constexpr uint32_t kStageGeometry = 62035;
 
 // Words and messages shared by the dialogs.
 constexpr uint32_t kOk = 62100;
