@@ -164,7 +164,7 @@ constexpr uint32_t kMachInfoJetSettings = 62319;
 constexpr uint32_t kToolSetup = 62320;  // the button and the pen-tool page's caption
 constexpr uint32_t kMachInfoOtherParams = 62321;
 constexpr uint32_t kOtherParamsCaption = 62322;
-constexpr uint32_t kSpeedLevelTabs = 62323;  // 3 texts: the three speed sets, low to high: the cutting sheet's tabs and the jet speed page's levels
+constexpr uint32_t kSpeedLevelTabs = 62323;  // 3 texts: the speed sets, low to high (tabs, levels)
 constexpr uint32_t kZAxisTab = 62326;
 constexpr uint32_t kBasicSettingsTab = 62327;  // also the plot page's caption
 constexpr uint32_t kSpeedTab = 62328;  // also the jet speed page's caption
@@ -212,7 +212,7 @@ constexpr uint32_t kJetPrintLineWidth = 62459;
 constexpr uint32_t kJetWarmUpLineWidth = 62460;
 constexpr uint32_t kJetColumnSpacing = 62461;
 constexpr uint32_t kJetSheetGap = 62462;
-constexpr uint32_t kJetSpeedFieldLabels = 62463;  // 9 texts: the jet speed page's rows, the first two also its level selectors
+constexpr uint32_t kJetSpeedFieldLabels = 62463;  // 9 texts: the jet speed page's rows (0, 1 also its selectors)
 constexpr uint32_t kJetAdvanced = 62472;
 
 // The parameter list dialog and the other-parameters block.

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CPropertyPage::CPropertyPage(const QString& title) : title_(title) {}
@@ -82,8 +83,14 @@ void CPropertySheet::OnTabChanged(int index)
     }
     activeIndex_ = index;
     pages_[static_cast<size_t>(index)]->EnsureInitialised();
-    // A page built only now may need more room than the sheet has, with longer labels.
-    if (isVisible()) resize(size().expandedTo(sizeHint()));
+    // A page built only now may need more room than the sheet has, with longer labels. Its
+    // size counts in the tab widget's hint once the page is laid out: the sheet grows after.
+    if (isVisible()) {
+        QTimer::singleShot(0, this, [this] {
+            tabs_->updateGeometry();
+            resize(size().expandedTo(sizeHint()));
+        });
+    }
 }
 
 int CPropertySheet::DoModal()

@@ -15,10 +15,12 @@
 #include "ui/property_sheet.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 
 namespace corvane_test {
@@ -98,7 +100,14 @@ TEST_P(DialogTextsTest, NoWidgetShowsAChineseCharacter)
             auto* tabs = sheet.findChild<QTabWidget*>();
             ASSERT_NE(tabs, nullptr);
             // Each page is built when it is first shown.
-            for (int i = 0; i < tabs->count(); ++i, ++pages) tabs->setCurrentIndex(i);
+            for (int i = 0; i < tabs->count(); ++i, ++pages) {
+                tabs->setCurrentIndex(i);
+                QApplication::processEvents();
+                // The longer labels leave every field room for five digits.
+                for (QLineEdit* edit : tabs->currentWidget()->findChildren<QLineEdit*>())
+                    EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")))
+                        << button << " " << i << " " << edit->objectName().toStdString();
+            }
             EXPECT_EQ(ChineseTexts(sheet), QStringList()) << button;
         });
         EXPECT_GT(pages, 0) << button;
