@@ -21,8 +21,8 @@ std::string ChineseFontNotice(const std::filesystem::path& font, const std::stri
 {
     return "The Chinese glyphs of the font file \"fshz.fnt\" and the font file \"chineset.shx\" are\n"
            "converted from the outline font \"" + font.filename().string() + "\" (" + familyName +
-           ", Debian package fonts-wqy-zenhei),\nand are distributed under that font's licence, "
-           "which follows with its copyright notice.\n\n" + copyright + "\n\n" + licence;
+           "),\nand are distributed under that font's licence, which follows with its copyright notice.\n\n" +
+           copyright + "\n\n" + licence;
 }
 
 }  // namespace
