@@ -7,6 +7,7 @@
 #include "machinelink/net_machine.h"
 #include "platform/byte_order.h"
 #include "support/built_fonts.h"
+#include "support/preparation_wait.h"
 #include "support/simulated_machine.h"
 #include "support/test_environment.h"
 #include "support/test_views.h"
@@ -125,6 +126,8 @@ TEST_F(BuiltChineseFonts, AJobOfChineseLabelsIsCutWithTheirOutlines)
         job->checked = 1;
         EXPECT_TRUE(doc.AddJobToList(job, -1));
         EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 0, -1), 1);
+        EXPECT_TRUE(FinishPreparations(doc));
+        EXPECT_EQ(job->dispatchRefusal, DispatchRefusal::kNone);
         EXPECT_TRUE(drive([&] {
             if (!sim.JobFinished()) return false;
             CSingleLock hold(&link.Server().GetLock(), TRUE);
