@@ -64,6 +64,7 @@ constexpr StringEntry kEnglish[] = {
     {StringId::kJobOverPointBudget, u"The drawing is too large (too many points); it cannot be loaded!"},
     {StringId::kPagesNotSaved, u"The page files cannot be saved; a job of several pages cannot be cut!"},
     {StringId::kMissingFontFiles, u"Font files missing: %s. Labels will not be drawn."},
+    {StringId::kMissingChineseGlyphs, u"No Chinese characters in font files: %s. Chinese text will not be drawn."},
     {StringId::kReasonFileUnreadable, u"the file cannot be read"},
     {StringId::kReasonFileEmpty, u"the file is empty"},
     {StringId::kReasonNoShapes, u"the file holds no shapes"},

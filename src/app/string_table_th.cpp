@@ -64,6 +64,7 @@ constexpr StringEntry kThai[] = {
     {StringId::kJobOverPointBudget, u"ภาพใหญ่เกินไป (จุดเกินขีดจำกัด) โหลดไม่ได้!"},
     {StringId::kPagesNotSaved, u"บันทึกไฟล์หน้าไม่ได้ งานหลายหน้าจึงตัดไม่ได้!"},
     {StringId::kMissingFontFiles, u"ไม่พบไฟล์ฟอนต์ %s จะไม่วาดข้อความ"},
+    {StringId::kMissingChineseGlyphs, u"ไฟล์ฟอนต์ %s ไม่มีอักษรจีน จะไม่วาดข้อความภาษาจีน"},
     {StringId::kReasonFileUnreadable, u"อ่านไฟล์ไม่ได้"},
     {StringId::kReasonFileEmpty, u"ไฟล์ว่างเปล่า"},
     {StringId::kReasonNoShapes, u"ไม่มีรูปร่างในไฟล์"},

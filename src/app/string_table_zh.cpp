@@ -64,6 +64,7 @@ constexpr StringEntry kChinese[] = {
     {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
     {StringId::kPagesNotSaved, u"分页文件无法保存，多页任务不能切割!"},
     {StringId::kMissingFontFiles, u"找不到字体文件 %s，文字标注将不会被绘制。"},
+    {StringId::kMissingChineseGlyphs, u"字体文件 %s 中没有汉字，中文文字将不会被绘制。"},
     {StringId::kReasonFileUnreadable, u"无法读取文件"},
     {StringId::kReasonFileEmpty, u"文件是空的"},
     {StringId::kReasonNoShapes, u"文件中没有图形"},
