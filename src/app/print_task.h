@@ -1,6 +1,7 @@
 // CPrintTask: one job of the job list, its plot file, loaded shapes, pages and run state.
 #pragma once
 
+#include "app/dispatch_refusal.h"
 #include "geometry/ol_list.h"
 #include "platform/carray.h"
 #include "platform/cfile.h"
@@ -72,6 +73,9 @@ public:
     uint32_t jobRef = 0;
     // The shapes selected in the preview; emptied whenever the lists are deleted.
     CArray<PlotShape*> selection;
+    // Why the last load failed, where the loader names it (kNone otherwise); set by the
+    // load, kept by the reset after a failed one.
+    DispatchRefusal loadRefusal = DispatchRefusal::kNone;
 
 private:
     // Clears the HX and ED flags, the resume mark and the page count and index.
@@ -82,6 +86,9 @@ private:
     PlotShapeCutList* NewJobList();
     // Steps 6 to 8 of loading an HPGL file: pen remap, dashes of patterned lines, placement.
     int FinishHpglLoad();
+    // Refuses a load that makes more points than kLoadPointBudget: an empty job list, the
+    // reason kept, the operator told; returns 0.
+    int RefuseOverPointBudget();
     // Moves the job's lower-left corner to (1, 1) and records its size; 0 without points.
     int PlaceAtOneOne(bool always);
 };
