@@ -131,23 +131,30 @@ struct DashPointTally {
     float lastX = 0.0f, lastY = 0.0f;
 
     void Whole(int n, const float*) { points += n; }
+    // A dash's first point may pass the limit by one: the walk's last dash can still be left out.
     bool Begin(float x, float y)
     {
         ++runs;
         lastRunPoints = 0;
-        return Take(x, y);
+        Take(x, y);
+        return points - 1 <= limit;
     }
-    bool Add(float x, float y) { return (lastRunPoints > 0 && x == lastX && y == lastY) || Take(x, y); }
+    bool Add(float x, float y)
+    {
+        if (lastRunPoints > 0 && x == lastX && y == lastY) return true;
+        Take(x, y);
+        return points <= limit;
+    }
     void DropLast()
     {
         if (runs > 1 && lastRunPoints == 1) --points;
     }
-    bool Take(float x, float y)
+    void Take(float x, float y)
     {
         lastX = x;
         lastY = y;
         ++lastRunPoints;
-        return ++points <= limit;
+        ++points;
     }
 };
 
