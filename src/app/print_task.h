@@ -76,6 +76,8 @@ public:
     // Why the last load failed, where the loader names it (kNone otherwise); set by the
     // load, kept by the reset after a failed one.
     DispatchRefusal loadRefusal = DispatchRefusal::kNone;
+    // Why the job's last start was refused; kNone once a start reached the machine.
+    DispatchRefusal dispatchRefusal = DispatchRefusal::kNone;
 
 private:
     // Clears the HX and ED flags, the resume mark and the page count and index.

@@ -92,8 +92,13 @@ constexpr StringEntry kChinese[] = {
     {StringId::kReasonCancelled, u"已取消"},
     {StringId::kReasonOutOfMemory, u"内存不足"},
     {StringId::kReasonPagesNotSaved, u"分页文件无法保存"},
+    {StringId::kReasonMachineValuesUnusable, u"机器参数不能生成任务"},
     {StringId::kJobLoadFailed, u"文件\"%s\"不能载入：%s"},
     {StringId::kJobNotStarted, u"文件\"%s\"不能开始：%s"},
+    {StringId::kPreparationProgress, u"文件\"%s\"%s：%d%%"},
+    {StringId::kStagePaginating, u"正在分页"},
+    {StringId::kStageReadingPage, u"正在读取分页"},
+    {StringId::kStageGeometry, u"正在准备图形"},
 };
 
 constexpr StringEntry kEnglish[] = {
@@ -121,8 +126,13 @@ constexpr StringEntry kEnglish[] = {
     {StringId::kReasonCancelled, u"cancelled"},
     {StringId::kReasonOutOfMemory, u"out of memory"},
     {StringId::kReasonPagesNotSaved, u"the page files cannot be saved"},
+    {StringId::kReasonMachineValuesUnusable, u"the machine's settings make no usable job"},
     {StringId::kJobLoadFailed, u"Cannot load \"%s\": %s."},
     {StringId::kJobNotStarted, u"Cannot start \"%s\": %s."},
+    {StringId::kPreparationProgress, u"\"%s\": %s %d%%"},
+    {StringId::kStagePaginating, u"paginating"},
+    {StringId::kStageReadingPage, u"reading the page"},
+    {StringId::kStageGeometry, u"preparing the shapes"},
 };
 
 constexpr StringEntry kThai[] = {
@@ -149,8 +159,13 @@ constexpr StringEntry kThai[] = {
     {StringId::kReasonCancelled, u"ยกเลิกแล้ว"},
     {StringId::kReasonOutOfMemory, u"หน่วยความจำไม่พอ"},
     {StringId::kReasonPagesNotSaved, u"บันทึกไฟล์หน้าไม่ได้"},
+    {StringId::kReasonMachineValuesUnusable, u"ค่าตั้งของเครื่องสร้างงานไม่ได้"},
     {StringId::kJobLoadFailed, u"โหลด \"%s\" ไม่ได้: %s"},
     {StringId::kJobNotStarted, u"เริ่ม \"%s\" ไม่ได้: %s"},
+    {StringId::kPreparationProgress, u"\"%s\": %s %d%%"},
+    {StringId::kStagePaginating, u"กำลังแบ่งหน้า"},
+    {StringId::kStageReadingPage, u"กำลังอ่านหน้า"},
+    {StringId::kStageGeometry, u"กำลังเตรียมรูปร่าง"},
 };
 
 std::atomic<int32_t> g_language{kLanguageChinese};
