@@ -52,6 +52,8 @@ struct HostileFile {
     const char* font = nullptr;
 };
 
+void PrintTo(const HostileFile& f, std::ostream* out) { *out << f.file; }
+
 // One case a file, so that the slow ones (a walk to the budget's end) run side by side.
 class HostileInput : public ::testing::TestWithParam<HostileFile> {};
 
