@@ -69,6 +69,25 @@ dxfrw_repair(drw_objects.cpp
   "if (!DRW::reserve( path, size)) {"
   "if (!DRW::reserve( path, size, reader->remainingBytes())) {")
 
+# Fields the import reads start with the format's own default when their group code is
+# missing (angles 0 and 360 degrees, ratio 1, text height 0 so the entity gives nothing),
+# else 0, instead of whatever the memory held: one reading of a file gives one drawing.
+dxfrw_repair(drw_entities.h
+  "        eType = DRW::CIRCLE;\n"
+  "        eType = DRW::CIRCLE;\n        radious = 0;\n")
+dxfrw_repair(drw_entities.h
+  "        eType = DRW::ARC;\n"
+  "        eType = DRW::ARC;\n        staangle = 0;\n        endangle = M_PIx2;\n")
+dxfrw_repair(drw_entities.h
+  "        eType = DRW::ELLIPSE;\n"
+  "        eType = DRW::ELLIPSE;\n        ratio = 1;\n        staparam = 0;\n        endparam = M_PIx2;\n")
+dxfrw_repair(drw_entities.h
+  "        eType = DRW::TEXT;\n"
+  "        eType = DRW::TEXT;\n        height = 0;\n")
+dxfrw_repair(drw_entities.h
+  "        flags = nknots = ncontrol = nfit = 0;\n"
+  "        flags = nknots = ncontrol = nfit = 0;\n        degree = 0;\n")
+
 file(GLOB_RECURSE dxfrw_files RELATIVE ${DXFRW_SOURCE_DIR} CONFIGURE_DEPENDS
      ${DXFRW_SOURCE_DIR}/*.cpp ${DXFRW_SOURCE_DIR}/*.h)
 set(dxfrw_sources)

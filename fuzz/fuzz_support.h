@@ -2,6 +2,7 @@
 // messages, and a reader that takes bytes off the front of a fuzz input.
 #pragma once
 
+#include "platform/message_box.h"
 #include "platform/posted_message.h"
 
 #include <algorithm>
@@ -33,6 +34,25 @@ inline bool WriteScratchFile(const std::string& path, const uint8_t* data, size_
     if (!file) return false;
     const bool written = std::fwrite(data, 1, size, file) == size;
     return std::fclose(file) == 0 && written;
+}
+
+// Takes the operator's messages of a harness: counted, answered with the first button.
+class CountingMessageSink : public CMessageSink {
+public:
+    CountingMessageSink() { SetMessageSink(this); }
+    ~CountingMessageSink() override { SetMessageSink(nullptr); }
+    int Show(const CString&, const CString&, UINT) override
+    {
+        ++shown;
+        return IDOK;
+    }
+    int shown = 0;
+};
+
+// Stops the run as a finding when a property of the harness does not hold.
+inline void Require(bool holds)
+{
+    if (!holds) std::abort();
 }
 
 // Frees every message posted to the main window's stand-in, so a long run does not grow.

@@ -4,7 +4,9 @@
 // ellipses become chords of equal angle within 0.01 mm of the curve. One import holds to its
 // limits (chords per curve, insertion depth, conversions, points): an entity that cannot be
 // drawn gives nothing; a drawing past a limit, or one the reader rejects, fails the import,
-// and then the caller's list is left as it was.
+// and then the caller's list is left as it was. The points of every entity, inserted ones
+// again, count against the load's budget as they are made; a curve or text that would pass
+// it is not made but ends the import.
 #include "app/dxf_import.h"
 
 #include "app/config_globals.h"
@@ -43,6 +45,9 @@ struct DxfImportFailure : std::runtime_error {
     DxfImportFailure() : std::runtime_error("DXF import limit") {}
 };
 
+// Ends an import that would make more points than a load may, or more conversions.
+struct DxfOverPointBudget : DxfImportFailure {};
+
 bool Finite(double v) { return std::isfinite(v); }
 // True when v, in plotter units, is a finite float.
 bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX); }
@@ -50,7 +55,16 @@ bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= static_cas
 // Counts one conversion against the import's limit.
 void CountConversion(DxfDrawingData& data)
 {
-    if (++data.conversions > DxfImportLimits::kMaxConversions) throw DxfImportFailure();
+    if (++data.conversions > DxfImportLimits::kMaxConversions) throw DxfOverPointBudget();
+}
+
+// The points the import may still make.
+int64_t PointRoom(const DxfDrawingData& data) { return kLoadPointBudget - data.points; }
+
+// Ends the import before an entity of points more points would pass the budget.
+void RequireRoom(const DxfDrawingData& data, int64_t points)
+{
+    if (points > PointRoom(data)) throw DxfOverPointBudget();
 }
 
 // Appends a finished shape to out, with the entity's pen; a shape without points or with a
@@ -64,8 +78,8 @@ void Emit(PlotShape* shape, const DRW_Entity& entity, PlotShapeList& out, DxfDra
         CFloatPoint p = shape->Point(i);
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
     }
+    RequireRoom(data, n);
     data.points += n;
-    if (data.points > kLoadPointBudget) throw DxfImportFailure();
     shape->SetPenIndex(DxfEntityPenIndex(entity, data));
     shape->CalArea();
     out.AddTail(owned.release());
@@ -142,8 +156,10 @@ PlotShape* ConvertArc(const DRW_Arc& arc)
     double start = arc.staangle, end = arc.endangle;
     if (start > end) end += kTwoPi;
     double R = arc.radious * kUnitsPerMm;
+    // A radius of 0 (also a missing one) draws no curve: the arc gives nothing.
+    if (!(R > 0.0) || !FitsFloat(R)) return nullptr;
     int n = DxfChordCount(end - start, std::sqrt(3.2 / R));
-    if (n == 0 || !FitsFloat(R)) return nullptr;
+    if (n == 0) return nullptr;
     auto shape = std::make_unique<PlotShape>();
     AppendArcPoints(*shape, R, start, end - start, n);
     shape->Move(static_cast<float>(arc.basePoint.x * kUnitsPerMm), static_cast<float>(arc.basePoint.y * kUnitsPerMm));
@@ -153,8 +169,9 @@ PlotShape* ConvertArc(const DRW_Arc& arc)
 PlotShape* ConvertCircle(const DRW_Circle& circle)
 {
     double R = circle.radious * kUnitsPerMm;
-    // The circle's own chords are as many as an arc's of the full turn.
-    if (!FitsFloat(R) || DxfChordCount(kTwoPi, std::sqrt(3.2 / R)) == 0) return nullptr;
+    // The circle's own chords are as many as an arc's of the full turn; a radius of 0 (also
+    // a missing one) draws nothing.
+    if (!(R > 0.0) || !FitsFloat(R) || DxfChordCount(kTwoPi, std::sqrt(3.2 / R)) == 0) return nullptr;
     auto shape = std::make_unique<PlotShape>();
     shape->CreateCircle(static_cast<float>(circle.radious));
     shape->Move(static_cast<float>(circle.basePoint.x * kUnitsPerMm), static_cast<float>(circle.basePoint.y * kUnitsPerMm));
@@ -182,7 +199,7 @@ PlotShape* ConvertEllipse(const DRW_Ellipse& e)
     return shape.release();
 }
 
-PlotShape* ConvertSpline(const DRW_Spline& spline)
+PlotShape* ConvertSpline(const DRW_Spline& spline, const DxfDrawingData& data)
 {
     int k = static_cast<int>(spline.controllist.size());
     if (spline.degree != 3 || k < 4) return nullptr;
@@ -223,7 +240,11 @@ PlotShape* ConvertSpline(const DRW_Spline& spline)
     }
     float* xs = nullptr;
     float* ys = nullptr;
-    int n = curve.Subdivide(xs, ys, nullptr, 10.0f, 0.17453292f, static_cast<size_t>(kLoadPointBudget));
+    // Flattened no further than the budget's rest: a spline needing more ends the import.
+    bool pastLimit = false;
+    int n = curve.Subdivide(xs, ys, nullptr, 10.0f, 0.17453292f, static_cast<size_t>(std::max<int64_t>(PointRoom(data), 0)),
+                            &pastLimit);
+    if (pastLimit) throw DxfOverPointBudget();
     auto shape = std::make_unique<PlotShape>();
     for (int i = 0; i < n; ++i) shape->AddPointAtLastPl(xs[i], ys[i]);
     std::free(xs);
@@ -260,10 +281,12 @@ PlotShape* ConvertText(const DRW_Text& text, const DxfDrawingData& data)
         int size = WideCharToMultiByte(950, 0, wide.GetString(), wide.GetLength(), nullptr, 0, nullptr, nullptr);
         std::string big(static_cast<size_t>(std::max(size, 0)), '\0');
         if (size > 0) WideCharToMultiByte(950, 0, wide.GetString(), wide.GetLength(), big.data(), size, nullptr, nullptr);
+        RequireRoom(data, fonts->PlotStringPointCount(CStringA(big)));
         fonts->FindPlotString(CStringA(big), glyphs);
         boxHeight = BoxHeight(fonts->GetBigFontLib().GetArea());
     } else {
         const PlotFontLib* font = PlotFontLib::GetGlobalFontLib();
+        RequireRoom(data, font->PlotStringPointCount(bytes));
         font->FindPlotString(bytes, glyphs);
         boxHeight = BoxHeight(font->GetArea());
     }
@@ -285,8 +308,9 @@ PlotShape* ConvertText(const DRW_Text& text, const DxfDrawingData& data)
 // Places the lines of an MTEXT by its attachment point, angle and insertion point.
 void ConvertMText(const DRW_MText& mtext, PlotShapeList& out, DxfDrawingData& data)
 {
-    MTextParser parser(DxfTextBytes(mtext.text, data), mtext.height);
+    MTextParser parser(DxfTextBytes(mtext.text, data), mtext.height, PointRoom(data));
     parser.Parse();
+    if (parser.PointRoomExceeded()) throw DxfOverPointBudget();
     PlotShapeList& lines = parser.Shapes();
     if (!lines.HeadShape()) return;
     CArea box = lines.CalArea(1);
@@ -416,7 +440,7 @@ void ConvertDxfEntity(const DRW_Entity& entity, PlotShapeList& out, DxfDrawingDa
         shape = MakeBulgePolyline(pl.vertlist, (pl.flags & 1) != 0);
         break;
     }
-    case DRW::SPLINE: shape = ConvertSpline(static_cast<const DRW_Spline&>(entity)); break;
+    case DRW::SPLINE: shape = ConvertSpline(static_cast<const DRW_Spline&>(entity), data); break;
     case DRW::TEXT: shape = ConvertText(static_cast<const DRW_Text&>(entity), data); break;
     default: return;
     }
@@ -436,8 +460,9 @@ bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingDat
     return reader.read(&adapter, false);
 }
 
-int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out)
+int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, bool* overPointBudget)
 {
+    if (overPointBudget) *overPointBudget = false;
     CString wide(path);
     // A name with a lone surrogate has no 8-bit form to open the file by.
     BOOL unmapped = FALSE;
@@ -460,6 +485,9 @@ int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out)
         dx_iface adapter(data);
         if (!ImportDrawingFile(adapter, name, data)) return 0;
         for (const auto& e : data.mBlock->ent) ConvertDxfEntity(*e, made, data);
+    } catch (const DxfOverPointBudget&) {
+        if (overPointBudget) *overPointBudget = true;
+        return 0;
     } catch (const std::exception&) {
         return 0;
     }

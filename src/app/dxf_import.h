@@ -15,13 +15,15 @@ namespace DxfImportLimits {
 constexpr int kMaxChords = 65536;
 // Block insertions inside one another.
 constexpr int kMaxInsertDepth = 64;
-// Entity conversions of one import, counting each insertion's block entities again.
+// Entity conversions of one import, counting each insertion's block entities again; past
+// them the import fails as a drawing over the point budget does.
 constexpr int64_t kMaxConversions = int64_t(1) << 22;
 }  // namespace DxfImportLimits
 
 // Reads the DXF file at path and appends its shapes to out: 1 on success; 0 on failure, and
-// then out is unchanged.
-int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out);
+// then out is unchanged. *overPointBudget, when given, tells whether the failure was a
+// drawing making more than kLoadPointBudget points or kMaxConversions conversions.
+int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, bool* overPointBudget = nullptr);
 // Reads the file (UTF-8 name) into data through adapter; the reader is chosen by extension.
 bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingData& data);
 // Converts one entity into zero or more shapes appended to out.

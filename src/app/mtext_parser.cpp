@@ -21,7 +21,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-MTextParser::MTextParser(const CStringA& text, double height) : text_(text.str())
+MTextParser::MTextParser(const CStringA& text, double height, int64_t pointRoom) : text_(text.str()), pointRoom_(pointRoom)
 {
     state_.heightMm = height;
 }
@@ -151,8 +151,16 @@ size_t MTextParser::ReadCode(size_t pos, MTextCode& code)
 void MTextParser::EmitRun(const MTextCode& code)
 {
     if (!run_.empty()) {
+        const PlotFontLib* font = PlotFontLib::GetGlobalFontLib();
+        int64_t points = font->PlotStringPointCount(CStringA(run_));
+        if (points > pointRoom_) {
+            pointRoomExceeded_ = true;
+            run_.clear();
+            return;
+        }
+        pointRoom_ -= points;
         PlotChar glyphs;
-        PlotFontLib::GetGlobalFontLib()->FindPlotString(CStringA(run_), glyphs);
+        font->FindPlotString(CStringA(run_), glyphs);
         double s = HeightScale(state_.heightMm);
         double sx = s * state_.widthFactor * state_.heightFactor * 0.7;
         double sy = s * state_.heightFactor;
@@ -184,7 +192,7 @@ void MTextParser::Parse()
 {
     const size_t n = text_.size();
     size_t i = 0;
-    while (i < n) {
+    while (i < n && !pointRoomExceeded_) {
         char c = text_[i];
         if (static_cast<unsigned char>(c) >= 0x80) {
             run_.append(text_, i, std::min<size_t>(2, n - i));
@@ -210,5 +218,5 @@ void MTextParser::Parse()
             ++i;
         }
     }
-    EmitRun(MTextCode{});
+    if (!pointRoomExceeded_) EmitRun(MTextCode{});
 }

@@ -4,6 +4,7 @@
 #include "platform/cstring.h"
 #include "plotmodel/plot_shape_list.h"
 
+#include <cstdint>
 #include <string>
 
 // The result of one code after a backslash.
@@ -25,11 +26,15 @@ public:
     // Depth of the saved states of nested braces.
     static constexpr int kMaxDepth = 10;
 
-    // Initialises the state for text (the file's bytes) of the given height (drawing units).
-    MTextParser(const CStringA& text, double height);
+    // Initialises the state for text (the file's bytes) of the given height (drawing units);
+    // its glyphs may make pointRoom points at the most.
+    MTextParser(const CStringA& text, double height, int64_t pointRoom);
 
-    // Reads the whole text and lays out its runs into the shapes, one per line.
+    // Reads the whole text and lays out its runs into the shapes, one per line. The glyphs
+    // of each run are counted before they are laid out; the first run that would pass the
+    // point room ends the parse, and PointRoomExceeded answers true.
     void Parse();
+    bool PointRoomExceeded() const { return pointRoomExceeded_; }
     // Height x 40 over the height of the global font's box: the scale of the text's
     // glyphs at the end of parsing; 0 without a font box.
     float LayoutHeightScale() const;
@@ -66,4 +71,6 @@ private:
     int newParagraph_ = 0;
     std::string run_;
     PlotShapeList shapes_;
+    int64_t pointRoom_;
+    bool pointRoomExceeded_ = false;
 };

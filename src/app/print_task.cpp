@@ -7,6 +7,7 @@
 #include "hpgl/hpgl_stream_explainer.h"
 #include "platform/message_box.h"
 #include "plotmodel/dash_style.h"
+#include "plotmodel/load_point_budget.h"
 #include "plotmodel/plot_shape.h"
 
 #include <algorithm>
@@ -35,6 +36,22 @@ int64_t PointCount(const PlotShapeList& list)
     int64_t n = 0;
     for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) n += s->GetTolPtNum();
     return n;
+}
+
+// True when the dashes of the patterned shapes of list, broken at sharp corners as the load
+// breaks them, make at most room points; counted without making them.
+bool DashesFit(const PlotShapeList& list, int64_t room)
+{
+    for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) {
+        if (s->GetLineType() <= 1) continue;
+        PlotShapeList pieces;
+        s->BreakAt(pieces, kDashBreakTangent);
+        for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
+            room -= piece->DashPointCount(kLineTypeDash, room);
+            if (room < 0) return false;
+        }
+    }
+    return true;
 }
 
 // True when the path's last four characters are ".dxf", ignoring case.
@@ -136,24 +153,29 @@ int CPrintTask::PlaceAtOneOne(bool always)
     return 1;
 }
 
+int CPrintTask::RefuseOverPointBudget()
+{
+    NewJobList();
+    loadRefusal = DispatchRefusal::kOverPointBudget;
+    AfxMessageBox(LoadResString(StringId::kJobOverPointBudget));
+    return 0;
+}
+
 int CPrintTask::LoadPrintTaskFile()
 {
     if (loaded) return 1;
     hxFile = edFile = 0;
+    loadRefusal = DispatchRefusal::kNone;
     if (IsDxfPath(path)) {
         PlotShapeCutList* list = NewJobList();
-        if (!ImportDxfDwgToShapes(path.GetString(), *list)) return 0;
+        bool overBudget = false;
+        if (!ImportDxfDwgToShapes(path.GetString(), *list, &overBudget)) return overBudget ? RefuseOverPointBudget() : 0;
         return PlaceAtOneOne(true);
     }
     HpglStreamExplainer explainer;
     if (explainer.LoadHpglFile(path.GetString()) != HpglAnalyzer::kLoadOk) return 0;
     explainer.Transform(*NewJobList());
-    // A file making more points than one load may is refused whole, and the operator is told:
-    // nothing of it is cut.
-    if (explainer.PointBudgetExceeded()) {
-        AfxMessageBox(LoadResString(StringId::kJobOverPointBudget));
-        return 0;
-    }
+    if (explainer.PointBudgetExceeded()) return RefuseOverPointBudget();
     if (explainer.GetLabelCount() > 0) ReportMissingFontForLabels();
     if (FILE* f = std::fopen(path.ToUtf8().c_str(), "rb")) {
         char head[3];
@@ -181,6 +203,8 @@ int CPrintTask::FinishHpglLoad()
                 s->SetPenIndex(1);
         }
     }
+    // The dashes count against the budget too, before any of them is made.
+    if (!DashesFit(list, kLoadPointBudget - PointCount(list))) return RefuseOverPointBudget();
     for (PlotShape* s = list.HeadShape(); s;) {
         PlotShape* next = list.ShapeAfter(s);
         int32_t count = 0;

@@ -73,6 +73,9 @@ public:
     uint32_t jobRef = 0;
     // The shapes selected in the preview; emptied whenever the lists are deleted.
     CArray<PlotShape*> selection;
+    // Why the last load failed, where the loader names it (kNone otherwise); set by the
+    // load, kept by the reset after a failed one.
+    DispatchRefusal loadRefusal = DispatchRefusal::kNone;
     // Why the job's last start was refused; kNone once a start reached the machine.
     DispatchRefusal dispatchRefusal = DispatchRefusal::kNone;
 
@@ -85,6 +88,9 @@ private:
     PlotShapeCutList* NewJobList();
     // Steps 6 to 8 of loading an HPGL file: pen remap, dashes of patterned lines, placement.
     int FinishHpglLoad();
+    // Refuses a load that makes more points than kLoadPointBudget: an empty job list, the
+    // reason kept, the operator told; returns 0.
+    int RefuseOverPointBudget();
     // Moves the job's lower-left corner to (1, 1) and records its size; 0 without points.
     int PlaceAtOneOne(bool always);
 };

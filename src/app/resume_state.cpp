@@ -1,11 +1,14 @@
 // Resume state files: writers, readers, the newest-state rule and the resume decisions.
 #include "app/resume_state.h"
 
+#include "app/string_table.h"
 #include "hpgl/hpgl_stream_explainer.h"
 #include "machinelink/net_machine.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/number_parse.h"
 #include "platform/program_directory.h"
+#include "plotmodel/load_point_budget.h"
 #include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
@@ -185,6 +188,22 @@ void DashPatternedShapes(PlotShapeList& list)
     }
 }
 
+// Points of every shape of list.
+int64_t CountPoints(const PlotShapeList& list)
+{
+    int64_t n = 0;
+    for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) n += s->GetTolPtNum();
+    return n;
+}
+
+// True when DashPatternedShapes makes at most room points of dashes on list.
+bool DashesFit(const PlotShapeList& list, int64_t room)
+{
+    for (PlotShape* s = list.HeadShape(); s && room >= 0; s = list.ShapeAfter(s))
+        if (s->GetLineType() > 1) room -= s->DashPointCount(kPageFileDash, room);
+    return room >= 0;
+}
+
 // The job's page count from "PrintFileInfo.txt" when the folder holds this job (exact path)
 // with at least one page.
 bool ReadJobPageCount(const CString& folder, const CString& jobPath, int32_t& pageCount)
@@ -339,6 +358,12 @@ int ReadPageFile(const CString& path, PlotShapeList& list)
                                                            std::memcmp(explainer.GetData(), "ED;", 3) == 0);
     PlotShapeList read;
     explainer.Transform(read);
+    // A page file holds one load's points at the most, with its dashes: beyond that it was
+    // not written by this program, and the operator is told rather than a part cut.
+    if (explainer.PointBudgetExceeded() || !DashesFit(read, kLoadPointBudget - CountPoints(read))) {
+        AfxMessageBox(LoadResString(StringId::kJobOverPointBudget));
+        return 0;
+    }
     if (read.Count() == 0) return 0;
     if (pageMarked) RestoreIndexesFromPens(read);
     DashPatternedShapes(read);

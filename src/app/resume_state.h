@@ -61,7 +61,8 @@ int WritePageFile(const CString& path, const PlotPage& page);
 // Writes page i of pages to folder + "/page" i ".plt"; 1 when every page was written.
 int WritePageFiles(const CString& folder, const PlotPageList& pages);
 // Appends the shapes of a page file to list, with cut modes and rec indexes restored from
-// their pens and shapes of line type above 1 dashed; 1 when the file gave shapes.
+// their pens and shapes of line type above 1 dashed; 1 when the file gave shapes. A file
+// whose points or dashes would pass kLoadPointBudget gives nothing, and the operator is told.
 int ReadPageFile(const CString& path, PlotShapeList& list);
 
 // Resume decisions on a machine folder. Job paths compare exactly (Linux names are

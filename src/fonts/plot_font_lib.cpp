@@ -147,10 +147,9 @@ const ShxBox& PlotFontLib::CalArea()
     return box_;
 }
 
-int PlotFontLib::FindPlotString(const CStringA& text, PlotChar& out) const
+template <class Visit>
+void PlotFontLib::ForEachGlyph(const CStringA& text, Visit visit) const
 {
-    const double advance = box_.xmax;
-    int32_t placed = 0;
     const std::string& bytes = text.str();
     for (size_t i = 0; i < bytes.size(); ++i) {
         auto b = static_cast<unsigned char>(bytes[i]);
@@ -163,13 +162,28 @@ int PlotFontLib::FindPlotString(const CStringA& text, PlotChar& out) const
             if (asciiTable_[b] != 0) glyph = FindPlotChar(asciiTable_[b]);
             rise = SingleByteRise;
         }
-        if (!glyph) continue;
-        PlotChar copy(*glyph);
+        if (glyph) visit(*glyph, rise);
+    }
+}
+
+int PlotFontLib::FindPlotString(const CStringA& text, PlotChar& out) const
+{
+    const double advance = box_.xmax;
+    int32_t placed = 0;
+    ForEachGlyph(text, [&](const PlotChar& glyph, float rise) {
+        PlotChar copy(glyph);
         copy.Move(static_cast<float>(placed * advance), rise);
         out.Append(copy);
         ++placed;
-    }
+    });
     return 1;
+}
+
+int64_t PlotFontLib::PlotStringPointCount(const CStringA& text) const
+{
+    int64_t points = 0;
+    ForEachGlyph(text, [&](const PlotChar& glyph, float) { points += glyph.GetTolPtNum(); });
+    return points;
 }
 
 void PlotFontLib::LoadGlobalFontLib()
@@ -214,36 +228,53 @@ int64_t PlotFontLibArray::SpaceWidth() const
     return static_cast<int64_t>(shapes_.GetArea().Width64() * static_cast<double>(ShapesGlyphScale) / 2.0);
 }
 
-int PlotFontLibArray::FindPlotString(const CStringA& text, PlotChar& out) const
+template <class Visit>
+void PlotFontLibArray::ForEachGlyph(const CStringA& text, Visit visit) const
 {
-    int64_t x = 0;
     const std::string& bytes = text.str();
     for (size_t i = 0; i < bytes.size(); ++i) {
         auto b = static_cast<unsigned char>(bytes[i]);
         if (b == ' ') {
-            x += SpaceWidth();
+            visit(nullptr, false);
             continue;
         }
-        PlotChar copy;
         if (b >= 0x80) {
             if (i + 1 >= bytes.size()) break;  // a lead byte without its second byte ends the text
             auto code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
             const PlotChar* glyph = bigFont_.FindPlotChar(code);
             if (!glyph) glyph = shapes_.FindPlotChar(MissingGlyphCode);
-            if (!glyph) continue;
-            copy = *glyph;
-        } else {
-            const PlotChar* glyph = shapes_.FindPlotChar(b);
-            if (!glyph) continue;
-            copy = *glyph;
-            copy.Scale(ShapesGlyphScale, ShapesGlyphScale);
+            if (glyph) visit(glyph, false);
+        } else if (const PlotChar* glyph = shapes_.FindPlotChar(b)) {
+            visit(glyph, true);
         }
+    }
+}
+
+int PlotFontLibArray::FindPlotString(const CStringA& text, PlotChar& out) const
+{
+    int64_t x = 0;
+    ForEachGlyph(text, [&](const PlotChar* glyph, bool shapesGlyph) {
+        if (!glyph) {
+            x += SpaceWidth();
+            return;
+        }
+        PlotChar copy = *glyph;
+        if (shapesGlyph) copy.Scale(ShapesGlyphScale, ShapesGlyphScale);
         copy.CalArea();
         copy.Move(static_cast<float>(x), 0.0f);
         out.Append(copy);
         // A glyph that draws nothing has no box; it counts as zero wide rather than as the
         // difference of an empty box's extreme sides.
         x += copy.GetArea().Width64() + 1;
-    }
+    });
     return 1;
+}
+
+int64_t PlotFontLibArray::PlotStringPointCount(const CStringA& text) const
+{
+    int64_t points = 0;
+    ForEachGlyph(text, [&](const PlotChar* glyph, bool) {
+        if (glyph) points += glyph->GetTolPtNum();
+    });
+    return points;
 }

@@ -47,6 +47,8 @@ public:
     // table box's x maximum; single bytes take their full-width double-byte form and are
     // raised by 15 units. Codes without a glyph take no place. Returns 1.
     int FindPlotString(const CStringA& text, PlotChar& out) const;
+    // The points FindPlotString would append for text, counted without laying it out.
+    int64_t PlotStringPointCount(const CStringA& text) const;
     // Recomputes the merged box of all glyphs.
     const ShxBox& CalArea();
     const ShxBox& GetArea() const { return box_; }
@@ -58,6 +60,9 @@ public:
     static PlotFontLib* GetGlobalFontLib();
 
 private:
+    // Calls visit(glyph, rise) for each glyph text places, in order.
+    template <class Visit>
+    void ForEachGlyph(const CStringA& text, Visit visit) const;
     static PlotChar** Alloc(int32_t n);
     // Where a code goes: -2 when the table is full, -1 when the code is there already,
     // else the index of the first glyph with a larger code (count when none is larger).
@@ -94,11 +99,17 @@ public:
     // Appends the glyphs of text to out, each placed right of the one before with one unit
     // between them. Returns 1.
     int FindPlotString(const CStringA& text, PlotChar& out) const;
+    // The points FindPlotString would append for text, counted without laying it out.
+    int64_t PlotStringPointCount(const CStringA& text) const;
 
     const PlotFontLib& GetBigFontLib() const { return bigFont_; }
     const PlotFontLib& GetShapesLib() const { return shapes_; }
 
 private:
+    // Calls visit(glyph, fromShapes) for each glyph text places, in order: null for a space,
+    // fromShapes true for a glyph of the shapes table drawn ShapesGlyphScale times larger.
+    template <class Visit>
+    void ForEachGlyph(const CStringA& text, Visit visit) const;
     // The advance of a space: the width of "a" of the shapes table at its drawn size.
     int64_t SpaceWidth() const;
 

@@ -353,9 +353,21 @@ void OL_BSpline::FlattenSpan(unsigned i, float chordLimit, float lenTol, float a
 }
 
 int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol,
-                          size_t pointLimit) const
+                          size_t pointLimit, bool* pastLimit) const
 {
+    if (pastLimit) *pastLimit = false;
     if (!(lenTol > 0.0f) || !(angTol > 0.0f) || !(angTol < 1.0471975511965976) || xs || ys || n_ < 2) return 0;
+    if (pointLimit != SIZE_MAX) {
+        // Counted first, keeping no point: a curve past the limit costs its walk, not its memory.
+        size_t needed = 1;
+        for (unsigned span = 0; span + 1 < n_ && needed <= pointLimit; ++span)
+            if (knots_[span + 4] - knots_[span + 3] >= kMinSpan)
+                FlattenSpan(span, kPointChordLimit, lenTol, angTol, [&](const OL_Bezier&) { return ++needed <= pointLimit; });
+        if (needed > pointLimit) {
+            if (pastLimit) *pastLimit = true;
+            return 0;
+        }
+    }
     FloatBuffer points(2);
     if (!points.Reserve(kFirstCapacity) || !points.Room()) return 0;
     float* first = points.Next();
@@ -381,6 +393,7 @@ int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenT
     float* pairs = points.Release();
     if (!withinLimit) {
         std::free(pairs);
+        if (pastLimit) *pastLimit = true;
         return 0;
     }
     xs = static_cast<float*>(std::malloc(sizeof(float) * std::max<size_t>(count, kFirstCapacity)));

@@ -59,9 +59,11 @@ public:
     // Flattens into xs and ys (malloc'ed, the caller frees them; both must be null on entry)
     // with the across tolerance lenTol (> 0) and the ratio tolerance angTol (0 < angTol < π/3);
     // spanEnds, when not null, receives the index of each span's last point. Returns the
-    // number of points, 0 when a precondition fails or more than pointLimit points are needed.
+    // number of points, 0 when a precondition fails or more than pointLimit points are needed
+    // (then *pastLimit, when given, is set true; it is set false otherwise). With a limit the
+    // points are counted before any is kept.
     int Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol,
-                  size_t pointLimit = SIZE_MAX) const;
+                  size_t pointLimit = SIZE_MAX, bool* pastLimit = nullptr) const;
     // Flattens into records of four floats (x, y, direction in radians unwrapped to within π
     // of the previous one, 0); out must be null on entry and is malloc'ed.
     int Subdivide(float*& out, float lenTol, float angTol) const;

@@ -255,15 +255,13 @@ void HpglExplainer::_ExLB(const CStringA& command)
     // The label's shape is appended even when it is empty, also when the font cannot size
     // the text (it then gets no glyphs); its box is the empty one, so the list's box is
     // not pulled towards the origin.
+    // The glyphs are counted before they are laid out: a label past the budget makes nothing.
+    if (!ChargePoints(fontLib_->PlotStringPointCount(text))) return;
     PlotChar glyphs;
     hpgl_geometry::LayOutLabel(*fontLib_, text, directionRun_, directionRise_, charWidthCm_, charHeightCm_, 1.0f, penX_,
                                penY_, glyphs);
     auto* label = new PlotShape(this);
     label->Append(glyphs);
-    if (!ChargePoints(label->GetTolPtNum())) {
-        delete label;
-        return;
-    }
     workList_.AddTail(label);
 }
 

@@ -258,13 +258,15 @@ void HpglStreamExplainer::_ExLB(const CStringA& command, float labelScale)
     if (command.GetLength() > 3) ++labelCount_;  // "LB", the text and its terminator
     if (!fontLib_) return;
     CStringA text = command.Mid(2, command.GetLength() - 3);
+    // The glyphs are counted before they are laid out: a label past the budget makes nothing.
+    if (!ChargePoints(fontLib_->PlotStringPointCount(text))) return;
     PlotChar glyphs;
     if (!hpgl_geometry::LayOutLabel(*fontLib_, text, directionRun_, directionRise_, charWidthCm_, charHeightCm_,
                                     labelScale, penX_, penY_, glyphs))
         return;
     auto* label = new PlotShape(this);
     label->Append(glyphs);
-    if (label->GetPlNum() == 0 || !ChargePoints(label->GetTolPtNum())) {
+    if (label->GetPlNum() == 0) {
         delete label;
         return;
     }

@@ -262,6 +262,9 @@ public:
     int Dash(OL_List& out, const structDash& d, int n, const float* pts) const;
     // Dashes every sub-polyline; the new shapes take this shape's line type, pen and float value.
     void Dash(OL_List& out, const structDash& d) const;
+    // The points Dash(out, d) would make, counted without making them and no further than
+    // just past limit: a result above limit means "more than limit".
+    int64_t DashPointCount(const structDash& d, int64_t limit) const;
     // Dashes with bridges placed on straight stretches; pieces with this shape's attributes.
     void Dash(PlotShapeList& out, DashStyle s) const;
     // Dashes one smooth run with bridges into new shapes appended to out.

@@ -4,7 +4,8 @@
 // Lengths are plotter units. A pattern whose dash is not positive or whose gap is negative
 // has no period to walk by, and a line that would need more than kMaxDashes periods is no
 // real job: such lines are left undashed (one piece per polyline), so that dashing never
-// loses a line nor walks without end.
+// loses a line nor walks without end. A loader bounds the dashes of a whole load by counting
+// them first (DashPointCount), with the walk that makes them.
 #include "plotmodel/plot_shape.h"
 
 #include "plotmodel/plot_shape_list.h"
@@ -55,6 +56,108 @@ PlotShape* PieceBetween(const float* pts, const PtOnCurve& a, const PtOnCurve& b
     return piece;
 }
 
+// Walks the plain pattern d along one point array of n > 1 points: runs.Begin(x, y) starts a
+// dash at a point, runs.Add(x, y) continues the current one, runs.Whole() takes the array as
+// it stands when the pattern cannot be walked, runs.DropLast() leaves out a last dash of one
+// point. A sink answering false from Begin or Add stops the walk.
+template <class Runs>
+void WalkPlainDashes(const structDash& d, int n, const float* pts, Runs& runs)
+{
+    double scaledLength = 0.0;
+    for (int i = 0; i + 1 < n; ++i) scaledLength += PlotShape::GetLength(pts + 2 * i, pts + 2 * i + 2, d);
+    if (!UsablePattern(d.gap, d.dash, scaledLength)) {
+        runs.Whole(n, pts);
+        return;
+    }
+    bool inDash = true;
+    double remaining = d.dash;  // of the current dash or gap
+    if (!runs.Begin(pts[0], pts[1])) return;
+    for (int i = 0; i + 1 < n; ++i) {
+        const float* a = pts + 2 * i;
+        const float* b = a + 2;
+        double segment = PlotShape::GetLength(a, b, d);
+        double done = 0.0;  // length of this segment already walked
+        for (;;) {
+            double left = segment - done;
+            if (remaining > left || segment <= 0.0) {
+                remaining -= std::max(left, 0.0);
+                if (inDash && !runs.Add(b[0], b[1])) return;
+                break;
+            }
+            done += remaining;
+            double t = done / segment;
+            float x = static_cast<float>(a[0] + (b[0] - a[0]) * t), y = static_cast<float>(a[1] + (b[1] - a[1]) * t);
+            if (inDash) {
+                if (!runs.Add(x, y)) return;
+                remaining = d.gap;
+            } else {
+                if (!runs.Begin(x, y)) return;
+                remaining = d.dash;
+            }
+            inDash = !inDash;
+        }
+    }
+    // A dash begun exactly at the end of the line has no length: it is left out.
+    runs.DropLast();
+}
+
+// The dashes of one walk, as point runs.
+struct DashRuns {
+    std::vector<std::vector<float>> runs;
+
+    void Whole(int n, const float* pts) { runs.emplace_back(pts, pts + 2 * static_cast<size_t>(n)); }
+    bool Begin(float x, float y)
+    {
+        runs.push_back({x, y});
+        return true;
+    }
+    bool Add(float x, float y)
+    {
+        AddDistinct(runs.back(), x, y);
+        return true;
+    }
+    void DropLast()
+    {
+        if (runs.size() > 1 && runs.back().size() == 2) runs.pop_back();
+    }
+};
+
+// The points of the walk, counted without keeping them; the walk stops once they pass limit.
+struct DashPointTally {
+    int64_t limit;
+    int64_t points = 0;
+    int64_t runs = 0;
+    int64_t lastRunPoints = 0;
+    float lastX = 0.0f, lastY = 0.0f;
+
+    void Whole(int n, const float*) { points += n; }
+    // A dash's first point may pass the limit by one: the walk's last dash can still be left out.
+    bool Begin(float x, float y)
+    {
+        ++runs;
+        lastRunPoints = 0;
+        Take(x, y);
+        return points - 1 <= limit;
+    }
+    bool Add(float x, float y)
+    {
+        if (lastRunPoints > 0 && x == lastX && y == lastY) return true;
+        Take(x, y);
+        return points <= limit;
+    }
+    void DropLast()
+    {
+        if (runs > 1 && lastRunPoints == 1) --points;
+    }
+    void Take(float x, float y)
+    {
+        lastX = x;
+        lastY = y;
+        ++lastRunPoints;
+        ++points;
+    }
+};
+
 }  // namespace
 
 float PlotShape::GetLength(const float* a, const float* b, const structDash& d)
@@ -66,49 +169,26 @@ float PlotShape::GetLength(const float* a, const float* b, const structDash& d)
 int PlotShape::Dash(OL_List& out, const structDash& d, int n, const float* pts) const
 {
     if (n <= 1 || !pts) return 0;
-    std::vector<std::vector<float>> dashes;
-    double scaledLength = 0.0;
-    for (int i = 0; i + 1 < n; ++i) scaledLength += GetLength(pts + 2 * i, pts + 2 * i + 2, d);
-    if (!UsablePattern(d.gap, d.dash, scaledLength)) {
-        dashes.emplace_back(pts, pts + 2 * static_cast<size_t>(n));
-    } else {
-        bool inDash = true;
-        double remaining = d.dash;  // of the current dash or gap
-        dashes.push_back({pts[0], pts[1]});
-        for (int i = 0; i + 1 < n; ++i) {
-            const float* a = pts + 2 * i;
-            const float* b = a + 2;
-            double segment = GetLength(a, b, d);
-            double done = 0.0;  // length of this segment already walked
-            for (;;) {
-                double left = segment - done;
-                if (remaining > left || segment <= 0.0) {
-                    remaining -= std::max(left, 0.0);
-                    if (inDash) AddDistinct(dashes.back(), b[0], b[1]);
-                    break;
-                }
-                done += remaining;
-                double t = done / segment;
-                float x = static_cast<float>(a[0] + (b[0] - a[0]) * t), y = static_cast<float>(a[1] + (b[1] - a[1]) * t);
-                if (inDash) {
-                    AddDistinct(dashes.back(), x, y);
-                    remaining = d.gap;
-                } else {
-                    dashes.push_back({x, y});
-                    remaining = d.dash;
-                }
-                inDash = !inDash;
-            }
-        }
-        // A dash begun exactly at the end of the line has no length: it is left out.
-        if (dashes.size() > 1 && dashes.back().size() == 2) dashes.pop_back();
-    }
+    DashRuns dashes;
+    WalkPlainDashes(d, n, pts, dashes);
     auto* shape = new PlotShape;
-    for (const std::vector<float>& run : dashes) shape->Append(static_cast<int>(run.size() / 2), run.data(), 1);
+    for (const std::vector<float>& run : dashes.runs) shape->Append(static_cast<int>(run.size() / 2), run.data(), 1);
     shape->CalArea();
     shape->CopyAttrib(*this);
     out.AddTail(shape);
     return 1;
+}
+
+int64_t PlotShape::DashPointCount(const structDash& d, int64_t limit) const
+{
+    int64_t total = 0;
+    ForEachPl([&](const float* p, int32_t n, int32_t) {
+        if (total > limit || n <= 1 || !p) return;
+        DashPointTally tally{limit - total};
+        WalkPlainDashes(d, n, p, tally);
+        total += tally.points;
+    });
+    return total;
 }
 
 void PlotShape::Dash(OL_List& out, const structDash& d) const

@@ -7,7 +7,9 @@
 #include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_file.h"
 #include "uploadserver/upload_messages.h"
+#include "uploadserver/upload_refusal.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -42,16 +44,6 @@ bool HasTag(const char16_t* message, int32_t characters, std::u16string_view tag
 bool HasLengthField(const char16_t* m, int32_t characters)
 {
     return characters >= 8 && m[5] == u',' && m[6] == u'L' && m[7] == u':';
-}
-
-// A name that can only mean a file directly inside the auto directory: not empty, not ".",
-// no separator of either kind, no "..", no NUL or other control character.
-bool IsPlainFileName(std::u16string_view name)
-{
-    if (name.empty() || name == u"." || name.find(u"..") != std::u16string_view::npos) return false;
-    for (char16_t c : name)
-        if (c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F) return false;
-    return true;
 }
 
 // Appends text as UTF-16LE units.
@@ -151,25 +143,33 @@ int CTCPClient1::ProcFileHead(char16_t* message, int32_t characters)
     AbandonUpload();
     m_strTempPath.Empty();
     m_nBodyPending_bytes = 0;
-    if (CTCPServer1::s_autoDir.IsEmpty()) return 0;
+    m_lastRefusal = OpenUpload(name);
+    return m_lastRefusal == UploadRefusal::kNone ? 1 : 0;
+}
+
+UploadRefusal CTCPClient1::OpenUpload(std::u16string_view name)
+{
+    if (CTCPServer1::s_autoDir.IsEmpty()) return UploadRefusal::kNoAutoDirectory;
     // Only a plain name is taken, so that no upload can be written outside the auto
     // directory; the body of a refused upload is counted and dropped like a failed one's.
-    if (!IsPlainFileName(name)) return 0;
+    UploadRefusal refusal = CheckUploadName(name, CTCPServer1::s_autoDir.ToUtf8());
+    if (refusal != UploadRefusal::kNone) return refusal;
 
     CString path = CTCPServer1::s_autoDir;
     if (path.str().back() != u'/') path += u'/';
     path += CString(name);
     path += u'-';
     m_strTempPath = path;
-    // The temporary file belongs to one upload, as an exclusive open makes it: while another
-    // client is still writing under this name, this upload fails like any failed open (its
-    // body is counted and dropped), so two bodies never mix in one file.
-    for (CTCPClient1* other : CTCPServer1::s_clients)
-        if (other != this && other->m_pUploadFile && other->m_strTempPath == path) return 0;
+    // The temporary file is created afresh or not at all: an earlier upload's "-" file, one
+    // still being written by another client, or a file that only happens to bear the name
+    // is never emptied, and two bodies never mix in one file.
     auto file = std::make_unique<UploadFile>(path.ToUtf8());
-    if (!file->IsOpen()) return 0;
+    if (!file->IsOpen()) {
+        if (file->OpenError() == EEXIST) return UploadRefusal::kTemporaryExists;
+        return file->OpenError() == ENAMETOOLONG ? UploadRefusal::kNameTooLong : UploadRefusal::kOpenFailed;
+    }
     m_pUploadFile = std::move(file);
-    return 1;
+    return UploadRefusal::kNone;
 }
 
 int CTCPClient1::ProcFileSection(char16_t* message, int32_t characters)

@@ -1,7 +1,8 @@
 // CTCPClient1: one upload client: the message parser, the upload being written, the paced send buffer.
 //
 // Messages are UTF-16LE text from "<" to ">". "<FHED,L:size,N:name>" starts an upload into
-// the auto directory under name + "-", "<FSEG,L:n>" announces n raw bytes of file body that
+// the auto directory under name + "-" (a refused one, see UploadRefusal, gets no answer: its
+// body is counted and dropped and the connection goes on), "<FSEG,L:n>" announces n raw bytes of file body that
 // follow unframed, "<FEND>" moves the finished file to its name. "<FILE...>" and "<MACH...>"
 // are posted to the main window. Shapes go back as "<PHED,N:name>", one "<PLOT:...>" record
 // per shape (the next one queued only when the send buffer has drained) and "<PEND>".
@@ -10,9 +11,11 @@
 
 #include "platform/async_socket.h"
 #include "platform/cstring.h"
+#include "uploadserver/upload_refusal.h"
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 class PlotShape;
 class PlotShapeList;
@@ -52,6 +55,8 @@ public:
     int ProcFileHead(char16_t* message, int32_t characters);
     int ProcFileSection(char16_t* message, int32_t characters);
     int ProcFileCmd(char16_t* message, int32_t characters);
+    // Why the last FHED was refused; kNone when its upload was opened.
+    UploadRefusal LastUploadRefusal() const { return m_lastRefusal; }
 
     // Makes room for bytes more in the send buffer; 1 or 0.
     int ApplySpace(int32_t bytes);
@@ -71,6 +76,8 @@ protected:
     void OnClose(int errorCode) override;
 
 private:
+    // Opens the upload of name under its temporary name, or says why not.
+    UploadRefusal OpenUpload(std::u16string_view name);
     // Moves a finished upload to its name; nothing when no upload file is open.
     void ProcFileEnd();
     // Writes file body bytes; a failed write ends the upload, which keeps its "-" name.
@@ -93,4 +100,5 @@ private:
     PlotShapeList* m_pShapeList = nullptr;  // owned
     PlotShape* m_pCurShape = nullptr;       // next shape to queue; null when all are queued
     bool m_bDropping = false;
+    UploadRefusal m_lastRefusal = UploadRefusal::kNone;
 };

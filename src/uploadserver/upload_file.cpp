@@ -1,4 +1,5 @@
-// The upload file over POSIX calls, with a rename that never replaces a file already there.
+// The upload file over POSIX calls: an exclusive create, and a rename that never replaces a
+// file already there.
 #include "uploadserver/upload_file.h"
 
 #include <cerrno>
@@ -8,7 +9,8 @@
 
 UploadFile::UploadFile(const std::string& path)
 {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd_ < 0) openError_ = errno;
 }
 
 UploadFile::~UploadFile() { Close(); }

@@ -6,8 +6,9 @@
 
 class UploadFile {
 public:
-    // Creates (or empties) the file at path for writing; IsOpen tells whether that worked.
-    // A symbolic link at path is not followed.
+    // Creates the file at path for writing, only when no file of that name exists: an
+    // existing file is never opened, let alone emptied. IsOpen tells whether that worked,
+    // OpenError why not (the system's error number). A symbolic link at path is not followed.
     explicit UploadFile(const std::string& path);
     // Closes the file if still open; the file keeps its name.
     ~UploadFile();
@@ -15,6 +16,7 @@ public:
     UploadFile& operator=(const UploadFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    int OpenError() const { return openError_; }
     // Writes all bytes; false when the system took fewer.
     bool Write(std::string_view bytes);
     // Closes the file; false when the system reported an error (the data may be incomplete).
@@ -25,4 +27,5 @@ public:
 
 private:
     int fd_ = -1;
+    int openError_ = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "app/mtext_parser.h"
 #include "fonts/plot_char.h"
+#include "plotmodel/load_point_budget.h"
 
 #include <cmath>
 
@@ -23,7 +24,7 @@ struct Parsed {
 
 Parsed Parse(const std::string& text, double height = 2.5)
 {
-    MTextParser parser(CStringA(text), height);
+    MTextParser parser(CStringA(text), height, kLoadPointBudget);
     parser.Parse();
     Parsed p;
     for (PlotShape* s : ShapesOf(parser.Shapes())) {
@@ -98,7 +99,7 @@ TEST(MText, HugeOrNonFiniteHeightsDrawNothing)
 TEST(MText, AttachmentPointsPlaceTheTextAroundTheInsertionPoint)
 {
     ScopedFonts fonts(MTextFont());
-    MTextParser probe(CStringA("AB"), 2.5);
+    MTextParser probe(CStringA("AB"), 2.5, kLoadPointBudget);
     probe.Parse();
     const double raise = 40.0 * probe.LayoutHeightScale();
     for (int attach = 1; attach <= 9; ++attach) {

@@ -1,12 +1,14 @@
 // The resume state files: their bytes, readers of every line end, the newest-state rule, the
 // resume decisions, page files, damaged files and writers killed mid-write.
 #include "app/resume_state.h"
+#include "app/string_table.h"
 
 #include "machinelink/net_machine.h"
 #include "platform/file_system.h"
 #include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
+#include "support/recording_message_sink.h"
 #include "support/test_environment.h"
 
 #include <gtest/gtest.h>
@@ -420,6 +422,17 @@ TEST_F(ResumeState, PageFilesOfEveryPageAndTheirDashesReadBack)
     EXPECT_EQ(ReadPageFile(CString::FromUtf8(dashed), plain), 0);
     EXPECT_EQ(ReadPageFile(CString::FromUtf8(folder_ + "/page9.plt"), plain), 0);
     EXPECT_EQ(plain.Count(), 1);
+
+    // A page whose dashes would pass the load's point budget gives nothing, and the operator
+    // is told: twenty lines of 3.75 km with 3 mm dashes make 37 M points.
+    std::string huge = "HX;IN;SP1;LT2;";
+    for (int i = 0; i < 20; ++i) huge += "PU0,0;PD150000000,0;";
+    ASSERT_TRUE(WriteFile(dashed, huge));
+    corvane_test::RecordingMessageSink sink;
+    EXPECT_EQ(ReadPageFile(CString::FromUtf8(dashed), plain), 0);
+    EXPECT_EQ(plain.Count(), 1);
+    ASSERT_EQ(sink.Shown().size(), 1u);
+    EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kJobOverPointBudget));
 }
 
 // A writer killed at any moment leaves every file as it was before or after, never a part.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -58,6 +59,38 @@ TEST(PlainDash, EverySubPolylineGivesAShapeWithTheLineAttributes)
         EXPECT_EQ(d->GetLineType(), 3);
         EXPECT_EQ(d->GetPenIndex(), 4);
         EXPECT_EQ(d->GetFloatValue(), 0.25f);
+    }
+}
+
+TEST(PlainDash, TheCountOfItsPointsIsWhatDashingMakesAndStopsPastTheLimit)
+{
+    const struct {
+        std::vector<Polyline> polylines;
+        structDash pattern;
+    } cases[] = {
+        {{{{0, 0}, {4, 0}, {4, 6}}}, Pattern(2, 3)},
+        // Corners inside gaps and dashes, a repeated vertex, two sub-polylines, one point alone.
+        {{{{0, 0}, {7, 0}, {7, 0}, {7, 9}, {1, 9}}, {{0, 20}, {50, 20}}, {{3, 3}}}, Pattern(1.5f, 2.5f)},
+        // A dash ending exactly at the line's end, and a scaled pattern.
+        {{{{0, 0}, {10, 0}}}, Pattern(2, 3)},
+        {{{{0, 0}, {100, 0}, {100, 100}}}, Pattern(3, 3, 0.025f, 0.025f)},
+        // Without a period the line is one piece of its own points.
+        {{{{0, 0}, {10, 0}, {10, 10}}}, Pattern(0, 0)},
+    };
+    for (const auto& c : cases) {
+        PlotShape s;
+        for (const Polyline& pl : c.polylines) Fill(s, {pl});
+        PlotShapeList made;
+        s.Dash(made, c.pattern);
+        int64_t points = 0;
+        for (PlotShape* d : Shapes(made)) points += d->GetTolPtNum();
+        EXPECT_EQ(s.DashPointCount(c.pattern, INT64_MAX), points);
+        EXPECT_EQ(s.DashPointCount(c.pattern, points), points);
+        if (points > 2) {
+            const int64_t stopped = s.DashPointCount(c.pattern, points - 2);
+            EXPECT_GT(stopped, points - 2) << "past the limit, whatever it stopped at";
+            EXPECT_LE(stopped, points);
+        }
     }
 }
 

@@ -98,6 +98,36 @@ TEST_F(UploadServerTest, AnUploadThatCannotBeCompletedNeverTakesItsName)
     EXPECT_EQ(Read("b.plt-"), "HEL");
 }
 
+TEST_F(UploadServerTest, RefusedUploadsKeepEveryFileAndTheConnectionGoesOn)
+{
+    Peer& peer = Connect();
+    // An earlier upload that was literally named "c.plt-" is never opened, let alone emptied.
+    ASSERT_TRUE(corvane_test::WriteFile(autoDir_ + "/c.plt-", "EARLIER"));
+    const std::u16string longest(255, u'n');  // a legal name with no room for its "-"
+    const struct {
+        std::u16string name;
+        UploadRefusal refusal;
+    } refused[] = {
+        {u"c.plt", UploadRefusal::kTemporaryExists},
+        {u"d.plt-", UploadRefusal::kEndsInDash},
+        {longest, UploadRefusal::kNameTooLong},
+        {u"../e.plt", UploadRefusal::kNotPlainName},
+    };
+    for (const auto& c : refused) {
+        ASSERT_TRUE(peer.wire->Send(Upload(c.name, "NEW")));
+        ASSERT_TRUE(Delivered(peer));
+        EXPECT_EQ(peer.client->LastUploadRefusal(), c.refusal) << c.name.size() << " units";
+    }
+    EXPECT_EQ(Read("c.plt-"), "EARLIER");
+    EXPECT_EQ(List(autoDir_), std::vector<std::string>{"c.plt-"});
+
+    // The refused bodies were counted and dropped: the next upload on the connection lands.
+    ASSERT_TRUE(peer.wire->Send(Upload(u"f.plt", "OK")));
+    ASSERT_TRUE(RunEventLoopUntil([&] { return Exists("f.plt"); }));
+    EXPECT_EQ(peer.client->LastUploadRefusal(), UploadRefusal::kNone);
+    EXPECT_EQ(Read("f.plt"), "OK");
+}
+
 TEST_F(UploadServerTest, FileAndMachineCommandsArePostedWithTheirSenderAndOtherTagsAreSkipped)
 {
     Peer& peer = Connect();
