@@ -2,10 +2,15 @@
 #include "ui/qt_message_sink.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QThread>
 
 namespace {
+
+// Every message shown is also logged, so that what the operator was told can be read from a
+// run without a screen (the log of a service, a start-up check of an installed program).
+Q_LOGGING_CATEGORY(operatorMessages, "corvane.messages", QtInfoMsg)
 
 // Shows the box modally over the active window; answers the button chosen.
 int ShowBox(const QString& text, const QString& caption, UINT type)
@@ -26,6 +31,7 @@ int QtMessageSink::Show(const CString& text, const CString& caption, UINT type)
 {
     const QString qtext = QString::fromStdU16String(text.str());
     const QString qcaption = QString::fromStdU16String(caption.str());
+    qCInfo(operatorMessages).noquote() << qcaption + QLatin1String(": ") + qtext;
     QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() == app->thread()) return ShowBox(qtext, qcaption, type);
     if (app) QMetaObject::invokeMethod(app, [qtext, qcaption, type] { ShowBox(qtext, qcaption, type); }, Qt::QueuedConnection);
