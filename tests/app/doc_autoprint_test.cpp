@@ -137,20 +137,22 @@ TEST_F(DocAutoPrint, NewFilesBecomeJobsAndChangedOnesAreTakenAgainWhenSettled)
     const CPrintTask* first = jobRows.GetRowJob(0);
     EXPECT_EQ(first->checked, 1);
     EXPECT_EQ(first->listed, 1);
-    // A job is told by its reference: a replacement may lie at the deleted job's address.
-    const uint32_t firstRef = first->jobRef;
-    ASSERT_NE(firstRef, 0u);
+    // A listed job is told by the file time it was listed with (it has no job reference until
+    // it is loaded): a replacement carries the new file's time, and may lie at the deleted
+    // job's address.
+    const auto listedTime = [&] { return jobRows.GetRowJob(0)->fileStatus.m_mtime; };
+    EXPECT_EQ(listedTime(), kNow);
 
     doc.ScanAutoDirectories(doc.autoDirectory);  // unchanged: the same job
-    EXPECT_EQ(jobRows.GetRowJob(0)->jobRef, firstRef);
+    EXPECT_EQ(listedTime(), kNow);
 
     WriteAged("auto/new.plt", 1);  // rewritten 1 s ago: not yet
     doc.ScanAutoDirectories(doc.autoDirectory);
-    EXPECT_EQ(jobRows.GetRowJob(0)->jobRef, firstRef);
+    EXPECT_EQ(listedTime(), kNow);
     WriteAged("auto/new.plt", 3);  // 3 s old: taken again
     doc.ScanAutoDirectories(doc.autoDirectory);
     ASSERT_EQ(jobRows.GetRowCount(), 1);
-    EXPECT_NE(jobRows.GetRowJob(0)->jobRef, firstRef);
+    EXPECT_EQ(listedTime(), kNow - 3);
     EXPECT_EQ(doc.GetJobList().Count(), 1);
 
     // A name that differs only in case is a file of its own.

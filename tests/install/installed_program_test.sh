@@ -14,7 +14,7 @@ mode=$1 build=$2 source=$3
 # The upload server's TCP port, 10003 (hexadecimal as /proc/net/tcp writes it).
 readonly upload_port_hex=2713
 readonly startup_bound_s=60 stop_bound_s=10 lock_bound_s=150
-# Discovery and the link go to 127.0.0.250 only.
+# Discovery and the link go to 127.0.0.250 only (where a network namespace leaves a loopback).
 readonly discovery_key=$((250 * 16777216 + 127))
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/corvane-install-XXXXXX")
@@ -68,12 +68,21 @@ if [ "$mode" = read-only ]; then
   fi
 fi
 
-# The program's link ports are those of every link test on this host.
-exec 9> /tmp/corvane-link-ports.lock
-flock -w "$lock_bound_s" 9 || { echo "SKIPPED: the link-ports lock stayed held by another run"; exit 77; }
+# The program binds the link's fixed ports. In a network namespace of its own (root, or
+# unprivileged user namespaces) it meets no other run and cannot reach any network; otherwise
+# it takes the lock of every link test on this host.
+isolation=()
+if unshare --net -- true 2> /dev/null; then
+  isolation=(unshare --net --)
+elif unshare --map-root-user --net -- true 2> /dev/null && [ "$mode" = moved ]; then
+  isolation=(unshare --map-root-user --net --)
+else
+  exec 9> /tmp/corvane-link-ports.lock
+  flock -w "$lock_bound_s" 9 || { echo "SKIPPED: the link-ports lock stayed held by another run"; exit 77; }
+fi
 
 cd "$work"
-"${as_user[@]}" env -i PATH="$PATH" HOME="$home" QT_QPA_PLATFORM=offscreen QT_FORCE_STDERR_LOGGING=1 \
+"${isolation[@]}" "${as_user[@]}" env -i PATH="$PATH" HOME="$home" QT_QPA_PLATFORM=offscreen QT_FORCE_STDERR_LOGGING=1 \
   XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
   "$program/Corvane" > "$work/stdout" 2> "$work/stderr" 9>&- &
 pid=$!
