@@ -92,10 +92,13 @@ listening() {
   local inodes
   inodes=$(find "/proc/$pid/fd" -lname 'socket:*' -printf '%l\n' 2>/dev/null | tr -dc '0-9\n')
   [ -n "$inodes" ] || return 1
+  local tables=()
+  for table in "/proc/$pid/net/tcp" "/proc/$pid/net/tcp6"; do [ -r "$table" ] && tables+=("$table"); done
+  [ ${#tables[@]} -gt 0 ] || return 1
   awk -v inodes="$inodes" -v port=":$upload_port_hex" '
     BEGIN { n = split(inodes, list, "\n"); for (i = 1; i <= n; i++) own[list[i]] = 1 }
     FNR > 1 && substr($2, length($2) - 4) == port && $4 == "0A" && ($10 in own) { found = 1 }
-    END { exit !found }' "/proc/$pid/net/tcp" "/proc/$pid/net/tcp6" 2>/dev/null
+    END { exit !found }' "${tables[@]}" 2> /dev/null
 }
 told() { grep -q '^corvane\.messages: ' "$work/stderr"; }
 
