@@ -38,6 +38,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS opt/corvane)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# xdg-open opens the help document; ip flushes the neighbour table.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, iproute2")
+# xdg-open opens the help document; ip flushes the neighbour table; the window's Chinese and
+# Thai texts need fonts that have their characters.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, iproute2, fonts-wqy-zenhei, fonts-tlwg-garuda-ttf")
 include(CPack)
