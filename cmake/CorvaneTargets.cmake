@@ -44,11 +44,15 @@ function(corvane_add_test_folder folder)
   corvane_apply_settings(${target})
   target_link_libraries(${target} PRIVATE corvane_test_support ${ARG_LINKS})
   # The tests' environment is set by the test main: a list-valued ENVIRONMENT here would
-  # reach CTest as separate properties.
+  # reach CTest as separate properties. A parameterised test is named by its own name suffix
+  # (NO_PRETTY_VALUES): the printed parameter, often a byte dump with addresses, would make
+  # names of hundreds of characters that differ from run to run, and CTest pads every line of
+  # its output to the longest name.
+  set(discovery DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES)
   if(ARG_PROPERTIES)
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${ARG_PROPERTIES})
+    gtest_discover_tests(${target} ${discovery} PROPERTIES ${ARG_PROPERTIES})
   else()
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
+    gtest_discover_tests(${target} ${discovery})
   endif()
 endfunction()
 

@@ -299,7 +299,7 @@ std::string CreateTableSql(const char* table, const std::vector<Column>& columns
 
 }  // namespace
 
-CString GetConfigDatabasePath() { return CString::FromUtf8(ProgramDirectory() + "config.db"); }
+CString GetConfigDatabasePath() { return CString::FromUtf8(WritableProgramDirectory() + "config.db"); }
 
 CAccessDataBase::~CAccessDataBase() { Close(); }
 

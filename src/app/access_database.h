@@ -22,7 +22,7 @@
 class NET_Machine;
 struct sqlite3;
 
-// Program directory + "config.db".
+// The writable program directory (WritableProgramDirectory) + "config.db".
 CString GetConfigDatabasePath();
 
 class CAccessDataBase {

@@ -54,7 +54,7 @@ bool CalibrationScale(float real, float ideal, float& scale)
 
 }  // namespace
 
-CString GetConfigIniPath() { return CString::FromUtf8(ProgramDirectory() + "Config.ini"); }
+CString GetConfigIniPath() { return CString::FromUtf8(WritableProgramDirectory() + "Config.ini"); }
 
 int LoadConfigIni(int32_t& language, int32_t& fontLibType)
 {

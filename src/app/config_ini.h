@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-// Program directory + "Config.ini".
+// The writable program directory (WritableProgramDirectory) + "Config.ini".
 CString GetConfigIniPath();
 
 // Reads "Config.ini" into the settings of app/config_globals.h, the machine link's calibration

@@ -229,7 +229,7 @@ bool ReadStatePage(const CString& folder, int64_t& page)
 
 }  // namespace
 
-CString GetPagesFolder() { return CString::FromUtf8(ProgramDirectory() + "Pages"); }
+CString GetPagesFolder() { return CString::FromUtf8(WritableProgramDirectory() + "Pages"); }
 
 CString GetMachineStateFolder(const NET_Machine& machine)
 {

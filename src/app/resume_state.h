@@ -26,7 +26,7 @@ inline constexpr const char16_t* kPrintFileInfoName = u"PrintFileInfo.txt";
 inline constexpr const char16_t* kTaskStartInfoName = u"TaskStartInfo.txt";
 inline constexpr const char16_t* kCutStateNames[2] = {u"CutState0.txt", u"CutState1.txt"};
 
-// Program directory + "Pages".
+// The writable program directory (WritableProgramDirectory) + "Pages".
 CString GetPagesFolder();
 // Program directory + "Pages/" + the machine's ID.
 CString GetMachineStateFolder(const NET_Machine& machine);

@@ -5,10 +5,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QThread>
 
 namespace {
+
+// Every message shown is also logged, so that what the operator was told can be read from a
+// run without a screen (the log of a service, a start-up check of an installed program).
+Q_LOGGING_CATEGORY(operatorMessages, "corvane.messages", QtInfoMsg)
 
 // Shows the box modally over the active window; answers the button chosen.
 int ShowBox(const QString& text, const QString& caption, UINT type)
@@ -35,6 +40,7 @@ int QtMessageSink::Show(const CString& text, const CString& caption, UINT type)
 {
     const QString qtext = ToQString(text);
     const QString qcaption = ToQString(caption);
+    qCInfo(operatorMessages).noquote() << qcaption + QLatin1String(": ") + qtext;
     QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() == app->thread()) return ShowBox(qtext, qcaption, type);
     if (app) QMetaObject::invokeMethod(app, [qtext, qcaption, type] { ShowBox(qtext, qcaption, type); }, Qt::QueuedConnection);

@@ -1,4 +1,5 @@
-// QtMessageSink: the operator-message sink of the program, showing a QMessageBox.
+// QtMessageSink: the operator-message sink of the program, showing a QMessageBox and logging
+// the text (Qt logging category "corvane.messages", level info).
 #pragma once
 
 #include "platform/message_box.h"

@@ -134,20 +134,25 @@ TEST_F(DocAutoPrint, NewFilesBecomeJobsAndChangedOnesAreTakenAgainWhenSettled)
     WriteAged("auto/upload.plt-", 100);
     doc.ScanAutoDirectories(doc.autoDirectory);
     ASSERT_EQ(RowNames(), (std::vector<std::string>{"new.plt"}));
-    CPrintTask* first = jobRows.GetRowJob(0);
+    const CPrintTask* first = jobRows.GetRowJob(0);
     EXPECT_EQ(first->checked, 1);
     EXPECT_EQ(first->listed, 1);
+    // A listed job is told by the file time it was listed with (it has no job reference until
+    // it is loaded): a replacement carries the new file's time, and may lie at the deleted
+    // job's address.
+    const auto listedTime = [&] { return jobRows.GetRowJob(0)->fileStatus.m_mtime; };
+    EXPECT_EQ(listedTime(), kNow);
 
     doc.ScanAutoDirectories(doc.autoDirectory);  // unchanged: the same job
-    EXPECT_EQ(jobRows.GetRowJob(0), first);
+    EXPECT_EQ(listedTime(), kNow);
 
     WriteAged("auto/new.plt", 1);  // rewritten 1 s ago: not yet
     doc.ScanAutoDirectories(doc.autoDirectory);
-    EXPECT_EQ(jobRows.GetRowJob(0), first);
+    EXPECT_EQ(listedTime(), kNow);
     WriteAged("auto/new.plt", 3);  // 3 s old: taken again
     doc.ScanAutoDirectories(doc.autoDirectory);
     ASSERT_EQ(jobRows.GetRowCount(), 1);
-    EXPECT_NE(jobRows.GetRowJob(0), first);
+    EXPECT_EQ(listedTime(), kNow - 3);
     EXPECT_EQ(doc.GetJobList().Count(), 1);
 
     // A name that differs only in case is a file of its own.
@@ -330,13 +335,15 @@ TEST_F(DocAutoPrint, OpeningAListedFileAsksBeforeReplacingIt)
 {
     const CString path = CString::FromUtf8(WritePlot("a.plt"));
     ASSERT_EQ(doc.OnOpenDocument(path), 1);
-    CPrintTask* first = jobRows.GetRowJob(0);
+    const CPrintTask* first = jobRows.GetRowJob(0);
     EXPECT_EQ(first->loaded, 1);
     EXPECT_EQ(preview.shown, first);
     EXPECT_EQ(jobRows.GetSelectedIndex(), 0);
+    const uint32_t firstRef = first->jobRef;  // the job's identity once it may be deleted
+    ASSERT_NE(firstRef, 0u);
 
     EXPECT_EQ(doc.OnOpenDocumentAsJob(path), 0);  // no answer is No
-    EXPECT_EQ(jobRows.GetRowJob(0), first);
+    EXPECT_EQ(jobRows.GetRowJob(0)->jobRef, firstRef);
     ASSERT_EQ(sink.Shown().size(), 1u);
     EXPECT_EQ(sink.Shown()[0].text, u"文件:" + path.str() + u"已经打开，是否覆盖！");
     EXPECT_EQ(sink.Shown()[0].type, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
@@ -344,8 +351,7 @@ TEST_F(DocAutoPrint, OpeningAListedFileAsksBeforeReplacingIt)
     sink.ScriptAnswer(IDYES);
     ASSERT_EQ(doc.OnOpenDocumentAsJob(path), 1);
     ASSERT_EQ(jobRows.GetRowCount(), 1);
-    CPrintTask* second = jobRows.GetRowJob(0);
-    EXPECT_NE(second, first);
+    EXPECT_NE(jobRows.GetRowJob(0)->jobRef, firstRef);
 
     ASSERT_EQ(doc.AddFileToDocument(path), 1);  // replaced without asking
     EXPECT_EQ(sink.Shown().size(), 2u);

@@ -135,13 +135,20 @@ TEST(LinkLoss, AKeepZeroReannounceDeliversWhatIsInFlightOnceAndInOrder)
     LinkSession session(options, 5);
     SimulatedMachine& machine = session.Machine();
     ASSERT_NO_FATAL_FAILURE(session.StartAndAdmit());
+    // Once three motion packs have arrived the machine stops hearing motion and command packs,
+    // so both queues hold packs in flight. The machine decides it as the packs arrive: a rule
+    // set from the test after the third pack would race the job, which may end first.
+    auto dataSequences = std::make_shared<std::vector<uint8_t>>();
+    machine.SetLossRule([dataSequences](SimDirection direction, uint16_t port, const std::vector<uint8_t>& bytes) {
+        if (direction != SimDirection::Arriving) return false;
+        if (dataSequences->size() >= 3) return port == kMachineDataPort || port == kMachineCommandPort;
+        if (port == kMachineDataPort && bytes.size() >= 2 &&
+            std::find(dataSequences->begin(), dataSequences->end(), bytes[1]) == dataSequences->end())
+            dataSequences->push_back(bytes[1]);
+        return false;
+    });
     ASSERT_NO_FATAL_FAILURE(session.StartJob(SmallJob()));
     ASSERT_TRUE(session.Drive([&] { return machine.Taken(SimQueue::Data).size() >= 3; }));
-
-    // The machine stops hearing motion and command packs, so both queues hold packs in flight.
-    machine.SetLossRule([](SimDirection direction, uint16_t port, const std::vector<uint8_t>&) {
-        return direction == SimDirection::Arriving && (port == kMachineDataPort || port == kMachineCommandPort);
-    });
     for (const char* text : {"c1;", "c2;", "c3;"}) session.PostText(text);
     ASSERT_TRUE(session.Drive([&] {
         return !machine.RequestPending() && session.WithMachine([](NET_Machine& m) {

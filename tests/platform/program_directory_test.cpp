@@ -29,4 +29,24 @@ TEST(ProgramDirectory, CutsAfterTheLastSeparator)
     EXPECT_EQ(DirectoryWithSeparator(deep).size(), 3002u);
 }
 
+TEST(ProgramDirectory, WritableFilesStayBesideTheProgramOrGoToTheUsersDataFolder)
+{
+    struct Case {
+        bool writable;
+        const char* xdgDataHome;
+        const char* home;
+        const char* expected;
+    };
+    for (const Case& c : {Case{true, "/data", "/home/u", "/opt/corvane/"},
+                          Case{false, "/data", "/home/u", "/data/Corvane/"},
+                          Case{false, "/data/", "/home/u", "/data/Corvane/"},
+                          Case{false, "", "/home/u", "/home/u/.local/share/Corvane/"},
+                          Case{false, "relative/data", "/home/u", "/home/u/.local/share/Corvane/"}})
+        EXPECT_EQ(ChooseWritableProgramDirectory("/opt/corvane/", c.writable, c.xdgDataHome, c.home), c.expected)
+            << c.writable << " '" << c.xdgDataHome << "'";
+
+    // The tests' program directory is writable, so the files stay in it.
+    EXPECT_EQ(WritableProgramDirectory(), corvane_test::ProgramDir());
+}
+
 }  // namespace

@@ -23,8 +23,9 @@ std::string WithSlash(const std::filesystem::path& p)
     return s;
 }
 
-// Gives each test its own program directory ("program/"), settings home ("config/") and
-// scratch folder ("scratch/"), so no test sees another's files or the user's settings.
+// Gives each test its own program directory ("program/"), settings home ("config/"), data
+// home ("data/") and scratch folder ("scratch/"), so no test sees another's files or the
+// user's settings.
 class IsolationListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override
     {
@@ -40,6 +41,7 @@ class IsolationListener : public ::testing::EmptyTestEventListener {
         std::filesystem::create_directories(g_root + "scratch");
         SetProgramDirectoryForTesting(g_root + "program/");
         setenv("XDG_CONFIG_HOME", (g_root + "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (g_root + "data").c_str(), 1);
         // Nothing an earlier test posted waits for this test's main window.
         for (const PostedMessage& m : GetMainMessageTarget()->TakePosted())
             if (m.release) m.release(m.wParam, m.lParam);
