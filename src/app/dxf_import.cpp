@@ -38,8 +38,13 @@ constexpr int kColourByLayer = 256;
 constexpr int kPenForOtherColours = 8;
 
 // Ends an import that went past one of its limits.
+// A limit of the import was passed; reason says which kind (the size limits by default).
 struct DxfImportFailure : std::runtime_error {
-    DxfImportFailure() : std::runtime_error("DXF import limit") {}
+    explicit DxfImportFailure(DispatchRefusal why = DispatchRefusal::kOverPointBudget)
+        : std::runtime_error("DXF import limit"), reason(why)
+    {
+    }
+    DispatchRefusal reason;
 };
 
 bool Finite(double v) { return std::isfinite(v); }
@@ -371,7 +376,7 @@ void ExpandDxfInsert(const DRW_Insert& insert, PlotShapeList& out, DxfDrawingDat
         for (const dx_ifaceBlock* block : named->second) {
             // A block that inserts itself, directly or through others, cannot be expanded.
             if (std::find(data.expanding.begin(), data.expanding.end(), block) != data.expanding.end())
-                throw DxfImportFailure();
+                throw DxfImportFailure(DispatchRefusal::kDxfRejected);
             data.expanding.push_back(block);
             for (const auto& e : block->ent) ConvertDxfEntity(*e, collected, data);
             data.expanding.pop_back();
@@ -435,8 +440,11 @@ bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingDat
     return reader.read(&adapter, false);
 }
 
-int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out)
+int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, DispatchRefusal* reason)
 {
+    DispatchRefusal ignored = DispatchRefusal::kNone;
+    DispatchRefusal& why = reason ? *reason : ignored;
+    why = DispatchRefusal::kFileUnreadable;
     CString wide(path);
     // A name with a lone surrogate has no 8-bit form to open the file by.
     BOOL unmapped = FALSE;
@@ -457,11 +465,19 @@ int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out)
     try {
         DxfDrawingData data;
         dx_iface adapter(data);
-        if (!ImportDrawingFile(adapter, name, data)) return 0;
+        if (!ImportDrawingFile(adapter, name, data)) {
+            why = DispatchRefusal::kDxfRejected;
+            return 0;
+        }
         for (const auto& e : data.mBlock->ent) ConvertDxfEntity(*e, made, data);
+    } catch (const DxfImportFailure& failure) {
+        why = failure.reason;
+        return 0;
     } catch (const std::exception&) {
+        why = DispatchRefusal::kDxfRejected;
         return 0;
     }
+    why = DispatchRefusal::kNone;
     while (PlotShape* s = made.HeadShape()) {
         s->GoOut();
         out.AddTail(s);

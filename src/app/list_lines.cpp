@@ -1,6 +1,7 @@
 // The column texts, client lines and check-box rules of the job and machine lists.
 #include "app/list_lines.h"
 
+#include "app/dispatch_refusal.h"
 #include "app/print_task.h"
 #include "app/string_table.h"
 #include "machinelink/net_machine.h"
@@ -61,6 +62,13 @@ CString JobSizeText(int32_t widthMm, int32_t heightMm)
 CString JobStateText(const CPrintTask& task, bool fullRow)
 {
     const bool showsResumeMark = fullRow && task.runState == CPrintTask::kIdle && task.resumeMark > 0;
+    // A job whose file could not be loaded says so, and why, instead of a percent.
+    if (!task.IsTaskLoaded() && task.loadRefusal != DispatchRefusal::kNone) {
+        CString failed = LoadResString(StringId::kJobLoadFailedState);
+        failed += u':';
+        failed += LoadResString(DispatchRefusalStringId(task.loadRefusal));
+        return failed;
+    }
     CString text = RunStateWord(task.runState, task.resumeMark);
     text.AppendFormat(u":%.2f", showsResumeMark ? task.resumeMark : task.progressPercent);
     text += u'%';

@@ -1,6 +1,7 @@
 // CPrintTask: one job of the job list, its plot file, loaded shapes, pages and run state.
 #pragma once
 
+#include "app/dispatch_refusal.h"
 #include "geometry/ol_list.h"
 #include "platform/carray.h"
 #include "platform/cfile.h"
@@ -38,7 +39,8 @@ public:
     // Reset, then loads the file at p: 1 on success; 0, and reset again, on failure.
     int LoadFromPath(const CString& p);
     // Loads the task's file into one cut list in plotter units: 1 on success (at once when
-    // loaded already), 0 on failure.
+    // loaded already), 0 on failure, with the reason in loadRefusal. Tells no one: the
+    // caller reports a failure.
     int LoadPrintTaskFile();
     // Writes the loaded shapes as an HPGL file: 1 on success; 0 after telling the operator
     // when the file cannot be written.
@@ -72,6 +74,8 @@ public:
     uint32_t jobRef = 0;
     // The shapes selected in the preview; emptied whenever the lists are deleted.
     CArray<PlotShape*> selection;
+    // Why the last load failed; kNone while loaded or before the first try.
+    DispatchRefusal loadRefusal = DispatchRefusal::kNone;
 
 private:
     // Clears the HX and ED flags, the resume mark and the page count and index.
@@ -82,6 +86,8 @@ private:
     PlotShapeCutList* NewJobList();
     // Steps 6 to 8 of loading an HPGL file: pen remap, dashes of patterned lines, placement.
     int FinishHpglLoad();
+    // Records reason as the load's failure and returns 0.
+    int RefuseLoad(DispatchRefusal reason);
     // Moves the job's lower-left corner to (1, 1) and records its size; 0 without points.
     int PlaceAtOneOne(bool always);
 };

@@ -45,7 +45,6 @@ constexpr uint32_t kWorkModeNormal = 61317;   // "正常"
 constexpr uint32_t kWorkModeCutOnly = 61318;  // "仅切割"
 constexpr uint32_t kWorkModeJetOnly = 61319;  // "仅喷墨"
 // Texts of our own, numbered above the program's resource range.
-constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
 constexpr uint32_t kMissingFontFiles = 62003;    // the missing font files ("%s" their names)
 // Reasons a load or a dispatch is refused (app/dispatch_refusal.h), and the messages naming them.
@@ -67,6 +66,15 @@ constexpr uint32_t kReasonOutOfMemory = 62024;
 constexpr uint32_t kReasonPagesNotSaved = 62025;
 constexpr uint32_t kJobLoadFailed = 62030;   // the file ("%s") and the reason ("%s")
 constexpr uint32_t kJobNotStarted = 62031;   // the file ("%s") and the reason ("%s")
+// The operator window's own texts.
+constexpr uint32_t kJobLoadFailedState = 62040;  // the state word of a job whose load failed
+constexpr uint32_t kHelpFileMissing = 62041;     // the help document's path ("%s")
+constexpr uint32_t kAboutCaption = 62042;        // the About box's caption
+constexpr uint32_t kProgramName = 62043;         // the program's name in the About box
+constexpr uint32_t kAboutVersion = 62044;        // the version line ("%s" the version)
+constexpr uint32_t kDialogOk = 62045;            // a dialog's OK button
+constexpr uint32_t kHelpNotOpened = 62046;       // the help document ("%s") could not be opened
+constexpr uint32_t kArpCacheNotCleared = 62047;  // the ARP cache could not be cleared
 }  // namespace StringId
 
 // Languages of the "language" setting that have tables of their own; any other value is English.

@@ -8,6 +8,7 @@
 #include "uploadserver/upload_file.h"
 #include "uploadserver/upload_messages.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -101,6 +102,8 @@ int32_t CTCPClient1::ProcData(char* data, int32_t length)
 {
     int32_t r = 0;
     while (r < length) {
+        // A dropped connection reads nothing more.
+        if (m_bDropping) return length;
         if (m_nBodyPending_bytes > 0) {
             int32_t left = length - r;
             if (m_nBodyPending_bytes >= left) {
@@ -151,7 +154,15 @@ int CTCPClient1::ProcFileHead(char16_t* message, int32_t characters)
     AbandonUpload();
     m_strTempPath.Empty();
     m_nBodyPending_bytes = 0;
-    if (CTCPServer1::s_autoDir.IsEmpty()) return 0;
+    // With no auto directory an upload has nowhere to go. The protocol has no line that
+    // refuses one, so the client is told by the connection closing, and the reason is logged.
+    if (CTCPServer1::s_autoDir.IsEmpty()) {
+        std::fprintf(stderr, "Corvane: upload \"%s\" refused, no auto directory is set; closing the client's connection\n",
+                     CString(name).ToUtf8().c_str());
+        AsyncSelect(kEventsSending);  // the next write event ends the client
+        Drop();
+        return 0;
+    }
     // Only a plain name is taken, so that no upload can be written outside the auto
     // directory; the body of a refused upload is counted and dropped like a failed one's.
     if (!IsPlainFileName(name)) return 0;
