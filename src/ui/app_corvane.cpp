@@ -9,6 +9,7 @@
 #include "app/resume_state.h"
 #include "app/string_table.h"
 #include "app/udp_server.h"
+#include "platform/cfile.h"
 #include "platform/file_dialog.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -65,6 +66,10 @@ BOOL CAppCorvane::InitInstance(const std::vector<CString>& arguments)
         AfxMessageBox(LoadResString(StringId::kAlreadyRunning));
         return FALSE;
     }
+
+    // Writes a kill interrupted left their temporary files behind; no writer of this
+    // program runs yet.
+    RemoveLeftoverTemporaryFiles();
 
     docTemplate_ = std::make_unique<CMyDocTemplate>(server_, language);
     if (!docTemplate_->CreateDocumentAndFrame()) return FALSE;
@@ -147,7 +152,18 @@ void CAppCorvane::OnFileOpen()
 
 void CAppCorvane::OnHelp()
 {
-    GetSystemActions().OpenDocument(CString::FromUtf8(ProgramDirectory()) + u"help.pdf");
+    const CString path = CString::FromUtf8(ProgramDirectory()) + u"help.pdf";
+    CFileStatus status;
+    if (!CFile::GetStatus(path.GetString(), status)) {
+        CString text;
+        text.Format(LoadResString(StringId::kHelpFileMissing).GetString(), path);
+        AfxMessageBox(text, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (GetSystemActions().OpenDocument(path)) return;
+    CString text;
+    text.Format(LoadResString(StringId::kHelpNotOpened).GetString(), path);
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 void CAppCorvane::SetLanguageChoice(int32_t choice)

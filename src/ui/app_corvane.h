@@ -47,7 +47,8 @@ public:
 
     // Open: the operator chooses plot files, each is opened as a job.
     void OnFileOpen();
-    // Help: opens "help.pdf" of the program directory.
+    // Help: opens "help.pdf" of the program directory; tells the operator when it is missing
+    // or cannot be opened.
     void OnHelp();
     // 中文 (32807) and English (32808): store the choice ("lang"/"lang1") and set the language.
     void OnLanguageChinese() { SetLanguageChoice(1); }

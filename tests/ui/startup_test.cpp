@@ -171,6 +171,7 @@ TEST_F(StartupTest, CommandsOpenChosenFilesHelpAndPowerOffThroughTheirInterfaces
     EXPECT_NE(app.GetDocument()->FindJobByPath(CString::FromUtf8(job)), nullptr);
     EXPECT_EQ(dialogs.titles.back(), CString(u"Open"));
 
+    ASSERT_TRUE(WriteFile(ProgramDir() + "help.pdf", "%PDF"));
     app.OnHelp();
     EXPECT_EQ(app.ShutdownComputer(), 1);
     EXPECT_EQ(actions_.Calls(), (std::vector<std::u16string>{u"OpenDocument " + Text(ProgramDir()) + u"help.pdf",
