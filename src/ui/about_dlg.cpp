@@ -50,7 +50,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
         auto* noticeView = new QPlainTextEdit(notice, this);
         noticeView->setObjectName(QStringLiteral("fontNotice"));
         noticeView->setReadOnly(true);
-        noticeView->setMinimumSize(460, 150);
+        // The notice keeps its own line breaks.
+        noticeView->setLineWrapMode(QPlainTextEdit::NoWrap);
+        noticeView->setMinimumSize(620, 180);
         layout->addWidget(noticeView);
     }
 

@@ -76,7 +76,8 @@ BOOL CAppCorvane::InitInstance(const std::vector<CString>& arguments)
     if (!fileArgument.IsEmpty()) docTemplate_->OpenDocumentAsJob(fileArgument);
 
     CMainFrame* frame = docTemplate_->GetFrame();
-    frame->resize(1100, 650);
+    // Wide enough for the whole tool bar, its last button (the application menu) included.
+    frame->resize(kStartupWidth, kStartupHeight);
     frame->show();
     frame->resize(frame->width(), frame->height() + kStartupExtraHeight);
     ReportMissingFontFiles();

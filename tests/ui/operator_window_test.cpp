@@ -149,6 +149,7 @@ TEST_F(OperatorWindowTest, TheLastButtonDropsDownTheApplicationMenuWhoseItemsPos
     }
     // The menu's button sits at the bottom-left of the button.
     QWidget* button = bar->widgetForAction(Button(ID_APP_MENU));
+    EXPECT_TRUE(button->isVisible()) << "the default window shows the whole tool bar";
     const QPoint under = button->mapToGlobal(QPoint(0, button->height()));
     EXPECT_EQ(menus.Shown()[0].at, CPoint(under.x(), under.y()));
     const std::u16string help = Text(ProgramDir()) + u"help.pdf";
