@@ -49,6 +49,23 @@ int64_t BoxArea(const CArea& box)
     return (static_cast<int64_t>(box.xmax) - box.xmin) * (static_cast<int64_t>(box.ymax) - box.ymin);
 }
 
+// Takes every group of one shape whose box is below kSmallLoopArea out of loops: its shape
+// goes to open, the group is deleted. Such a contour is no piece.
+void MoveSmallLoneLoopsToOpen(OL_List& loops, PlotShapeList& open)
+{
+    for (OL_Object* o = loops.GetHead(); o;) {
+        OL_Object* next = loops.GetNext(o);
+        auto* loop = static_cast<PlotLoop*>(o);
+        PlotShape* only = loop->Shapes().HeadShape();
+        if (loop->Shapes().Count() == 1 && BoxArea(only->GetArea()) < kSmallLoopArea) {
+            only->GoOut();
+            open.AddTail(only);
+            delete loop;
+        }
+        o = next;
+    }
+}
+
 }  // namespace
 
 void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
@@ -83,17 +100,7 @@ void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape
     outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopBandMm);
-    for (OL_Object* o = loops.GetHead(); o;) {
-        OL_Object* next = loops.GetNext(o);
-        auto* loop = static_cast<PlotLoop*>(o);
-        PlotShape* only = loop->Shapes().HeadShape();
-        if (loop->Shapes().Count() == 1 && BoxArea(only->GetArea()) < kSmallLoopArea) {
-            only->GoOut();
-            open.AddTail(only);
-            delete loop;
-        }
-        o = next;
-    }
+    MoveSmallLoneLoopsToOpen(loops, open);
     PlotShapeList clusters;
     finder.CurveClusterFind(open, clusters, kClusterTolerance);
     open.Append(&clusters);
@@ -123,24 +130,13 @@ void RecogniseContourOnOpen(PlotShapeList& list)
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopBandMm);
-    for (OL_Object* o = loops.GetHead(); o;) {
-        OL_Object* next = loops.GetNext(o);
-        auto* loop = static_cast<PlotLoop*>(o);
-        PlotShape* first = loop->Shapes().HeadShape();
-        if (loop->Shapes().Count() == 1) {
-            if (BoxArea(first->GetArea()) < kSmallLoopArea) {
-                first->GoOut();
-                open.AddTail(first);
-                delete loop;
-            } else {
-                first->SetRecIndex(kOutlineRecIndex);
-            }
-        } else if (first) {
-            first->SetRecIndex(kOutlineRecIndex);
-            for (PlotShape* s = loop->Shapes().ShapeAfter(first); s; s = loop->Shapes().ShapeAfter(s))
-                s->SetMauIndex(kInsideMauIndex);
-        }
-        o = next;
+    MoveSmallLoneLoopsToOpen(loops, open);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
+        PlotShapeList& shapes = static_cast<PlotLoop*>(o)->Shapes();
+        PlotShape* outline = shapes.HeadShape();
+        if (!outline) continue;
+        outline->SetRecIndex(kOutlineRecIndex);
+        for (PlotShape* s = shapes.ShapeAfter(outline); s; s = shapes.ShapeAfter(s)) s->SetMauIndex(kInsideMauIndex);
     }
     for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) static_cast<PlotLoop*>(o)->GetShapeInList(open);
     // Anything the finder left in closed (none groups no loop) stays with the job.

@@ -50,9 +50,8 @@ protected:
     void SetUp() override
     {
         EnsureWidgetApplication();
-        const auto key = static_cast<int32_t>(LoopbackKey(kDiscoveryOctet));
-        ASSERT_TRUE(WriteProfileInt(u"NET_SET", u"BroadCastIP", key));
-        ASSERT_TRUE(WriteProfileInt(u"NET_SET", u"ServBroadCastIP", key));
+        // Discovery stays on loopback: the start-up reads it from the settings store.
+        ASSERT_TRUE(StoreLoopbackDiscovery(kDiscoveryOctet));
         app_ = std::make_unique<CAppCorvane>(server_);
         ASSERT_TRUE(app_->InitInstance({}));
         frame_ = app_->GetMainFrame();

@@ -63,9 +63,7 @@ protected:
     {
         EnsureWidgetApplication();
         // Discovery stays on loopback: the start-up reads it from the settings store.
-        const auto key = static_cast<int32_t>(LoopbackKey(kDiscoveryOctet));
-        ASSERT_TRUE(WriteProfileInt(u"NET_SET", u"BroadCastIP", key));
-        ASSERT_TRUE(WriteProfileInt(u"NET_SET", u"ServBroadCastIP", key));
+        ASSERT_TRUE(StoreLoopbackDiscovery(kDiscoveryOctet));
     }
 
     std::vector<std::u16string> Texts() const
