@@ -3,6 +3,7 @@
 
 #include "app/dispatch_refusal.h"
 #include "app/list_lines.h"
+#include "app/job_preparation.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"
 #include "app/print_task.h"
@@ -16,7 +17,13 @@ CDocCorvane::CDocCorvane(CUDPServer& server) : server_(server)
     sortCuts = GetProfileInt(u"FileSetting", u"SortCut", 1);
 }
 
-CDocCorvane::~CDocCorvane() { jobList_.Clear(); }
+CDocCorvane::~CDocCorvane()
+{
+    // The workers own what they work on; each is cancelled and waited for.
+    for (auto& [key, preparation] : preparations_) preparation->Cancel();
+    preparations_.clear();
+    jobList_.Clear();
+}
 
 void CDocCorvane::SetListRows(JobListRows* jobRows, MachineListRows* machineRows)
 {

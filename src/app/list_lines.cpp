@@ -70,6 +70,12 @@ CString JobStateText(const CPrintTask& task, bool fullRow)
         return failed;
     }
     CString text = RunStateWord(task.runState, task.resumeMark);
+    // An idle job whose last start was refused says why instead of a percent.
+    if (task.runState == CPrintTask::kIdle && task.dispatchRefusal != DispatchRefusal::kNone) {
+        text += u':';
+        text += LoadResString(DispatchRefusalStringId(task.dispatchRefusal));
+        return text;
+    }
     text.AppendFormat(u":%.2f", showsResumeMark ? task.resumeMark : task.progressPercent);
     text += u'%';
     return text;

@@ -74,6 +74,8 @@ public:
     uint32_t jobRef = 0;
     // The shapes selected in the preview; emptied whenever the lists are deleted.
     CArray<PlotShape*> selection;
+    // Why the job's last start was refused; kNone once a start reached the machine.
+    DispatchRefusal dispatchRefusal = DispatchRefusal::kNone;
     // Why the last load failed; kNone while loaded or before the first try.
     DispatchRefusal loadRefusal = DispatchRefusal::kNone;
 

@@ -64,8 +64,15 @@ constexpr uint32_t kReasonBeingPrepared = 62022;
 constexpr uint32_t kReasonCancelled = 62023;
 constexpr uint32_t kReasonOutOfMemory = 62024;
 constexpr uint32_t kReasonPagesNotSaved = 62025;
+constexpr uint32_t kReasonMachineValuesUnusable = 62026;
 constexpr uint32_t kJobLoadFailed = 62030;   // the file ("%s") and the reason ("%s")
 constexpr uint32_t kJobNotStarted = 62031;   // the file ("%s") and the reason ("%s")
+// A dispatch being prepared: the file ("%s"), the stage ("%s", one of the three below), the
+// percent ("%d").
+constexpr uint32_t kPreparationProgress = 62032;
+constexpr uint32_t kStagePaginating = 62033;
+constexpr uint32_t kStageReadingPage = 62034;
+constexpr uint32_t kStageGeometry = 62035;
 // The operator window's own texts.
 constexpr uint32_t kJobLoadFailedState = 62040;  // the state word of a job whose load failed
 constexpr uint32_t kHelpFileMissing = 62041;     // the help document's path ("%s")
