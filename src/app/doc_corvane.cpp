@@ -78,7 +78,11 @@ bool CDocCorvane::HasSelectedJob() const { return jobRows_ != nullptr && jobRows
 int CDocCorvane::LoadJob(CPrintTask* job)
 {
     if (job == nullptr) return 0;
-    if (job->IsTaskLoaded() || job->LoadPrintTaskFile()) return 1;
+    if (job->IsTaskLoaded() || job->LoadPrintTaskFile()) {
+        // A start refused for want of the load no longer stands.
+        if (job->dispatchRefusal == DispatchRefusal::kNotLoaded) job->dispatchRefusal = DispatchRefusal::kNone;
+        return 1;
+    }
     ReportFailedLoad(job);
     return 0;
 }
@@ -88,6 +92,9 @@ void CDocCorvane::ReportFailedLoad(CPrintTask* job)
     // The row and the clients learn of the failure before the message's own loop runs, in
     // which the job may leave the list.
     job->SetChecked(0);
+    // The newest news of the job is this failed load: its row says so rather than the
+    // refusal of an earlier start.
+    job->dispatchRefusal = DispatchRefusal::kNone;
     const CString path = job->GetPath();
     const DispatchRefusal reason = job->loadRefusal;
     if (jobRows_ != nullptr) {

@@ -62,19 +62,19 @@ CString JobSizeText(int32_t widthMm, int32_t heightMm)
 CString JobStateText(const CPrintTask& task, bool fullRow)
 {
     const bool showsResumeMark = fullRow && task.runState == CPrintTask::kIdle && task.resumeMark > 0;
-    // A job whose file could not be loaded says so, and why, instead of a percent.
-    if (!task.IsTaskLoaded() && task.loadRefusal != DispatchRefusal::kNone) {
-        CString failed = LoadResString(StringId::kJobLoadFailedState);
-        failed += u':';
-        failed += LoadResString(DispatchRefusalStringId(task.loadRefusal));
-        return failed;
-    }
     CString text = RunStateWord(task.runState, task.resumeMark);
     // An idle job whose last start was refused says why instead of a percent.
     if (task.runState == CPrintTask::kIdle && task.dispatchRefusal != DispatchRefusal::kNone) {
         text += u':';
         text += LoadResString(DispatchRefusalStringId(task.dispatchRefusal));
         return text;
+    }
+    // A job whose file could not be loaded says so, and why.
+    if (!task.IsTaskLoaded() && task.loadRefusal != DispatchRefusal::kNone) {
+        CString failed = LoadResString(StringId::kJobLoadFailedState);
+        failed += u':';
+        failed += LoadResString(DispatchRefusalStringId(task.loadRefusal));
+        return failed;
     }
     text.AppendFormat(u":%.2f", showsResumeMark ? task.resumeMark : task.progressPercent);
     text += u'%';
