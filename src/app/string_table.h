@@ -47,6 +47,7 @@ constexpr uint32_t kWorkModeJetOnly = 61319;  // "仅喷墨"
 // Texts of our own, numbered above the program's resource range.
 constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
 constexpr uint32_t kMissingFontFiles = 62003;    // the missing font files ("%s" their names)
+constexpr uint32_t kMissingChineseGlyphs = 62004;  // font files without Chinese glyphs ("%s")
 // Reasons a load or a dispatch is refused (app/dispatch_refusal.h), and the messages naming them.
 constexpr uint32_t kReasonFileUnreadable = 62010;
 constexpr uint32_t kReasonFileEmpty = 62011;
