@@ -11,17 +11,23 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 namespace {
 
-// The notice shipped beside the font files; empty when the program directory lacks it.
+// The notices shipped beside the font files, one after the other; empty when the program
+// directory has none.
 QString FontNotice()
 {
-    constexpr size_t kMaxNoticeBytes = 64 * 1024;
-    std::string text;
-    if (!ReadWholeFile(CString::FromUtf8(ProgramDirectory() + kFontNoticeFileName), text, kMaxNoticeBytes)) return {};
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed();
+    constexpr size_t kMaxNoticeBytes = 256 * 1024;
+    QStringList notices;
+    for (const char* name : kFontNoticeFileNames) {
+        std::string text;
+        if (ReadWholeFile(CString::FromUtf8(ProgramDirectory() + name), text, kMaxNoticeBytes))
+            notices << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed();
+    }
+    return notices.join(QStringLiteral("\n\n"));
 }
 
 }  // namespace

@@ -210,7 +210,8 @@ TEST_F(OperatorWindowTest, TheLastButtonDropsDownTheApplicationMenuWhoseItemsPos
 
 TEST_F(OperatorWindowTest, AboutNamesTheProgramItsVersionAndTheFontNotice)
 {
-    ASSERT_TRUE(WriteFile(ProgramDir() + kFontNoticeFileName, "The Hershey Fonts were originally created by Dr. A. V. Hershey"));
+    ASSERT_TRUE(WriteFile(ProgramDir() + kFontNoticeFileNames[0], "The Hershey Fonts were originally created by Dr. A. V. Hershey"));
+    ASSERT_TRUE(WriteFile(ProgramDir() + kFontNoticeFileNames[1], "WenQuanYi Zen Hei"));
     CAboutDlg about(frame_);
     EXPECT_EQ(about.objectName(), QStringLiteral("AboutDialog231"));
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("programName"))->text().toStdU16String(),
@@ -219,6 +220,7 @@ TEST_F(OperatorWindowTest, AboutNamesTheProgramItsVersionAndTheFontNotice)
     auto* notice = about.findChild<QPlainTextEdit*>(QStringLiteral("fontNotice"));
     ASSERT_NE(notice, nullptr);
     EXPECT_TRUE(notice->toPlainText().contains(QStringLiteral("Hershey")));
+    EXPECT_TRUE(notice->toPlainText().contains(QStringLiteral("WenQuanYi")));
 }
 
 TEST_F(OperatorWindowTest, AtAClientWidthOf1000ThePanelKeeps300AndItsButtonsAreInView)
