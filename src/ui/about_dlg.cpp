@@ -38,7 +38,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(ToQString(LoadResString(StringId::kAboutCaption)));
     auto* layout = new QVBoxLayout(this);
 
-    auto* name = new QLabel(ToQString(LoadResString(StringId::kProgramName)), this);
+    auto* name = new QLabel(ToQString(LoadResString(StringId::kFrameTitle)), this);
     name->setObjectName(QStringLiteral("programName"));
     QFont bold = name->font();
     bold.setBold(true);
@@ -63,7 +63,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     }
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(ToQString(LoadResString(StringId::kDialogOk)), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(ToQString(LoadResString(StringId::kOk)), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

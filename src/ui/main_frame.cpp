@@ -14,6 +14,7 @@
 #include "ui/document_commands.h"
 #include "ui/qt_text.h"
 #include "ui/frame_panes.h"
+#include "ui/qt_text.h"
 #include "ui/true_color_tool_bar.h"
 #include "ui/view_graphic.h"
 #include "uploadserver/tcp_client1.h"
@@ -59,12 +60,7 @@ QIcon ProgramIcon()
 
 }  // namespace
 
-QString MainFrameTitle(int32_t language)
-{
-    const QString name = language == kLanguageChinese ? QStringLiteral("Velqor平板喷墨切割机-服务器")
-                                                      : QStringLiteral("Velqor lan supper inkjet flat-bed cutter-server");
-    return name + QString::fromUtf16(kProgramVersion);
-}
+QString MainFrameTitle() { return ResText(StringId::kFrameTitle) + QString::fromUtf16(kProgramVersion); }
 
 UpperRowColumns UpperRowColumnWidths(int clientWidth, int handleWidth)
 {
@@ -93,7 +89,7 @@ CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
     };
     messages_.shutdownComputer = [] { GetSystemActions().PowerOff(); };
     autoPrintTick_ = [this] { doc_.RunAutoPrintTick(); };
-    setWindowTitle(MainFrameTitle(language));
+    setWindowTitle(MainFrameTitle());
     setWindowIcon(ProgramIcon());
 }
 

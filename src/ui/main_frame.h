@@ -57,8 +57,8 @@ struct UpperRowColumns {
 };
 UpperRowColumns UpperRowColumnWidths(int clientWidth, int handleWidth);
 
-// The window title of language (1 Chinese, any other value English).
-QString MainFrameTitle(int32_t language);
+// The window title in the chosen language, its build mark appended.
+QString MainFrameTitle();
 
 class CMainFrame : public QMainWindow, public CWnd, public CommandTarget {
 public:

@@ -215,7 +215,7 @@ TEST_F(OperatorWindowTest, AboutNamesTheProgramItsVersionAndTheFontNotice)
     CAboutDlg about(frame_);
     EXPECT_EQ(about.objectName(), QStringLiteral("AboutDialog231"));
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("programName"))->text().toStdU16String(),
-              LoadResString(StringId::kProgramName).str());
+              LoadResString(StringId::kFrameTitle).str());
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("version"))->text().toStdU16String(), u"版本 20211014-1");
     auto* notice = about.findChild<QPlainTextEdit*>(QStringLiteral("fontNotice"));
     ASSERT_NE(notice, nullptr);
