@@ -8,7 +8,7 @@ constexpr StringEntry kEnglish[] = {
     {32780, u"Stop the selected job"},
     {32781, u"Pause"},
     {32791, u"Exit"},
-    {32807, u"中文"},
+    {32807, u"Chinese"},
     {32808, u"English"},
     {32817, u"Add a copy of the selected file"},
     {32818, u"Remove a copy of the selected file"},
