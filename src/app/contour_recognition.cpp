@@ -16,6 +16,15 @@ constexpr float kBreakAngleDeg = 20.0f;
 constexpr int32_t kLoopBandMm = 500;
 constexpr int32_t kOpenOrderBand = 12000;
 constexpr int64_t kSmallLoopArea = 100;
+// Recognition on open: the first tolerance, the widening rounds' first tolerance, their step
+// and the tolerance at which they stop; the rec index of an outline, the mau index of what
+// lies inside it.
+constexpr float kOpenFirstTolerance = 0.9f;
+constexpr float kOpenWideningStart = 1.9f;
+constexpr float kOpenWideningStep = 1.0f;
+constexpr float kOpenWideningEnd = 40.0f;
+constexpr unsigned char kOutlineRecIndex = 4;
+constexpr unsigned char kInsideMauIndex = 1;
 
 // Steps shared by both recognisers: closed shapes to closed, the rest to open, then the
 // contours whose box repeats an earlier one deleted.
@@ -38,6 +47,23 @@ void FindClosedContours(CLoopFinder& finder, PlotShapeList& list, PlotShapeList&
 int64_t BoxArea(const CArea& box)
 {
     return (static_cast<int64_t>(box.xmax) - box.xmin) * (static_cast<int64_t>(box.ymax) - box.ymin);
+}
+
+// Takes every group of one shape whose box is below kSmallLoopArea out of loops: its shape
+// goes to open, the group is deleted. Such a contour is no piece.
+void MoveSmallLoneLoopsToOpen(OL_List& loops, PlotShapeList& open)
+{
+    for (OL_Object* o = loops.GetHead(); o;) {
+        OL_Object* next = loops.GetNext(o);
+        auto* loop = static_cast<PlotLoop*>(o);
+        PlotShape* only = loop->Shapes().HeadShape();
+        if (loop->Shapes().Count() == 1 && BoxArea(only->GetArea()) < kSmallLoopArea) {
+            only->GoOut();
+            open.AddTail(only);
+            delete loop;
+        }
+        o = next;
+    }
 }
 
 }  // namespace
@@ -74,17 +100,7 @@ void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape
     outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopBandMm);
-    for (OL_Object* o = loops.GetHead(); o;) {
-        OL_Object* next = loops.GetNext(o);
-        auto* loop = static_cast<PlotLoop*>(o);
-        PlotShape* only = loop->Shapes().HeadShape();
-        if (loop->Shapes().Count() == 1 && BoxArea(only->GetArea()) < kSmallLoopArea) {
-            only->GoOut();
-            open.AddTail(only);
-            delete loop;
-        }
-        o = next;
-    }
+    MoveSmallLoneLoopsToOpen(loops, open);
     PlotShapeList clusters;
     finder.CurveClusterFind(open, clusters, kClusterTolerance);
     open.Append(&clusters);
@@ -92,6 +108,52 @@ void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape
         static_cast<PlotLoop*>(o)->GetShapeInList(open);
     open.OrderByArea(kOpenOrderBand);
     list.Append(&open);
+    list.CalArea(1);
+}
+
+void RecogniseContourOnOpen(PlotShapeList& list)
+{
+    CLoopFinder finder;
+    PlotShapeList closed, open, work;
+    FindLoopsTwoPasses(finder, list, closed, open, kOpenFirstTolerance);
+    // The widening rounds: 1.9, 2.9, ... 39.9 while strokes stay open. The count, not the
+    // float sum, ends the rounds, so no rounding adds or drops one.
+    const int rounds = static_cast<int>((kOpenWideningEnd - kOpenWideningStart) / kOpenWideningStep) + 1;
+    for (int round = 0; round < rounds && open.HeadShape(); ++round) {
+        work.Append(&open);
+        work.CalArea(1);
+        finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth,
+                          kOpenWideningStart + static_cast<float>(round) * kOpenWideningStep);
+        open.Append(&work);
+    }
+    OL_List loops;
+    PlotShape* outer = nullptr;
+    finder.FileAllLargeLoops(closed, loops, outer);
+    finder.SortPlotLoop(loops, kLoopBandMm);
+    MoveSmallLoneLoopsToOpen(loops, open);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
+        PlotShapeList& shapes = static_cast<PlotLoop*>(o)->Shapes();
+        PlotShape* outline = shapes.HeadShape();
+        if (!outline) continue;
+        outline->SetRecIndex(kOutlineRecIndex);
+        for (PlotShape* s = shapes.ShapeAfter(outline); s; s = shapes.ShapeAfter(s)) s->SetMauIndex(kInsideMauIndex);
+    }
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) static_cast<PlotLoop*>(o)->GetShapeInList(open);
+    // Anything the finder left in closed (none groups no loop) stays with the job.
+    open.Append(&closed);
+    if (outer) {
+        if (!outer->IsRect()) outer->SetRecIndex(kOutlineRecIndex);
+        list.AddTail(outer);
+    }
+    list.Append(&open);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
+        PlotShapeList& shapes = static_cast<PlotLoop*>(o)->Shapes();
+        while (OL_Object* last = shapes.GetTail()) {
+            shapes.GoOut(last);
+            list.AddTail(last);
+        }
+    }
+    loops.Clear();
     list.CalArea(1);
 }
 

@@ -15,6 +15,12 @@ class PlotShapeList;
 // two passes of the loop finder; what closes no loop goes to open (list is emptied).
 void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
                         float tol);
+// Recognises the pieces of a freshly loaded job: closed contours found with widening
+// tolerances (0.9, then 1.9 up to 39.9), grouped into loops in strips; each piece's outline
+// gets rec index 4 and the shapes inside it mau index 1, a lone contour under 100 units² stays
+// an open shape, and a non-rectangular frame gets rec index 4. list ends holding the open
+// shapes, then the pieces, each from its loop's last shape to its outline.
+void RecogniseContourOnOpen(PlotShapeList& list);
 // Finds the closed contours of list (tolerance 2.1, no widening rounds), drops contours whose
 // box repeats an earlier one, and leaves list holding the open shapes, then the contours.
 void RecogniseContourPlain(PlotShapeList& list);

@@ -1,10 +1,15 @@
 // CDocCorvane: the job list and the operations that find and list jobs.
 #include "app/doc_corvane.h"
 
+#include "app/dispatch_refusal.h"
+#include "app/list_lines.h"
 #include "app/job_preparation.h"
 #include "app/list_rows.h"
+#include "app/preview_port.h"
 #include "app/print_task.h"
+#include "app/string_table.h"
 #include "machinelink/net_machine.h"
+#include "platform/message_box.h"
 #include "platform/settings_store.h"
 
 CDocCorvane::CDocCorvane(CUDPServer& server) : server_(server)
@@ -66,4 +71,47 @@ CPrintTask* CDocCorvane::FindJobByReference(uint32_t jobRef) const
 bool CDocCorvane::IsJobListed(const CPrintTask* job) const
 {
     return job != nullptr && job->GetStoredIn() == &jobList_;
+}
+
+bool CDocCorvane::HasSelectedJob() const { return jobRows_ != nullptr && jobRows_->GetSelectedItemData() != nullptr; }
+
+int CDocCorvane::LoadJob(CPrintTask* job)
+{
+    if (job == nullptr) return 0;
+    if (job->IsTaskLoaded() || job->LoadPrintTaskFile()) {
+        // A start refused for want of the load no longer stands.
+        if (job->dispatchRefusal == DispatchRefusal::kNotLoaded) job->dispatchRefusal = DispatchRefusal::kNone;
+        return 1;
+    }
+    ReportFailedLoad(job);
+    return 0;
+}
+
+void CDocCorvane::ReportFailedLoad(CPrintTask* job)
+{
+    // The row and the clients learn of the failure before the message's own loop runs, in
+    // which the job may leave the list.
+    job->SetChecked(0);
+    // The newest news of the job is this failed load: its row says so rather than the
+    // refusal of an earlier start.
+    job->dispatchRefusal = DispatchRefusal::kNone;
+    const CString path = job->GetPath();
+    const DispatchRefusal reason = job->loadRefusal;
+    if (jobRows_ != nullptr) {
+        const int row = jobRows_->FindJobRow(job);
+        if (row >= 0) {
+            jobRows_->FormatJobRow(row, -1);
+            SendJobLine(kLineUpdated, row);
+        }
+    }
+    if (preview_ != nullptr && preview_->GetShownJob() == job) preview_->Invalidate();
+    TellLoadFailure(path, reason);
+}
+
+void CDocCorvane::TellLoadFailure(const CString& path, DispatchRefusal reason)
+{
+    CString text;
+    text.Format(LoadResString(StringId::kJobLoadFailed).GetString(), path,
+                LoadResString(DispatchRefusalStringId(reason)));
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }

@@ -49,6 +49,14 @@ public:
     CPrintTask* FindJobByReference(uint32_t jobRef) const;
     // Whether job is still in the job list.
     bool IsJobListed(const CPrintTask* job) const;
+    // Loads job's file when it is not loaded: 1 when loaded. A failed load is told to the
+    // operator (the file and the reason), and the job's row shows it failed, its check box
+    // cleared so no dispatch picks it, its line sent to every client.
+    int LoadJob(CPrintTask* job);
+    // The second half of LoadJob, for a listed job whose load just failed.
+    void ReportFailedLoad(CPrintTask* job);
+    // Tells the operator that the file at path could not be loaded, and why.
+    static void TellLoadFailure(const CString& path, DispatchRefusal reason);
 
     // The job list; owns its jobs.
     OL_List& GetJobList() { return jobList_; }
@@ -170,6 +178,8 @@ public:
     void OnMachinePreview();        // panel
     // Whether the machine commands 32856, 32860, 32837 and 32867 are enabled.
     bool HasSelectedMachine() const;
+    // Whether a job row is selected (copies +/- and the moves act on it).
+    bool HasSelectedJob() const;
     // Sends text as command 0 ("g0;", "b10,0;" ...) to machine.
     void SendMachineText(const NET_Machine* machine, const char* text);
     // Resets machine ("b9,0;"); tests its jet heads (head configuration, then command 128 value 7).

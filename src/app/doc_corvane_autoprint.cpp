@@ -177,12 +177,15 @@ int CDocCorvane::OpenJobAtTop(const CString& path, bool ask)
         return 0;
     }
     if (preview_ != nullptr) preview_->ShowJob(job);
-    job->LoadPrintTaskFile();
+    // A failed load is told once the row is listed and announced, unchecked.
+    const bool loaded = job->LoadPrintTaskFile() != 0;
+    if (!loaded) job->SetChecked(0);
     if (jobRows_ != nullptr) {
         jobRows_->FormatJobRow(0, -1);
         SendJobLine(kLineInserted, 0);
         jobRows_->SelectRow(0);
     }
+    if (!loaded) ReportFailedLoad(job);
     return 1;
 }
 
@@ -273,7 +276,7 @@ void CDocCorvane::OnMergeFiles()
     std::vector<std::unique_ptr<CPrintTask>> loaded;
     auto current = std::make_unique<CPrintTask>();
     for (const CString& path : paths) {
-        current->LoadFromPath(path);
+        if (!current->LoadFromPath(path)) TellLoadFailure(path, current->loadRefusal);
         if (HasShapes(current.get())) {
             loaded.push_back(std::move(current));
             current = std::make_unique<CPrintTask>();

@@ -1,6 +1,7 @@
 // CDocCorvane's job list commands: rows, copies, deletion, export, the machine commands of the
 // operator and of remote clients, directory printing and the pending and work-waiting tests.
 #include "app/doc_corvane.h"
+#include "app/app_globals.h"
 #include "app/document_dialogs.h"
 #include "app/list_lines.h"
 #include "app/list_rows.h"
@@ -276,6 +277,8 @@ void CDocCorvane::OnPenToolSettings()
         std::memcmp(&edited, &penToolSettings, sizeof edited) == 0)
         return;
     penToolSettings = edited;
+    // The dialog's recognise-on-open box is the program-wide flag the loader reads.
+    glRecogniseContourWhenFileOpen = penToolSettings.recogniseOnOpen;
     if (preview_ != nullptr && preview_->GetShownJob() != nullptr) preview_->Invalidate();
 }
 

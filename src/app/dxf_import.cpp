@@ -40,13 +40,14 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr int kColourByLayer = 256;
 constexpr int kPenForOtherColours = 8;
 
-// Ends an import that went past one of its limits.
+// A limit of the import was passed; reason says which kind (the size limits by default).
 struct DxfImportFailure : std::runtime_error {
-    DxfImportFailure() : std::runtime_error("DXF import limit") {}
+    explicit DxfImportFailure(DispatchRefusal why = DispatchRefusal::kOverPointBudget)
+        : std::runtime_error("DXF import limit"), reason(why)
+    {
+    }
+    DispatchRefusal reason;
 };
-
-// Ends an import that would make more points than a load may, or more conversions.
-struct DxfOverPointBudget : DxfImportFailure {};
 
 bool Finite(double v) { return std::isfinite(v); }
 // True when v, in plotter units, is a finite float.
@@ -55,7 +56,7 @@ bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= static_cas
 // Counts one conversion against the import's limit.
 void CountConversion(DxfDrawingData& data)
 {
-    if (++data.conversions > DxfImportLimits::kMaxConversions) throw DxfOverPointBudget();
+    if (++data.conversions > DxfImportLimits::kMaxConversions) throw DxfImportFailure();
 }
 
 // The points the import may still make.
@@ -64,7 +65,7 @@ int64_t PointRoom(const DxfDrawingData& data) { return kLoadPointBudget - data.p
 // Ends the import before an entity of points more points would pass the budget.
 void RequireRoom(const DxfDrawingData& data, int64_t points)
 {
-    if (points > PointRoom(data)) throw DxfOverPointBudget();
+    if (points > PointRoom(data)) throw DxfImportFailure();
 }
 
 // Appends a finished shape to out, with the entity's pen; a shape without points or with a
@@ -244,7 +245,7 @@ PlotShape* ConvertSpline(const DRW_Spline& spline, const DxfDrawingData& data)
     bool pastLimit = false;
     int n = curve.Subdivide(xs, ys, nullptr, 10.0f, 0.17453292f, static_cast<size_t>(std::max<int64_t>(PointRoom(data), 0)),
                             &pastLimit);
-    if (pastLimit) throw DxfOverPointBudget();
+    if (pastLimit) throw DxfImportFailure();
     auto shape = std::make_unique<PlotShape>();
     for (int i = 0; i < n; ++i) shape->AddPointAtLastPl(xs[i], ys[i]);
     std::free(xs);
@@ -310,7 +311,7 @@ void ConvertMText(const DRW_MText& mtext, PlotShapeList& out, DxfDrawingData& da
 {
     MTextParser parser(DxfTextBytes(mtext.text, data), mtext.height, PointRoom(data));
     parser.Parse();
-    if (parser.PointRoomExceeded()) throw DxfOverPointBudget();
+    if (parser.PointRoomExceeded()) throw DxfImportFailure();
     PlotShapeList& lines = parser.Shapes();
     if (!lines.HeadShape()) return;
     CArea box = lines.CalArea(1);
@@ -396,7 +397,7 @@ void ExpandDxfInsert(const DRW_Insert& insert, PlotShapeList& out, DxfDrawingDat
         for (const dx_ifaceBlock* block : named->second) {
             // A block that inserts itself, directly or through others, cannot be expanded.
             if (std::find(data.expanding.begin(), data.expanding.end(), block) != data.expanding.end())
-                throw DxfImportFailure();
+                throw DxfImportFailure(DispatchRefusal::kDxfRejected);
             data.expanding.push_back(block);
             for (const auto& e : block->ent) ConvertDxfEntity(*e, collected, data);
             data.expanding.pop_back();
@@ -460,9 +461,11 @@ bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingDat
     return reader.read(&adapter, false);
 }
 
-int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, bool* overPointBudget)
+int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, DispatchRefusal* reason)
 {
-    if (overPointBudget) *overPointBudget = false;
+    DispatchRefusal ignored = DispatchRefusal::kNone;
+    DispatchRefusal& why = reason ? *reason : ignored;
+    why = DispatchRefusal::kFileUnreadable;
     CString wide(path);
     // A name with a lone surrogate has no 8-bit form to open the file by.
     BOOL unmapped = FALSE;
@@ -483,14 +486,19 @@ int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, bool* overPoi
     try {
         DxfDrawingData data;
         dx_iface adapter(data);
-        if (!ImportDrawingFile(adapter, name, data)) return 0;
+        if (!ImportDrawingFile(adapter, name, data)) {
+            why = DispatchRefusal::kDxfRejected;
+            return 0;
+        }
         for (const auto& e : data.mBlock->ent) ConvertDxfEntity(*e, made, data);
-    } catch (const DxfOverPointBudget&) {
-        if (overPointBudget) *overPointBudget = true;
+    } catch (const DxfImportFailure& failure) {
+        why = failure.reason;
         return 0;
     } catch (const std::exception&) {
+        why = DispatchRefusal::kDxfRejected;
         return 0;
     }
+    why = DispatchRefusal::kNone;
     while (PlotShape* s = made.HeadShape()) {
         s->GoOut();
         out.AddTail(s);

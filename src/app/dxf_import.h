@@ -1,6 +1,7 @@
 // DXF import: reads a drawing with libdxfrw and converts its model space into plot shapes.
 #pragma once
 
+#include "app/dispatch_refusal.h"
 #include "app/dx_iface.h"
 #include "plotmodel/plot_shape_list.h"
 
@@ -21,9 +22,9 @@ constexpr int64_t kMaxConversions = int64_t(1) << 22;
 }  // namespace DxfImportLimits
 
 // Reads the DXF file at path and appends its shapes to out: 1 on success; 0 on failure, and
-// then out is unchanged. *overPointBudget, when given, tells whether the failure was a
-// drawing making more than kLoadPointBudget points or kMaxConversions conversions.
-int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, bool* overPointBudget = nullptr);
+// then out is unchanged and *reason (when given) says why: the file cannot be read, libdxfrw
+// rejects it, or it makes more than one load may.
+int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out, DispatchRefusal* reason = nullptr);
 // Reads the file (UTF-8 name) into data through adapter; the reader is chosen by extension.
 bool ImportDrawingFile(dx_iface& adapter, const std::string& path, DxfDrawingData& data);
 // Converts one entity into zero or more shapes appended to out.

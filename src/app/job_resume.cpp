@@ -54,7 +54,7 @@ void CDocCorvane::ResumeInterruptedJob(NET_Machine& machine)
     };
     if (CPrintTask* listed = FindJobByPath(path)) {
         resumeAt(*listed);
-        listed->LoadPrintTaskFile();
+        if (!LoadJob(listed)) return;
         RefreshJobRow(*listed, -1);
         SendJobLine(kLineUpdated, *listed);
         return;
@@ -68,6 +68,8 @@ void CDocCorvane::ResumeInterruptedJob(NET_Machine& machine)
     }
     // Listing assigns the current machine; the job stays with the machine that cut it.
     job->machine = key;
-    RefreshJobRow(*job, 1);
+    if (!job->IsTaskLoaded()) job->SetChecked(0);
+    RefreshJobRow(*job, -1);
     SendJobLine(kLineInserted, *job);
+    if (!job->IsTaskLoaded()) ReportFailedLoad(job);
 }

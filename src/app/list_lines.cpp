@@ -69,6 +69,13 @@ CString JobStateText(const CPrintTask& task, bool fullRow)
         text += LoadResString(DispatchRefusalStringId(task.dispatchRefusal));
         return text;
     }
+    // A job whose file could not be loaded says so, and why.
+    if (!task.IsTaskLoaded() && task.loadRefusal != DispatchRefusal::kNone) {
+        CString failed = LoadResString(StringId::kJobLoadFailedState);
+        failed += u':';
+        failed += LoadResString(DispatchRefusalStringId(task.loadRefusal));
+        return failed;
+    }
     text.AppendFormat(u":%.2f", showsResumeMark ? task.resumeMark : task.progressPercent);
     text += u'%';
     return text;

@@ -219,6 +219,9 @@ void MainFrameMessages::OnMachineStateChanged(NET_Machine* posted, LPARAM what)
         int jobRow = job != nullptr && jobRows != nullptr ? jobRows->FindJobRow(job) : -1;
         if (jobState == kJobPrinting || jobState == kJobPaused) {
             if (jobRow >= 0) {
+                // A page that starts (the job was idle) shows its own progress from 0, not
+                // the end of the page before it; the progress notices take it on from there.
+                if (job->runState == CPrintTask::kIdle && jobState == kJobPrinting) job->progressPercent = 0.0;
                 job->runState = jobState == kJobPrinting ? CPrintTask::kRunning : CPrintTask::kPaused;
                 jobRows->FormatJobRow(jobRow, JobColumn::kState);
             }
@@ -326,7 +329,8 @@ void MainFrameMessages::SendJobShapes(CTCPClient1* client, int row, const CStrin
     // The client may have gone since it sent the message.
     if (client == nullptr || CTCPClient1::FindClient(client) < 0) return;
     if (!job->IsTaskLoaded()) {
-        job->LoadPrintTaskFile();
+        // A failed load is told, and its message's loop may take the job and the client away.
+        if (!doc_.LoadJob(job)) return;
         rows->FormatJobRow(row, -1);
         doc_.SendJobLine(kLineUpdated, row);
     }

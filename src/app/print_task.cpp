@@ -1,6 +1,8 @@
 // CPrintTask: loading a job's plot file into a cut list, and its PLT export.
 #include "app/print_task.h"
 
+#include "app/app_globals.h"
+#include "app/contour_recognition.h"
 #include "app/dxf_import.h"
 #include "app/font_notice.h"
 #include "app/string_table.h"
@@ -9,6 +11,8 @@
 #include "plotmodel/dash_style.h"
 #include "plotmodel/load_point_budget.h"
 #include "plotmodel/plot_shape.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -58,6 +62,19 @@ bool DashesFit(const PlotShapeList& list, int64_t room)
 bool IsDxfPath(const CString& p)
 {
     return p.GetLength() >= 4 && p.Right(4).CompareNoCase(u".dxf") == 0;
+}
+
+// Why the file at p cannot be a job before it is read: kFileUnreadable when it is missing,
+// not a regular file or cannot be opened, kFileEmpty when it holds no byte, else kNone.
+DispatchRefusal FileRefusal(const CString& p)
+{
+    const std::string name = p.ToUtf8();
+    struct stat info {};
+    if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return DispatchRefusal::kFileUnreadable;
+    FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) return DispatchRefusal::kFileUnreadable;
+    std::fclose(f);
+    return info.st_size == 0 ? DispatchRefusal::kFileEmpty : DispatchRefusal::kNone;
 }
 
 }  // namespace
@@ -153,11 +170,9 @@ int CPrintTask::PlaceAtOneOne(bool always)
     return 1;
 }
 
-int CPrintTask::RefuseOverPointBudget()
+int CPrintTask::RefuseLoad(DispatchRefusal reason)
 {
-    NewJobList();
-    loadRefusal = DispatchRefusal::kOverPointBudget;
-    AfxMessageBox(LoadResString(StringId::kJobOverPointBudget));
+    loadRefusal = reason;
     return 0;
 }
 
@@ -166,16 +181,21 @@ int CPrintTask::LoadPrintTaskFile()
     if (loaded) return 1;
     hxFile = edFile = 0;
     loadRefusal = DispatchRefusal::kNone;
+    if (const DispatchRefusal unreadable = FileRefusal(path); unreadable != DispatchRefusal::kNone)
+        return RefuseLoad(unreadable);
     if (IsDxfPath(path)) {
         PlotShapeCutList* list = NewJobList();
-        bool overBudget = false;
-        if (!ImportDxfDwgToShapes(path.GetString(), *list, &overBudget)) return overBudget ? RefuseOverPointBudget() : 0;
-        return PlaceAtOneOne(true);
+        DispatchRefusal why = DispatchRefusal::kNone;
+        if (!ImportDxfDwgToShapes(path.GetString(), *list, &why)) return RefuseLoad(why);
+        if (glRecogniseContourWhenFileOpen) RecogniseContourOnOpen(*list);
+        return PlaceAtOneOne(true) ? 1 : RefuseLoad(DispatchRefusal::kNoShapes);
     }
     HpglStreamExplainer explainer;
-    if (explainer.LoadHpglFile(path.GetString()) != HpglAnalyzer::kLoadOk) return 0;
+    if (explainer.LoadHpglFile(path.GetString()) != HpglAnalyzer::kLoadOk)
+        return RefuseLoad(DispatchRefusal::kFileUnreadable);
     explainer.Transform(*NewJobList());
-    if (explainer.PointBudgetExceeded()) return RefuseOverPointBudget();
+    // A file making more points than one load may is refused whole: nothing of it is cut.
+    if (explainer.PointBudgetExceeded()) return RefuseLoad(DispatchRefusal::kOverPointBudget);
     if (explainer.GetLabelCount() > 0) ReportMissingFontForLabels();
     if (FILE* f = std::fopen(path.ToUtf8().c_str(), "rb")) {
         char head[3];
@@ -185,8 +205,8 @@ int CPrintTask::LoadPrintTaskFile()
         }
         std::fclose(f);
     }
-    if (!jobList->HeadShape()) return 0;
-    return FinishHpglLoad();
+    if (!jobList->HeadShape()) return RefuseLoad(DispatchRefusal::kNoShapes);
+    return FinishHpglLoad() ? 1 : RefuseLoad(DispatchRefusal::kNoShapes);
 }
 
 int CPrintTask::FinishHpglLoad()
@@ -202,9 +222,11 @@ int CPrintTask::FinishHpglLoad()
             else if (pen < 1 || pen > 16)
                 s->SetPenIndex(1);
         }
+    } else if (glRecogniseContourWhenFileOpen) {
+        RecogniseContourOnOpen(list);
     }
     // The dashes count against the budget too, before any of them is made.
-    if (!DashesFit(list, kLoadPointBudget - PointCount(list))) return RefuseOverPointBudget();
+    if (!DashesFit(list, kLoadPointBudget - PointCount(list))) return RefuseLoad(DispatchRefusal::kOverPointBudget);
     for (PlotShape* s = list.HeadShape(); s;) {
         PlotShape* next = list.ShapeAfter(s);
         int32_t count = 0;

@@ -39,7 +39,8 @@ public:
     // Reset, then loads the file at p: 1 on success; 0, and reset again, on failure.
     int LoadFromPath(const CString& p);
     // Loads the task's file into one cut list in plotter units: 1 on success (at once when
-    // loaded already), 0 on failure.
+    // loaded already), 0 on failure, with the reason in loadRefusal. Tells no one: the
+    // caller reports a failure.
     int LoadPrintTaskFile();
     // Writes the loaded shapes as an HPGL file: 1 on success; 0 after telling the operator
     // when the file cannot be written.
@@ -73,11 +74,10 @@ public:
     uint32_t jobRef = 0;
     // The shapes selected in the preview; emptied whenever the lists are deleted.
     CArray<PlotShape*> selection;
-    // Why the last load failed, where the loader names it (kNone otherwise); set by the
-    // load, kept by the reset after a failed one.
-    DispatchRefusal loadRefusal = DispatchRefusal::kNone;
     // Why the job's last start was refused; kNone once a start reached the machine.
     DispatchRefusal dispatchRefusal = DispatchRefusal::kNone;
+    // Why the last load failed; kNone while loaded or before the first try.
+    DispatchRefusal loadRefusal = DispatchRefusal::kNone;
 
 private:
     // Clears the HX and ED flags, the resume mark and the page count and index.
@@ -88,9 +88,8 @@ private:
     PlotShapeCutList* NewJobList();
     // Steps 6 to 8 of loading an HPGL file: pen remap, dashes of patterned lines, placement.
     int FinishHpglLoad();
-    // Refuses a load that makes more points than kLoadPointBudget: an empty job list, the
-    // reason kept, the operator told; returns 0.
-    int RefuseOverPointBudget();
+    // Records reason as the load's failure and returns 0.
+    int RefuseLoad(DispatchRefusal reason);
     // Moves the job's lower-left corner to (1, 1) and records its size; 0 without points.
     int PlaceAtOneOne(bool always);
 };

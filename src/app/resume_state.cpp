@@ -231,6 +231,12 @@ bool ReadStatePage(const CString& folder, int64_t& page)
 
 CString GetPagesFolder() { return CString::FromUtf8(WritableProgramDirectory() + "Pages"); }
 
+int RemoveLeftoverTemporaryFiles()
+{
+    return RemoveInterruptedWriteTemporaries(CString::FromUtf8(ProgramDirectory())) +
+           RemoveInterruptedWriteTemporaries(GetPagesFolder(), true);
+}
+
 CString GetMachineStateFolder(const NET_Machine& machine)
 {
     CString id;

@@ -30,6 +30,9 @@ inline constexpr const char16_t* kCutStateNames[2] = {u"CutState0.txt", u"CutSta
 CString GetPagesFolder();
 // Program directory + "Pages/" + the machine's ID.
 CString GetMachineStateFolder(const NET_Machine& machine);
+// Deletes what interrupted writes left in the program's state folders (the program directory,
+// "Pages" and each machine folder in it); returns how many files went.
+int RemoveLeftoverTemporaryFiles();
 // folder + "/page%d.plt".
 CString GetPageFilePath(const CString& folder, int32_t page);
 

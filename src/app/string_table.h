@@ -72,6 +72,13 @@ constexpr uint32_t kPreparationProgress = 62032;  // preparing: file, stage (bel
 constexpr uint32_t kStagePaginating = 62033;
 constexpr uint32_t kStageReadingPage = 62034;
 constexpr uint32_t kStageGeometry = 62035;
+// The operator window's own texts.
+constexpr uint32_t kJobLoadFailedState = 62040;  // the state word of a job whose load failed
+constexpr uint32_t kHelpFileMissing = 62041;     // the help document's path ("%s")
+constexpr uint32_t kAboutCaption = 62042;        // the About box's caption
+constexpr uint32_t kAboutVersion = 62044;        // the version line ("%s" the version)
+constexpr uint32_t kHelpNotOpened = 62046;       // the help document ("%s") could not be opened
+constexpr uint32_t kArpCacheNotCleared = 62047;  // the ARP cache could not be cleared
 
 // Words and messages shared by the dialogs.
 constexpr uint32_t kOk = 62100;

@@ -188,6 +188,10 @@ void NET_Machine::ProcStartRequest(DatagramSender& socket, const uint8_t* datagr
         StartInterpolator(lists, in.I32(11), in.I32(15), in.I32(19));
         jetEndMarker = 0;
         resumed = 0;
+        // A fresh job counts its jet rows and progress from its own start: the rows of the
+        // job before it must not hold back its progress notices.
+        task.currentRow = task.lastRow;
+        task.progress = 0.0;
         if (startPrefix) motionStream.AppendString(CStringA(kStartPrefixText));
         if (firmwareVersion >= kTotalPulsesFirmware) {
             uint8_t total[4];

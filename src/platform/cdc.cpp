@@ -149,7 +149,8 @@ struct CDC::Device {
     // The look of the selected pen and brush, kept so a new painter gets them.
     QPen pen;
     QColor brush = Qt::white;
-    std::vector<QLineF> lines;  // kept between polylines, so a batch allocates once
+    std::vector<QLineF> lines;     // kept between polylines, so a batch allocates once
+    std::vector<QPointF> corners;  // the corners of a closed thin outline, kept the same way
 
     // The image pixels are read from: the DC's own, or the selected bitmap's.
     const QImage* Pixels() const
@@ -345,7 +346,20 @@ BOOL CDC::Polyline(const CPoint* points, int count)
         from = to;
     }
     if (lines.empty()) return TRUE;
-    device_->Paint([&](QPainter& p) { p.drawLines(lines.data(), static_cast<int>(lines.size())); });
+    // A one-pixel line leaves out one of its end pixels (which one depends on its direction),
+    // so at a corner neither line may light the corner's pixel. An open polyline keeps what
+    // its lines draw; a closed outline has every corner lit, its closing point too.
+    std::vector<QPointF>& corners = device_->corners;
+    corners.clear();
+    if (skipEmpty && points[count - 1] == points[0]) {
+        corners.reserve(static_cast<size_t>(count - 1));
+        for (int i = 0; i + 1 < count; ++i)
+            if (i == 0 || points[i] != points[i - 1]) corners.push_back(device(points[i]));
+    }
+    device_->Paint([&](QPainter& p) {
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+        if (!corners.empty()) p.drawPoints(corners.data(), static_cast<int>(corners.size()));
+    });
     return TRUE;
 }
 

@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,54 @@ bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes, 
         return false;
     }
     return SyncFolder(folder);
+}
+
+bool IsAtomicReplaceTemporaryName(const std::string& fileName, long* pid)
+{
+    // "." name ".tmp" digits "-" digits, with a name of at least one character.
+    if (fileName.size() < 8 || fileName[0] != '.') return false;
+    const size_t dash = fileName.rfind('-');
+    const size_t tmp = fileName.rfind(".tmp", dash);
+    if (dash == std::string::npos || tmp == std::string::npos || tmp < 2 || dash + 1 >= fileName.size()) return false;
+    const auto allDigits = [](const std::string& text) {
+        return !text.empty() && text.size() <= 18 &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::string pidText = fileName.substr(tmp + 4, dash - tmp - 4);
+    if (!allDigits(pidText) || !allDigits(fileName.substr(dash + 1))) return false;
+    if (pid) *pid = std::stol(pidText);
+    return true;
+}
+
+int RemoveInterruptedWriteTemporaries(const CString& folder, bool subFolders)
+{
+    std::string base = folder.ToUtf8();
+    if (base.empty()) return 0;
+    if (base.back() != '/') base += '/';
+    DIR* dir = opendir(base.c_str());
+    if (!dir) return 0;
+    int removed = 0;
+    std::vector<std::string> folders;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        long pid = 0;
+        if (subFolders && name != "." && name != "..") {
+            struct stat st {};
+            if (lstat((base + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) folders.push_back(base + name);
+        }
+        if (!IsAtomicReplaceTemporaryName(name, &pid)) continue;
+        // A writer that still runs (this process, or another one on the same folder) keeps
+        // its file: only the leftovers of ended processes go.
+        if (pid == static_cast<long>(getpid()) || (pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)))
+            continue;
+        const std::string path = base + name;
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (unlink(path.c_str()) == 0) ++removed;
+    }
+    closedir(dir);
+    for (const std::string& sub : folders) removed += RemoveInterruptedWriteTemporaries(CString::FromUtf8(sub), false);
+    return removed;
 }
 
 bool ReadWholeFile(const CString& path, std::string& bytes, size_t maxBytes, int* errorCode)

@@ -37,6 +37,15 @@ int64_t WallClockNs();
 bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes,
                            std::optional<int64_t> modifiedNs = std::nullopt);
 
+// The name ReplaceFileAtomically gives the temporary file of a write of name by process pid:
+// "." + name + ".tmp" + pid + "-" + a counter.
+bool IsAtomicReplaceTemporaryName(const std::string& fileName, long* pid = nullptr);
+// Deletes the temporary files that writes interrupted by the end of their process left in
+// folder, and with subFolders in its sub-folders too (one level): regular files of the
+// temporary name whose process no longer runs. Every other file stays. Returns how many were
+// deleted.
+int RemoveInterruptedWriteTemporaries(const CString& folder, bool subFolders = false);
+
 // Reads the whole regular file at path into bytes; false when it cannot be opened or read, is
 // no regular file or is longer than maxBytes. errorCode, when given, receives the errno of a
 // failed open (ENOENT: no such file), else 0.

@@ -15,8 +15,10 @@
 class CWnd;
 class CMenu;
 
-// Item flags: a text item.
+// Item flags: a text item, shown with a check mark, a separator line (no id, no text).
 inline constexpr UINT MF_STRING = 0x0000;
+inline constexpr UINT MF_CHECKED = 0x0008;
+inline constexpr UINT MF_SEPARATOR = 0x0800;
 
 class CPopupMenuPresenter {
 public:

@@ -9,6 +9,7 @@
 #include "app/resume_state.h"
 #include "app/string_table.h"
 #include "app/udp_server.h"
+#include "platform/cfile.h"
 #include "platform/file_dialog.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -66,12 +67,17 @@ BOOL CAppCorvane::InitInstance(const std::vector<CString>& arguments)
         return FALSE;
     }
 
+    // Writes a kill interrupted left their temporary files behind; no writer of this
+    // program runs yet.
+    RemoveLeftoverTemporaryFiles();
+
     docTemplate_ = std::make_unique<CMyDocTemplate>(server_, language);
     if (!docTemplate_->CreateDocumentAndFrame()) return FALSE;
     if (!fileArgument.IsEmpty()) docTemplate_->OpenDocumentAsJob(fileArgument);
 
     CMainFrame* frame = docTemplate_->GetFrame();
-    frame->resize(1100, 650);
+    // Wide enough for the whole tool bar, its last button (the application menu) included.
+    frame->resize(kStartupWidth, kStartupHeight);
     frame->show();
     frame->resize(frame->width(), frame->height() + kStartupExtraHeight);
     ReportMissingFontFiles();
@@ -147,7 +153,18 @@ void CAppCorvane::OnFileOpen()
 
 void CAppCorvane::OnHelp()
 {
-    GetSystemActions().OpenDocument(CString::FromUtf8(ProgramDirectory()) + u"help.pdf");
+    const CString path = CString::FromUtf8(ProgramDirectory()) + u"help.pdf";
+    CFileStatus status;
+    if (!CFile::GetStatus(path.GetString(), status)) {
+        CString text;
+        text.Format(LoadResString(StringId::kHelpFileMissing).GetString(), path);
+        AfxMessageBox(text, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (GetSystemActions().OpenDocument(path)) return;
+    CString text;
+    text.Format(LoadResString(StringId::kHelpNotOpened).GetString(), path);
+    AfxMessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 void CAppCorvane::SetLanguageChoice(int32_t choice)

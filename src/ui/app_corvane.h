@@ -21,7 +21,9 @@ class CUDPServer;
 inline constexpr unsigned kUploadServerPort = 10003;
 // The single-instance lock, beside the settings store's file.
 inline constexpr const char* kInstanceLockName = "Corvane.lock";
-// Step 10 of start-up makes the shown window this much taller.
+// The window's size before it is shown, and step 10 of start-up makes it this much taller.
+inline constexpr int kStartupWidth = 1200;
+inline constexpr int kStartupHeight = 650;
 inline constexpr int kStartupExtraHeight = 90;
 
 class CAppCorvane {
@@ -47,7 +49,8 @@ public:
 
     // Open: the operator chooses plot files, each is opened as a job.
     void OnFileOpen();
-    // Help: opens "help.pdf" of the program directory.
+    // Help: opens "help.pdf" of the program directory; tells the operator when it is missing
+    // or cannot be opened.
     void OnHelp();
     // 中文 (32807) and English (32808): store the choice ("lang"/"lang1") and set the language.
     void OnLanguageChinese() { SetLanguageChoice(1); }

@@ -1,5 +1,5 @@
-// Command ids of the main tool bar's document and job-row commands (the preview's own ids
-// are in ui/preview_geometry.h).
+// Command ids of the main tool bar's document, job-row and application commands (the
+// preview's own ids are in ui/preview_geometry.h).
 #pragma once
 
 constexpr int ID_JOB_CANCEL = 32780;
@@ -21,3 +21,14 @@ constexpr int ID_DIRECTORY_PRINT = 32868;
 constexpr int ID_JOB_MOVE_TO_BOTTOM = 32869;
 constexpr int ID_JOB_MOVE_TO_TOP = 32870;
 constexpr int ID_MERGE_FILES = 32880;
+// The application's commands: exit (two ids), the two languages, clearing the ARP cache,
+// the button that drops down the application menu, open, about and help.
+constexpr int ID_APP_EXIT_FRAME = 32791;
+constexpr int ID_LANGUAGE_CHINESE = 32807;
+constexpr int ID_LANGUAGE_ENGLISH = 32808;
+constexpr int ID_CLEAR_ARP_CACHE = 32834;
+constexpr int ID_APP_MENU = 32951;
+constexpr int ID_FILE_OPEN = 57601;
+constexpr int ID_APP_ABOUT = 57664;
+constexpr int ID_APP_EXIT = 57665;
+constexpr int ID_HELP = 57670;

@@ -43,7 +43,7 @@ std::optional<CommandButtonState> DocumentCommands::CommandState(int id) const
     case ID_JOB_MOVE_DOWN:
     case ID_JOB_MOVE_UP:
     case ID_JOB_MOVE_TO_BOTTOM:
-    case ID_JOB_MOVE_TO_TOP:
+    case ID_JOB_MOVE_TO_TOP: return CommandButtonState{doc_.HasSelectedJob(), false};
     case ID_JOB_START:
     case ID_JOB_PAUSE:
     case ID_JOB_CANCEL:

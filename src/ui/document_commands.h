@@ -12,8 +12,8 @@ public:
 
     bool OnCommand(int id) override;
     // The machine commands (zero, test jet, reset, machine setup) need a selected machine
-    // row; directory print is checked while on; the others are always enabled (each does
-    // nothing without what it acts on).
+    // row, copies +/- and the four moves a selected job row; directory print is checked
+    // while on; the others are always enabled (each does nothing without what it acts on).
     std::optional<CommandButtonState> CommandState(int id) const override;
 
 private:

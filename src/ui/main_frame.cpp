@@ -8,7 +8,11 @@
 #include "hpgl/binary_polyline_list.h"
 #include "platform/message_box.h"
 #include "platform/system_actions.h"
+#include "platform/popup_menu.h"
+#include "ui/app_commands.h"
+#include "ui/command_ids.h"
 #include "ui/document_commands.h"
+#include "ui/qt_text.h"
 #include "ui/frame_panes.h"
 #include "ui/qt_text.h"
 #include "ui/true_color_tool_bar.h"
@@ -19,6 +23,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QEvent>
 #include <QIcon>
 #include <QLabel>
@@ -53,14 +60,26 @@ QIcon ProgramIcon()
 
 }  // namespace
 
-QString MainFrameTitle() { return ResText(StringId::kFrameTitle) + QStringLiteral(" 20211014-1"); }
+QString MainFrameTitle() { return ResText(StringId::kFrameTitle) + QString::fromUtf16(kProgramVersion); }
+
+UpperRowColumns UpperRowColumnWidths(int clientWidth, int handleWidth)
+{
+    UpperRowColumns columns;
+    const int room = std::max(0, clientWidth - 2 * handleWidth);
+    columns.machineList = std::min(kMachineListWidth, room);
+    const int rest = room - columns.machineList;
+    columns.controlPanel = std::clamp(rest - kMinJobListWidth, 0, kControlPanelWidth);
+    columns.jobList = rest - columns.controlPanel;
+    return columns;
+}
 
 CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
-    : CMessageTarget(Delivery::GuiThread), server_(server), doc_(doc), language_(language),
+    : CWnd(Delivery::GuiThread), server_(server), doc_(doc), language_(language),
       broadcastListener_([this] { RequestQuit(); }), messages_(doc, Delivery::ByHand),
-      documentCommands_(std::make_unique<DocumentCommands>(doc))
+      documentCommands_(std::make_unique<DocumentCommands>(doc)), appCommands_(std::make_unique<AppCommands>(*this))
 {
     AddCommandTarget(documentCommands_.get());
+    AddCommandTarget(appCommands_.get());
     // The tips of the notifications stop timer 2009 while they are open.
     messages_.pauseAutoPrint = [this] {
         if (autoPrintTimer_) autoPrintTimer_->stop();
@@ -103,6 +122,7 @@ bool CMainFrame::Create()
     setStatusBar(bar);
 
     CreateTrayIcon();
+    CreateShortcuts();
     PlotFontLib::LoadGlobalFontLib();
     PlotFontLibArray::GetGlobalFontLib()->LoadGlobalFontLib();
     // Another controller may hold the port (or a machine on this host); the frame goes on
@@ -125,6 +145,11 @@ void CMainFrame::CreateTrayIcon()
     trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
     trayIcon_->setToolTip(QString::fromStdU16String(LoadResString(StringId::kTrayTip).str()).left(kTrayTipMaxChars));
     connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Context) {
+            const QPoint at = QCursor::pos();
+            ShowAppMenu(CPoint(at.x(), at.y()));
+            return;
+        }
         if (reason != QSystemTrayIcon::Trigger) return;
         if (isVisible() && !isMinimized()) {
             hide();
@@ -133,6 +158,52 @@ void CMainFrame::CreateTrayIcon()
         }
     });
     if (QSystemTrayIcon::isSystemTrayAvailable()) trayIcon_->show();
+}
+
+void CMainFrame::CreateShortcuts()
+{
+    const auto bind = [this](const QKeySequence& keys, int id) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, id] { OnCommand(id); });
+    };
+    bind(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
+    bind(QKeySequence(Qt::Key_F1), ID_HELP);
+}
+
+void CMainFrame::ShowAppMenu(CPoint at)
+{
+    const auto checked = [this](int id) {
+        const std::optional<CommandButtonState> state = CommandState(id);
+        return state && state->checked ? MF_CHECKED : MF_STRING;
+    };
+    // The item texts are the commands' strings (their first line).
+    const auto text = [](int id) {
+        const CString command = LoadResString(static_cast<uint32_t>(id));
+        const int lineBreak = command.Find(u'\n');
+        return lineBreak < 0 ? command : command.Left(lineBreak);
+    };
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, ID_HELP, text(ID_HELP));
+    menu.AppendMenu(MF_STRING, ID_APP_ABOUT, text(ID_APP_ABOUT));
+    menu.AppendMenu(MF_SEPARATOR, 0, CString());
+    menu.AppendMenu(checked(ID_LANGUAGE_CHINESE), ID_LANGUAGE_CHINESE, text(ID_LANGUAGE_CHINESE));
+    menu.AppendMenu(checked(ID_LANGUAGE_ENGLISH), ID_LANGUAGE_ENGLISH, text(ID_LANGUAGE_ENGLISH));
+    menu.AppendMenu(MF_SEPARATOR, 0, CString());
+    menu.AppendMenu(MF_STRING, ID_CLEAR_ARP_CACHE, text(ID_CLEAR_ARP_CACHE));
+    menu.AppendMenu(MF_SEPARATOR, 0, CString());
+    menu.AppendMenu(MF_STRING, ID_APP_EXIT_FRAME, text(ID_APP_EXIT_FRAME));
+    menu.TrackPopupMenu(0, at.x, at.y, this);
+}
+
+void CMainFrame::ShowAppMenuUnderButton()
+{
+    QPoint at = mapToGlobal(QPoint(0, 0));
+    if (toolBar_) {
+        if (QWidget* button = toolBar_->widgetForAction(toolBar_->CommandButton(ID_APP_MENU)))
+            at = button->mapToGlobal(QPoint(0, button->height()));
+    }
+    ShowAppMenu(CPoint(at.x(), at.y()));
 }
 
 void CMainFrame::CreateClient()
@@ -172,16 +243,14 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 
 void CMainFrame::LayoutPanes(int clientWidth, int clientHeight)
 {
-    const int handle = innerSplitter_->handleWidth();
     if (!layoutReady_) {
         outerSplitter_->setSizes({kUpperRowHeight, std::max(0, clientHeight - kUpperRowHeight - outerSplitter_->handleWidth())});
         innerSplitter_->setSizes({kMachineListWidth, kJobListWidth, kControlPanelWidth});
         layoutReady_ = true;
     }
     if (clientWidth <= kColumnLayoutMinWidth) return;
-    const int jobListWidth = clientWidth - kColumnReserve;
-    const int rest = std::max(0, clientWidth - kMachineListWidth - jobListWidth - 2 * handle);
-    innerSplitter_->setSizes({kMachineListWidth, jobListWidth, rest});
+    const UpperRowColumns columns = UpperRowColumnWidths(clientWidth, innerSplitter_->handleWidth());
+    innerSplitter_->setSizes({columns.machineList, columns.jobList, columns.controlPanel});
 }
 
 void CMainFrame::StartTimers()
@@ -256,7 +325,10 @@ std::optional<CommandButtonState> CMainFrame::CommandState(int id) const
     return std::nullopt;
 }
 
-void CMainFrame::OnClearArpCache() { GetSystemActions().ClearArpCache(); }
+void CMainFrame::OnClearArpCache()
+{
+    if (!GetSystemActions().ClearArpCache()) AfxMessageBox(LoadResString(StringId::kArpCacheNotCleared), MB_OK | MB_ICONWARNING);
+}
 
 void CMainFrame::OnCopiesUp()
 {
@@ -299,5 +371,9 @@ void CMainFrame::changeEvent(QEvent* event)
 
 void CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_COMMAND) {
+        OnCommand(static_cast<int>(wParam));
+        return;
+    }
     messages_.OnMessage(message, wParam, lParam);
 }

@@ -5,7 +5,9 @@
 
 #include "app/main_frame_messages.h"
 #include "app/sock_bc_listen.h"
+#include "platform/cwnd.h"
 #include "platform/posted_message.h"
+#include "platform/rect.h"
 #include "ui/command_target.h"
 
 #include <QMainWindow>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class AppCommands;
 class CDocCorvane;
 class CTrueColorToolBar;
 class CUDPServer;
@@ -33,17 +36,31 @@ inline constexpr int kUpperRowHeight = 200;
 inline constexpr int kMachineListWidth = 150;
 inline constexpr int kJobListWidth = 630;
 inline constexpr int kControlPanelWidth = 300;
-// Above this client width a resize sets the first column to kMachineListWidth and the
-// second to the client width less kColumnReserve.
+// Above this client width a resize lays the columns out again (UpperRowColumnWidths); the
+// job list gives way to the panel down to this width.
 inline constexpr int kColumnLayoutMinWidth = 480;
-inline constexpr int kColumnReserve = 317;
+inline constexpr int kMinJobListWidth = 150;
 // The tray tip holds at most this many characters.
 inline constexpr int kTrayTipMaxChars = 127;
+
+// The version the title and the About box show.
+inline constexpr const char16_t* kProgramVersion = u" 20211014-1";
+
+// The widths of the upper row's three columns (machine list, job list, control panel) for a
+// client of clientWidth pixels whose splitter handles are handleWidth wide: the machine list
+// 150 and the panel its 300 while the job list keeps at least 150; on a narrower client the
+// job list keeps 150 and the panel takes the rest.
+struct UpperRowColumns {
+    int machineList = 0;
+    int jobList = 0;
+    int controlPanel = 0;
+};
+UpperRowColumns UpperRowColumnWidths(int clientWidth, int handleWidth);
 
 // The window title in the chosen language, its build mark appended.
 QString MainFrameTitle();
 
-class CMainFrame : public QMainWindow, public CMessageTarget, public CommandTarget {
+class CMainFrame : public QMainWindow, public CWnd, public CommandTarget {
 public:
     CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language);
     ~CMainFrame() override;
@@ -72,7 +89,12 @@ public:
 
     // Exit (32791, 57665): the close question, as the window's close button asks it.
     void OnExit() { close(); }
-    // "清除ARP缓存" (32834).
+    // The application menu (help, about, the languages with the current one checked, clear
+    // ARP cache, exit) at at (screen pixels); the chosen item is posted to the frame as its
+    // command. Under the tool bar's last button, or at the cursor for the tray icon.
+    void ShowAppMenu(CPoint at);
+    void ShowAppMenuUnderButton();
+    // "清除ARP缓存" (32834); the operator is told when the system refused.
     void OnClearArpCache();
     // The job-row commands on the job list's selected row: copies +1 (32817) and -1 (32818),
     // move down (32819) and up (32820), carried out by the document.
@@ -105,12 +127,15 @@ protected:
     // Minimising hides the window while the tray icon shows.
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Routes every posted message to the notification handlers.
+    // Carries out a posted command (a menu's choice); routes every other posted message to the
+    // notification handlers.
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void CreateClient();
     void CreateTrayIcon();
+    // Ctrl+O opens, F1 helps.
+    void CreateShortcuts();
     // Lays the splitters out for a client area of this size.
     void LayoutPanes(int clientWidth, int clientHeight);
 
@@ -120,6 +145,7 @@ private:
     CSockBCListen broadcastListener_;
     MainFrameMessages messages_;
     std::unique_ptr<DocumentCommands> documentCommands_;
+    std::unique_ptr<AppCommands> appCommands_;
     std::vector<CommandTarget*> commandTargets_;
     QMetaObject::Connection previewGone_;  // takes the preview off the targets when it goes
     CTrueColorToolBar* toolBar_ = nullptr;

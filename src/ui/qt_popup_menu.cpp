@@ -10,7 +10,18 @@
 UINT QtPopupMenuPresenter::Track(const CMenu& menu, CPoint point)
 {
     QMenu shown;
-    for (const CMenu::Item& item : menu.Items()) shown.addAction(ToQString(item.text))->setData(item.id);
+    for (const CMenu::Item& item : menu.Items()) {
+        if (item.flags & MF_SEPARATOR) {
+            shown.addSeparator();
+            continue;
+        }
+        QAction* action = shown.addAction(ToQString(item.text));
+        action->setData(item.id);
+        if (item.flags & MF_CHECKED) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+    }
     // The owner hears of each item while the menu runs its own loop, so a highlight it draws
     // is in place before the choice comes back.
     QObject::connect(&shown, &QMenu::hovered, [&menu](QAction* action) { menu.NotifyHover(action->data().toUInt()); });

@@ -22,12 +22,12 @@ std::optional<ToolBarLayout> LoadToolBarResource(int id)
     constexpr int sep = kToolBarSeparator;
     switch (id) {
     case kMainToolBarResource:
-        return ToolBarLayout{ID_JOB_START, ID_JOB_PAUSE, ID_JOB_CANCEL, sep,
+        return ToolBarLayout{ID_FILE_OPEN, sep, ID_JOB_START, ID_JOB_PAUSE, ID_JOB_CANCEL, sep,
                              ID_COPIES_UP, ID_COPIES_DOWN, ID_JOB_MOVE_UP, ID_JOB_MOVE_DOWN,
                              ID_JOB_MOVE_TO_TOP, ID_JOB_MOVE_TO_BOTTOM, ID_DELETE_JOBS, ID_ASSIGN_JOBS, sep,
                              ID_SET_PEN, ID_SET_HALF_KNIFE, ID_SET_INNER_KNIFE, ID_SET_OUTER_KNIFE, ID_PREVIEW_SWAP, sep,
                              ID_DIRECTORY_PRINT, ID_MERGE_FILES, ID_GLOBAL_SETTINGS, ID_PEN_TOOL_SETTINGS, sep,
-                             ID_MACHINE_SETUP, ID_MACHINE_ZERO, ID_MACHINE_RESET, ID_TEST_JET};
+                             ID_MACHINE_SETUP, ID_MACHINE_ZERO, ID_MACHINE_RESET, ID_TEST_JET, sep, ID_APP_MENU};
     case kPreviewToolBarResource:
         return ToolBarLayout{ID_PREVIEW_ZOOM_IN, ID_PREVIEW_ZOOM_OUT, ID_PREVIEW_ZOOM_RECT, ID_PREVIEW_FIT,
                              ID_PREVIEW_PAN, sep, ID_MOVE_SELECTION, ID_EDIT_PEN_INDEX, ID_BATCH_PEN,

@@ -13,6 +13,7 @@
 #include "platform/system_actions.h"
 #include "ui/view_dialogs.h"
 
+#include <QItemSelectionModel>
 #include <QTimer>
 
 namespace {
@@ -39,6 +40,18 @@ void SendOpenFile(const CString& path)
 CViewFileList::CViewFileList(CDocCorvane& doc, QWidget* parent)
     : CListViewBase(JobColumns(), QAbstractItemView::ExtendedSelection, parent), doc_(doc)
 {
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ShowSelectedJob(); });
+}
+
+void CViewFileList::ShowSelectedJob()
+{
+    // The preview always shows the selected row's job: a job that is not loaded, or failed
+    // to load, shows as an empty preview rather than leaving the last job on screen.
+    CPrintTask* job = GetSelectedItemData();
+    PreviewPort* preview = doc_.GetPreview();
+    if (job == nullptr || preview == nullptr || preview->GetShownJob() == job) return;
+    preview->ShowJob(job);
+    preview->Invalidate();
 }
 
 CViewFileList::~CViewFileList()
@@ -105,13 +118,16 @@ void CViewFileList::OnLeftDoubleClick(int row)
     CPrintTask* job = handle.job;
     if (job == nullptr) return;
     if (!job->IsTaskLoaded()) {
-        if (!job->LoadPrintTaskFile()) return;
-        // The load may have told the operator something, in a nested loop.
+        // A failed load is told (in a nested loop, in which the job may go) and shows as an
+        // empty preview of the job.
+        const bool loaded = doc_.LoadJob(job) != 0;
         job = Resolve(handle);
         const int loadedRow = FindJobRow(job);
         if (loadedRow < 0) return;
-        FormatJobRow(loadedRow, -1);
-        doc_.SendJobLine(kLineUpdated, loadedRow);
+        if (loaded) {
+            FormatJobRow(loadedRow, -1);
+            doc_.SendJobLine(kLineUpdated, loadedRow);
+        }
     }
     if (PreviewPort* preview = doc_.GetPreview()) {
         preview->ShowJob(job);

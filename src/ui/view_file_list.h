@@ -51,7 +51,7 @@ protected:
     // The checked flag follows the box; a newly checked job without a machine gets the
     // checked machine; the row's line goes to every client.
     void OnOperatorCheck(int row, bool checked) override;
-    // Loads the row's job when needed and shows it in the preview.
+    // Loads the row's job when needed (a failure is told) and shows it in the preview.
     void OnLeftDoubleClick(int row) override;
     // Asks for the row's copies.
     void OnRightDoubleClick(int row) override;
@@ -68,6 +68,8 @@ private:
     };
 
     JobHandle HandleOf(int row) const;
+    // Shows the first selected row's job in the preview.
+    void ShowSelectedJob();
     // The job of handle if it is still listed, else null.
     CPrintTask* Resolve(const JobHandle& handle) const;
     // Asks for the copies of handle's job and writes them.

@@ -10,6 +10,7 @@
 #include "uploadserver/upload_refusal.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -93,6 +94,8 @@ int32_t CTCPClient1::ProcData(char* data, int32_t length)
 {
     int32_t r = 0;
     while (r < length) {
+        // A dropped connection reads nothing more.
+        if (m_bDropping) return length;
         if (m_nBodyPending_bytes > 0) {
             int32_t left = length - r;
             if (m_nBodyPending_bytes >= left) {
@@ -143,13 +146,22 @@ int CTCPClient1::ProcFileHead(char16_t* message, int32_t characters)
     AbandonUpload();
     m_strTempPath.Empty();
     m_nBodyPending_bytes = 0;
+    // With no auto directory an upload has nowhere to go. The protocol has no line that
+    // refuses one, so the client is told by the connection closing, and the reason is logged.
+    if (CTCPServer1::s_autoDir.IsEmpty()) {
+        m_lastRefusal = UploadRefusal::kNoAutoDirectory;
+        std::fprintf(stderr, "Corvane: upload \"%s\" refused, no auto directory is set; closing the client's connection\n",
+                     CString(name).ToUtf8().c_str());
+        AsyncSelect(kEventsSending);  // the next write event ends the client
+        Drop();
+        return 0;
+    }
     m_lastRefusal = OpenUpload(name);
     return m_lastRefusal == UploadRefusal::kNone ? 1 : 0;
 }
 
 UploadRefusal CTCPClient1::OpenUpload(std::u16string_view name)
 {
-    if (CTCPServer1::s_autoDir.IsEmpty()) return UploadRefusal::kNoAutoDirectory;
     // Only a plain name is taken, so that no upload can be written outside the auto
     // directory; the body of a refused upload is counted and dropped like a failed one's.
     UploadRefusal refusal = CheckUploadName(name, CTCPServer1::s_autoDir.ToUtf8());

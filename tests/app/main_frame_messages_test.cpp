@@ -4,6 +4,7 @@
 
 #include "link_fixture.h"
 
+#include "app/list_lines.h"
 #include "app/config_globals.h"
 #include "app/main_frame_messages.h"
 #include "app/print_task.h"
@@ -287,6 +288,25 @@ TEST_F(MainFrame, StateChangesReachOnlyAListedJobOfAListedMachine)
     machine->online = 0;
     Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
     EXPECT_EQ(machineRows.texts[0][1], CString(u"OFF"));
+}
+
+TEST_F(MainFrame, APageThatStartsShowsItsProgressFromZero)
+{
+    NET_Machine* machine = AddMachine(55, true, kJobPrinting);
+    CPrintTask* job = GiveJob(machine, ListJob("a.plt"));
+    job->progressPercent = 100.0;  // where the page before it ended
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    EXPECT_EQ(job->runState, CPrintTask::kRunning);
+    EXPECT_EQ(job->progressPercent, 0.0);
+    EXPECT_EQ(jobRows.GetRowTexts(0)[JobColumn::kState], CString(u"打印:0.00%"));
+
+    // A pause and the resume of the same page keep the progress the machine reported.
+    job->progressPercent = 40.0;
+    machine->jobState = kJobPaused;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    machine->jobState = kJobPrinting;
+    Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachineStateChanged);
+    EXPECT_EQ(job->progressPercent, 40.0);
 }
 
 TEST_F(MainFrame, MachineKeysGoToTheNamedRowsOnlineMachine)

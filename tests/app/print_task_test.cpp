@@ -1,6 +1,7 @@
 // CPrintTask: loading HPGL and DXF jobs, pen remapping, dashes, placement and PLT export.
 #include "dxf_fixture.h"
 
+#include "app/app_globals.h"
 #include "app/print_task.h"
 #include "app/string_table.h"
 #include "support/comma_locale.h"
@@ -168,7 +169,7 @@ TEST(PrintTask, FailedLoadsLeaveTheTaskUnloaded)
     EXPECT_EQ(result, 0);
 }
 
-TEST(PrintTask, AFileOverThePointBudgetIsRefusedAndTheOperatorTold)
+TEST(PrintTask, AFileOverThePointBudgetIsRefusedWithItsReason)
 {
     corvane_test::RecordingMessageSink sink;
     // Each full circle of this radius makes 65 537 points; 600 of them pass the budget.
@@ -178,8 +179,89 @@ TEST(PrintTask, AFileOverThePointBudgetIsRefusedAndTheOperatorTold)
     auto task = LoadTask("huge.plt", plt, &result);
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(task->IsTaskLoaded());
-    ASSERT_EQ(sink.Shown().size(), 1u);
-    EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kJobOverPointBudget));
+    EXPECT_EQ(task->loadRefusal, DispatchRefusal::kOverPointBudget);
+    // The loader tells no one: its caller reports the failure once.
+    EXPECT_TRUE(sink.Shown().empty());
 }
 
 }  // namespace
+
+namespace {
+
+// A sheet of two pieces: each outline drawn as loose strokes that meet end to end, each with a
+// closed hole inside.
+const std::string kTwoPieceSheet =
+    "IN;SP3;"
+    "PU0,0;PD4000,0;PU4000,0;PD4000,4000;PU4000,4000;PD0,4000;PU0,4000;PD0,0;"
+    "PU1000,1000;PD2000,1000,2000,2000,1000,2000,1000,1000;"
+    "PU6000,0;PD10000,0,10000,4000;PU10000,4000;PD6000,4000,6000,0;"
+    "PU7000,1000;PD8000,1000,8000,2000,7000,2000,7000,1000;";
+
+struct PieceCount {
+    int outlines = 0;  // rec index 4
+    int inside = 0;    // mau index 1
+    int others = 0;
+};
+
+PieceCount CountPieces(const CPrintTask& task)
+{
+    PieceCount count;
+    const PlotShapeCutList* list = task.GetCutList();
+    for (PlotShape* s = list->HeadShape(); s; s = list->ShapeAfter(s)) {
+        if (s->GetRecIndex() == 4)
+            ++count.outlines;
+        else if (s->GetMauIndex() == 1)
+            ++count.inside;
+        else
+            ++count.others;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST(PrintTask, RecognitionOnOpenTurnsASheetOfTwoPiecesIntoTwoPieces)
+{
+    const int32_t saved = glRecogniseContourWhenFileOpen;
+    for (const char* name : {"sheet.plt", "sheet.dxf"}) {
+        SCOPED_TRACE(name);
+        const bool dxf = std::string(name).ends_with(".dxf");
+        // The same sheet as DXF: the strokes as lines, the holes as closed polylines (mm).
+        const std::string bytes =
+            dxf ? Write({.entities =
+                             [](DxfWriter& w) {
+                                 Line(w, 0, 0, 100, 0, 3);
+                                 Line(w, 100, 0, 100, 100, 3);
+                                 Line(w, 100, 100, 0, 100, 3);
+                                 Line(w, 0, 100, 0, 0, 3);
+                                 Line(w, 150, 0, 250, 0, 3);
+                                 Line(w, 250, 0, 250, 100, 3);
+                                 Line(w, 250, 100, 150, 100, 3);
+                                 Line(w, 150, 100, 150, 0, 3);
+                                 for (double x : {25.0, 175.0}) {
+                                     Line(w, x, 25, x + 25, 25, 3);
+                                     Line(w, x + 25, 25, x + 25, 50, 3);
+                                     Line(w, x + 25, 50, x, 50, 3);
+                                     Line(w, x, 50, x, 25, 3);
+                                 }
+                             }})
+                      .Ascii()
+                : kTwoPieceSheet;
+        glRecogniseContourWhenFileOpen = 0;
+        auto plain = LoadTask(name, bytes);
+        ASSERT_TRUE(plain->IsTaskLoaded());
+        EXPECT_EQ(CountPieces(*plain).outlines, 0);
+
+        glRecogniseContourWhenFileOpen = 1;
+        auto recognised = LoadTask(name, bytes);
+        ASSERT_TRUE(recognised->IsTaskLoaded());
+        const PieceCount count = CountPieces(*recognised);
+        EXPECT_EQ(count.outlines, 2);
+        EXPECT_EQ(count.inside, 2);
+        EXPECT_EQ(count.others, 0);
+        // The pieces keep the sheet's size.
+        EXPECT_EQ(recognised->widthMm, plain->widthMm);
+        EXPECT_EQ(recognised->heightMm, plain->heightMm);
+    }
+    glRecogniseContourWhenFileOpen = saved;
+}

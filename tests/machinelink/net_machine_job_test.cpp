@@ -476,6 +476,26 @@ TEST_F(JobTest, JetProgressSendsTheLastBandOnceAndReportsProgress)
     EXPECT_EQ(machine->task.progress, 100.0);
 }
 
+TEST_F(JobTest, ANewJobReportsItsJetProgressFromItsOwnStart)
+{
+    // The copy before ran to row 40 and 100 %; the next copy starts afresh.
+    HandInLine(56);
+    machine->task.rowStep = 100;
+    machine->task.currentRow = 40;
+    machine->task.progress = 100.0;
+    Start(0);
+    sender.Take();
+    window.Drain();
+    EXPECT_EQ(machine->task.currentRow, machine->task.lastRow);
+    EXPECT_EQ(machine->task.progress, 0.0);
+    // Its first rows are reported.
+    machine->JetProgress(sender, 3);
+    EXPECT_EQ(machine->task.currentRow, 2);
+    const auto progress = Posted(WM_NET_JET_PROGRESS);
+    ASSERT_EQ(progress.size(), 1u);
+    EXPECT_EQ(progress[0].wParam, 56u);
+}
+
 TEST_F(JobTest, JetSideEndsStepByStepWithTheMachinesProgress)
 {
     HandInLine();

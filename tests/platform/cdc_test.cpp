@@ -132,6 +132,21 @@ TEST(CDCImage, RepeatedPolylinePointsPaintAsTheirLinesDo)
     }
 }
 
+TEST(CDCImage, AClosedThinOutlineLightsEveryCorner)
+{
+    // Its end is its start: no line follows to light that pixel, so the outline does.
+    const CPoint square[] = {{5, 5}, {15, 5}, {15, 12}, {5, 12}, {5, 5}};
+    CImageDC dc(20, 20);
+    CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+    dc.SelectObject(&red);
+    EXPECT_TRUE(dc.Polyline(square, static_cast<int>(std::size(square))));
+    for (const CPoint& corner : square) EXPECT_EQ(dc.GetPixel(corner.x, corner.y), RGB(255, 0, 0)) << corner.x << "," << corner.y;
+    // Every pixel of the outline, and nothing inside it.
+    for (int x = 5; x <= 15; ++x) EXPECT_EQ(dc.GetPixel(x, 5), RGB(255, 0, 0)) << x;
+    for (int y = 5; y <= 12; ++y) EXPECT_EQ(dc.GetPixel(5, y), RGB(255, 0, 0)) << y;
+    EXPECT_EQ(dc.GetPixel(10, 8), kWhite);
+}
+
 TEST(CDCImage, DottedPensLeaveGapsAndNullPensPaintNothing)
 {
     CImageDC dc(40, 4);

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -162,6 +164,41 @@ TEST(FileSystem, Time64FollowsTheWallClockUnlessOverridden)
     EXPECT_EQ(_time64(nullptr), 4102444800);
     SetTime64ForTesting(std::nullopt);
     EXPECT_LE(_time64(nullptr) - before, 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileSystem, TheLeftoversOfInterruptedWritesGoAndEveryOtherFileStays)
+{
+    const std::string folder = ScratchDir() + "state/";
+    const std::string machine = folder + "machine/";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(machine.c_str(), 0755), 0);
+    // A process id that cannot be running (above the kernel's limit).
+    const std::string deadPid = "4194305";
+    const std::vector<std::string> leftovers = {".CutState0.txt.tmp" + deadPid + "-0", ".page1.plt.tmp" + deadPid + "-17"};
+    const std::vector<std::string> kept = {
+        "CutState0.txt", "page1.plt", ".hidden", "x.tmp1-2", ".a.tmp-1", ".a.tmp12-", ".a.tmp1x-2",
+        // A write of this very process is still going on.
+        ".Config.ini.tmp" + std::to_string(getpid()) + "-3"};
+    for (const std::string& name : leftovers) {
+        ASSERT_TRUE(corvane_test::WriteFile(folder + name, "part"));
+        ASSERT_TRUE(corvane_test::WriteFile(machine + name, "part"));
+    }
+    for (const std::string& name : kept) ASSERT_TRUE(corvane_test::WriteFile(machine + name, "whole"));
+
+    EXPECT_EQ(RemoveInterruptedWriteTemporaries(Path(folder)), 2) << "one level only without sub-folders";
+    EXPECT_EQ(FolderEntries(machine).size(), leftovers.size() + kept.size());
+    EXPECT_EQ(RemoveInterruptedWriteTemporaries(Path(folder), true), 2);
+    std::vector<std::string> left = FolderEntries(machine);
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+    for (const std::string& name : kept) EXPECT_EQ(ReadFile(machine + name), "whole");
+    EXPECT_EQ(RemoveInterruptedWriteTemporaries(Path(ScratchDir() + "missing")), 0);
 }
 
 }  // namespace

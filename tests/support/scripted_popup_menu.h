@@ -13,6 +13,7 @@ namespace corvane_test {
 struct ShownMenuItem {
     UINT id = 0;
     std::u16string text;
+    UINT flags = MF_STRING;
 };
 
 struct ShownMenu {
@@ -33,7 +34,7 @@ public:
     UINT Track(const CMenu& menu, CPoint point) override
     {
         ShownMenu shown{point, {}};
-        for (const CMenu::Item& item : menu.Items()) shown.items.push_back({item.id, item.text.str()});
+        for (const CMenu::Item& item : menu.Items()) shown.items.push_back({item.id, item.text.str(), item.flags});
         shown_.push_back(shown);
         if (!hovers_.empty()) {
             const std::vector<UINT> hovers = hovers_.front();

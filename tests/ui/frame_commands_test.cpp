@@ -75,11 +75,12 @@ TEST_F(FrameCommandsTest, TheToolBarHasEveryButtonWithItsPicturesAndThePanelIsIn
 {
     CTrueColorToolBar* bar = frame_->GetToolBar();
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(bar->ImageLists().normal.size(), 24u);
-    EXPECT_EQ(bar->ImageLists().hot.size(), 24u);
-    EXPECT_EQ(bar->ImageLists().disabled.size(), 24u);
+    ASSERT_EQ(bar->ImageLists().normal.size(), 26u);
+    EXPECT_EQ(bar->ImageLists().hot.size(), 26u);
+    EXPECT_EQ(bar->ImageLists().disabled.size(), 26u);
     EXPECT_EQ(bar->iconSize(), QSize(32, 32));
-    for (int id : {ID_JOB_START, ID_COPIES_UP, ID_SET_PEN, ID_PREVIEW_SWAP, ID_MERGE_FILES, ID_TEST_JET}) {
+    for (int id : {ID_FILE_OPEN, ID_JOB_START, ID_COPIES_UP, ID_SET_PEN, ID_PREVIEW_SWAP, ID_MERGE_FILES, ID_TEST_JET,
+                   ID_APP_MENU}) {
         ASSERT_NE(Button(id), nullptr) << id;
         EXPECT_FALSE(Button(id)->icon().isNull()) << id;
     }
@@ -88,11 +89,11 @@ TEST_F(FrameCommandsTest, TheToolBarHasEveryButtonWithItsPicturesAndThePanelIsIn
 
 TEST_F(FrameCommandsTest, DocumentCommandsRunOnTheDocumentWithTheirStates)
 {
-    // No machine selected: the machine commands are off, the rest on.
-    for (int id : {ID_MACHINE_ZERO, ID_TEST_JET, ID_MACHINE_RESET, ID_MACHINE_SETUP})
+    // No machine and no job selected: the machine and job-row commands are off, the rest on.
+    for (int id : {ID_MACHINE_ZERO, ID_TEST_JET, ID_MACHINE_RESET, ID_MACHINE_SETUP, ID_COPIES_UP, ID_COPIES_DOWN,
+                   ID_JOB_MOVE_TO_TOP})
         EXPECT_TRUE(ShowsEnabled(id, false)) << id;
-    for (int id : {ID_JOB_START, ID_COPIES_UP, ID_JOB_MOVE_TO_TOP, ID_DELETE_JOBS, ID_DIRECTORY_PRINT})
-        EXPECT_TRUE(ShowsEnabled(id, true)) << id;
+    for (int id : {ID_JOB_START, ID_DELETE_JOBS, ID_DIRECTORY_PRINT}) EXPECT_TRUE(ShowsEnabled(id, true)) << id;
     // The preview takes its commands, off while it shows no job.
     EXPECT_TRUE(ShowsEnabled(ID_PREVIEW_SWAP, false));
     EXPECT_TRUE(ShowsEnabled(ID_SET_PEN, false));

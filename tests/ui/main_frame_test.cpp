@@ -71,14 +71,16 @@ TEST_F(MainFrameTest, TheTitleNamesTheProgramInItsLanguage)
     SetStringLanguage(kLanguageChinese);
 }
 
-TEST_F(MainFrameTest, TheUpperRowIs200HighAndWideWindowsSetTheFirstTwoColumns)
+TEST_F(MainFrameTest, TheUpperRowIs200HighAndWideWindowsGiveThePanelIts300)
 {
     auto frame = MakeFrame();
     frame->show();
     ResizeClient(*frame, 1000);
     EXPECT_EQ(frame->GetOuterSplitter()->sizes().value(0), kUpperRowHeight);
+    const int handles = 2 * frame->GetInnerSplitter()->handleWidth();
     EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(0), 150);
-    EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(1), 683);
+    EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(1), 1000 - handles - 150 - kControlPanelWidth);
+    EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(2), kControlPanelWidth);
     EXPECT_EQ(frame->statusBar()->findChildren<QWidget*>(QRegularExpression("^StatusPane")).size(), 5);
     EXPECT_EQ(frame->menuWidget(), nullptr);
 
@@ -89,8 +91,9 @@ TEST_F(MainFrameTest, TheUpperRowIs200HighAndWideWindowsSetTheFirstTwoColumns)
     ResizeClient(*frame, 480, 600);
     EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(0), 100);
     ResizeClient(*frame, 481, 600);
+    // Too narrow for the whole panel: the job list keeps its least width, the panel the rest.
     EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(0), 150);
-    EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(1), 164);
+    EXPECT_EQ(frame->GetInnerSplitter()->sizes().value(1), kMinJobListWidth);
 }
 
 TEST_F(MainFrameTest, CloseAsksAndOnlyYesClosesTheWindowAndTheUploadServer)

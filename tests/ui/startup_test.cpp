@@ -63,9 +63,7 @@ protected:
     {
         EnsureWidgetApplication();
         // Discovery stays on loopback: the start-up reads it from the settings store.
-        const auto key = static_cast<int32_t>(LoopbackKey(kDiscoveryOctet));
-        ASSERT_TRUE(WriteProfileInt(u"NET_SET", u"BroadCastIP", key));
-        ASSERT_TRUE(WriteProfileInt(u"NET_SET", u"ServBroadCastIP", key));
+        ASSERT_TRUE(StoreLoopbackDiscovery(kDiscoveryOctet));
     }
 
     std::vector<std::u16string> Texts() const
@@ -171,6 +169,7 @@ TEST_F(StartupTest, CommandsOpenChosenFilesHelpAndPowerOffThroughTheirInterfaces
     EXPECT_NE(app.GetDocument()->FindJobByPath(CString::FromUtf8(job)), nullptr);
     EXPECT_EQ(dialogs.titles.back(), CString(u"Open"));
 
+    ASSERT_TRUE(WriteFile(ProgramDir() + "help.pdf", "%PDF"));
     app.OnHelp();
     EXPECT_EQ(app.ShutdownComputer(), 1);
     EXPECT_EQ(actions_.Calls(), (std::vector<std::u16string>{u"OpenDocument " + Text(ProgramDir()) + u"help.pdf",

@@ -1,6 +1,7 @@
 // Helpers of the window and start-up tests, and the link-ports lock held for the whole run.
 #include "ui_fixture.h"
 
+#include "platform/settings_store.h"
 #include "support/link_ports_lock.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,12 @@
 namespace corvane_test {
 
 uint32_t LoopbackKey(uint8_t octet) { return htonl((127u << 24) | octet); }
+
+bool StoreLoopbackDiscovery(uint8_t octet)
+{
+    const auto key = static_cast<int32_t>(LoopbackKey(octet));
+    return WriteProfileInt(u"NET_SET", u"BroadCastIP", key) && WriteProfileInt(u"NET_SET", u"ServBroadCastIP", key);
+}
 
 bool SendLoopbackDatagram(const std::vector<uint8_t>& bytes, uint16_t port)
 {

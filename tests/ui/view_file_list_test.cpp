@@ -199,12 +199,16 @@ TEST_F(JobListView, ADoubleClickLoadsTheJobAndShowsIt)
     EXPECT_EQ(jobs_->GetRowTexts(0)[JobColumn::kSize], u"10*10");
     EXPECT_EQ(wire_->TakeTextUpTo(u"|0/1>").rfind(u"<FILEu0,-1,0|", 0), 0u);
 
-    // A file that cannot be loaded shows nothing.
+    // A file that cannot be loaded is told once, its row unchecked, and shows as an empty
+    // preview of its own rather than the job before it.
     CPrintTask* broken = ListJob("b.plt");
     ASSERT_EQ(::unlink((ScratchDir() + "b.plt").c_str()), 0);
+    const size_t told = sink_.Shown().size();
     QTest::mouseDClick(jobs_->viewport(), Qt::LeftButton, Qt::NoModifier, RowCentre(*jobs_, 1));
     EXPECT_FALSE(broken->IsTaskLoaded());
-    EXPECT_EQ(preview.shown, job);
+    EXPECT_EQ(sink_.Shown().size(), told + 1);
+    EXPECT_EQ(jobs_->GetRowChecked(1), 0);
+    EXPECT_EQ(preview.shown, broken);
     doc_.SetPreview(nullptr);
 }
 

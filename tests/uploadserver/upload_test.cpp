@@ -183,3 +183,19 @@ TEST_F(UploadServerTest, ListLinesGoToEveryConnectedClient)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UploadServerTest, AnUploadWithoutAnAutoDirectoryIsRefusedByClosingTheClient)
+{
+    Peer& peer = Connect();
+    CTCPServer1::SetAutoDir(CString());
+    ASSERT_TRUE(peer.wire->Send(Upload(u"a.plt", "BODY") + W(u"<FILEa:1>")));
+    EXPECT_TRUE(peer.wire->WaitForClose());
+    ASSERT_TRUE(Gone(peer.client));
+    EXPECT_TRUE(List(autoDir_).empty());
+    // Nothing after the refused head was read: the command behind it was never posted.
+    for (const PostedMessage& m : posted_) EXPECT_NE(m.message, WM_TCP_FILE_COMMAND);
+}
+
+}  // namespace
