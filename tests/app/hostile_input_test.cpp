@@ -1,4 +1,4 @@
-// Hostile plot files through the job loader: each is refused with the operator told, or
+// Hostile plot files through the job loader: each is refused with its reason, or
 // loads what it honestly holds, the same on every read; a zig-zag of patterned lines is
 // refused before its dashes are made.
 #include "dxf_fixture.h"
@@ -67,13 +67,11 @@ TEST_P(HostileInput, IsRefusedAndToldOrLoadsTheSameContentOnEveryRead)
         CPrintTask task;
         const int loaded = task.LoadFromPath(CString::FromUtf8(Fixture(c.file)));
         EXPECT_EQ(loaded, c.outcome == Outcome::kLoads ? 1 : 0);
-        const bool told = c.outcome == Outcome::kOverBudget;
-        EXPECT_EQ(task.loadRefusal, told ? DispatchRefusal::kOverPointBudget : DispatchRefusal::kNone);
-        ASSERT_EQ(sink.Shown().size(), told ? 1u : 0u);
-        if (told) {
-            EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kJobOverPointBudget));
-            return;  // a refusal reads the same each time; the walk to the budget is slow here
-        }
+        const bool refused = c.outcome == Outcome::kOverBudget;
+        EXPECT_EQ(task.loadRefusal, refused ? DispatchRefusal::kOverPointBudget : DispatchRefusal::kNone);
+        // The loader only records the reason; the document tells the operator (JobLoadFailure).
+        EXPECT_TRUE(sink.Shown().empty());
+        if (refused) return;  // a refusal reads the same each time; the walk to the budget is slow here
         std::vector<float> points = PointsOf(task);
         if (c.outcome == Outcome::kLoads) {
             EXPECT_GT(points.size(), 2 * 32u);
@@ -119,8 +117,7 @@ TEST(HostileZigZag, PatternedLinesAreRefusedBeforeTheirDashesAreMade)
     CPrintTask task;
     EXPECT_EQ(task.LoadFromPath(CString::FromUtf8(corvane_test::ScratchDir() + "zigzag.plt")), 0);
     EXPECT_EQ(task.loadRefusal, DispatchRefusal::kOverPointBudget);
-    ASSERT_EQ(sink.Shown().size(), 1u);
-    EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kJobOverPointBudget));
+    EXPECT_TRUE(sink.Shown().empty());
 
     // Within the budget the same legs are dashed.
     plt = "IN;SP1;LT2;PU0,0;PD200000,0,200000,1000,0,1000;";
