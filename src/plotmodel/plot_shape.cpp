@@ -4,6 +4,7 @@
 #include "plotmodel/plot_units.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <new>
 
@@ -507,19 +508,48 @@ void PlotShape::Reverse()
 
 // ---- HPGL text ----
 
+namespace {
+
+// Appends v in its shortest fixed form that reads back (as a double narrowed to float, as the
+// HPGL reader does) to v itself: an integral value without decimals, "0" for either zero.
+// Where the shortest float digits would read back one float away, the double's digits are
+// written instead.
+void AppendShortest(CStringA& out, float v)
+{
+    char buffer[64];
+    if (v == 0.0f) v = 0.0f;
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
+    double back = 0.0;
+    const auto read = std::from_chars(buffer, written.ptr, back, std::chars_format::fixed);
+    if (std::isfinite(v) && (read.ec != std::errc() || static_cast<float>(back) != v))
+        written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v), std::chars_format::fixed);
+    out.Append(buffer, static_cast<int>(written.ptr - buffer));
+}
+
+}  // namespace
+
 void PlotShape::WritePlt(CStringA& out, bool asFloat) const
 {
     ForEachPl([&](const float* p, int32_t n, int32_t) {
         if (n <= 0) return;
-        if (asFloat)
-            out.AppendFormat("PU%f,%f;PD", p[0], p[1]);
-        else
+        if (asFloat) {
+            out += "PU";
+            AppendShortest(out, p[0]);
+            out += ',';
+            AppendShortest(out, p[1]);
+            out += ";PD";
+        } else {
             out.AppendFormat("PU%d,%d;PD", TruncateToInt32(p[0]), TruncateToInt32(p[1]));
+        }
         for (int32_t k = 1; k < n; ++k) {
-            if (asFloat)
-                out.AppendFormat("%f,%f,", p[2 * k], p[2 * k + 1]);
-            else
+            if (asFloat) {
+                AppendShortest(out, p[2 * k]);
+                out += ',';
+                AppendShortest(out, p[2 * k + 1]);
+                out += ',';
+            } else {
                 out.AppendFormat("%d,%d,", TruncateToInt32(p[2 * k]), TruncateToInt32(p[2 * k + 1]));
+            }
         }
         if (n > 1)
             out.SetAt(out.GetLength() - 1, ';');

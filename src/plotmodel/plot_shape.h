@@ -186,7 +186,8 @@ public:
     // Reverses the order of all points and of the sub-polyline counts.
     void Reverse();
 
-    // Appends the shape as HPGL text: "PUx,y;PDx,y,...;" per sub-polyline, integers / floats.
+    // Appends the shape as HPGL text: "PUx,y;PDx,y,...;" per sub-polyline, as integers
+    // (truncated) / as floats, each in its shortest form that reads back to the same float.
     void ToPltString(CStringA& out) const;
     void ToPltStringFloat(CStringA& out) const;
 
