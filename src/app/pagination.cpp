@@ -55,13 +55,11 @@ void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopSortBandMm);
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) LoopAt(o)->GetShapeInList(open);
+    GetShapesInLoops(loops, open);
     work.Append(&open);
 
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
-        LoopAt(o)->GetShapeInList(list);
-        LoopAt(o)->CalArea(1);
-    }
+    GetShapesInLoops(loops, list);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) LoopAt(o)->CalArea(1);
     if (outer != nullptr) loops.AddTail(LoopOf(outer));
     while (PlotShape* s = work.HeadShape()) {
         s->GoOut();

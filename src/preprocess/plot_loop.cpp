@@ -1,6 +1,8 @@
 // PlotLoop: collecting the shapes inside a piece, and cutting a piece at a vertical line.
 #include "preprocess/plot_loop.h"
 
+#include "plotmodel/shape_box_index.h"
+
 void PlotLoop::GetShapeInList(PlotShapeList& shapes)
 {
     PlotShape* outer = GetLargestLoop();
@@ -43,4 +45,15 @@ void PlotLoop::Split(int32_t x, PlotLoop& left, PlotLoop& right) const
     for (PlotShape* s = shapes_.HeadShape(); s; s = shapes_.ShapeAfter(s)) s->CutByVLine(x, &left.shapes_, &right.shapes_);
     left.CalArea(1);
     right.CalArea(1);
+}
+
+void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes)
+{
+    ShapeBoxIndex index(shapes);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
+        auto* loop = static_cast<PlotLoop*>(o);
+        PlotShape* outer = loop->GetLargestLoop();
+        if (!outer) continue;
+        index.MoveMeeting(outer->GetArea(), loop->Shapes(), [outer](const PlotShape& s) { return s.IsInLoop(outer); });
+    }
 }
