@@ -13,7 +13,8 @@
 // dispatch and its ratio to the file size; then, run alone on the same job, the stages of the
 // dispatch: pagination (with its copy of the job), the page files, and the geometry
 // preparation of page 0. Last, the growth of every figure from 5 to 50 MB.
-// "--run FILE" runs one case on an existing file and prints one line of figures.
+// "--run FILE" runs one case on an existing file and prints one line of figures; "--walks"
+// and "--cases" (see main) choose the sheets.
 #include "app/doc_corvane.h"
 #include "app/job_geometry.h"
 #include "app/pagination.h"
@@ -192,7 +193,7 @@ std::map<std::string, double> Parse(const std::string& line)
     return f;
 }
 
-int RunAll(const char* self, int walks5, int walks50)
+int RunAll(const char* self, int walks5, int walks50, const std::string& only)
 {
     const std::string root = Scratch();
     struct Case {
@@ -201,6 +202,7 @@ int RunAll(const char* self, int walks5, int walks50)
     };
     std::vector<std::pair<std::string, std::map<std::string, double>>> results;
     auto run = [&](const std::string& name, const std::vector<SheetStroke>& strokes) {
+        if (!only.empty() && ("," + only + ",").find("," + name + ",") == std::string::npos) return;
         const std::string file = root + name + ".plt";
         {
             std::ofstream out(file, std::ios::binary);
@@ -222,7 +224,7 @@ int RunAll(const char* self, int walks5, int walks50)
     run("walks_5MB", WalkSheet(walk));
     walk.strokes = walks50;
     walk.seed = 2;
-    run("walks_50MB", WalkSheet(walk));
+    run("walks_50MB", only.find("walks_50MB") != std::string::npos || only.empty() ? WalkSheet(walk) : std::vector<SheetStroke>{});
     run("short_100k", ShortStrokeSheet(3, 100000, 1000.0, 578.0, 4));
     run("lattice_20k", LatticeSheet(20000, 60.0f, 30.0f, 90.0f, 1));
     rmdir(root.c_str());
@@ -239,7 +241,7 @@ int RunAll(const char* self, int walks5, int walks50)
         for (const char* k : keys) std::printf(" %.3f |", f[k]);
         std::printf("\n");
     }
-    if (results.size() >= 2) {
+    if (results.size() >= 2 && results[0].first == "walks_5MB" && results[1].first == "walks_50MB") {
         std::printf("| growth 5 -> 50 MB |");
         for (const char* k : keys) {
             const double a = results[0].second[k], b = results[1].second[k];
@@ -256,11 +258,17 @@ int RunAll(const char* self, int walks5, int walks50)
 int main(int argc, char** argv)
 {
     if (argc >= 3 && std::strcmp(argv[1], "--run") == 0) return RunCase(argv[2]);
-    // "--walks N M" sets the walks of the two walk sheets (2,300 and 23,000: about 5 and 50 MB).
+    // "--walks N M" sets the walks of the two walk sheets (2,300 and 23,000: about 5 and 50
+    // MB); "--cases a,b" runs only the cases named.
     int walks5 = 2300, walks50 = 23000;
-    if (argc >= 4 && std::strcmp(argv[1], "--walks") == 0) {
-        walks5 = std::atoi(argv[2]);
-        walks50 = std::atoi(argv[3]);
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--walks") == 0 && i + 2 < argc) {
+            walks5 = std::atoi(argv[++i]);
+            walks50 = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--cases") == 0 && i + 1 < argc) {
+            only = argv[++i];
+        }
     }
-    return RunAll(argv[0], walks5, walks50);
+    return RunAll(argv[0], walks5, walks50, only);
 }

@@ -27,6 +27,7 @@
 #include <vector>
 
 class CPen;
+class LoopScanIndex;
 struct CRV_TYPE;
 class HpglExplainer;
 class HpglStreamExplainer;
@@ -256,6 +257,8 @@ public:
     int PtIsInLoop(const CFloatPoint& p) const;
     // 1 when this shape lies inside the closed shape loop.
     int IsInLoop(const PlotShape* loop) const;
+    // The same against a loop filed by its segments.
+    int IsInLoop(const LoopScanIndex& loop) const;
 
     // Scaled length of the segment a -> b of a pattern.
     static float GetLength(const float* a, const float* b, const structDash& d);
@@ -382,6 +385,11 @@ private:
     void CutAtLine(const float* pts, int32_t n, int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
     // The whole-shape cut at coordinate c of the given axis.
     void CutShapeAtLine(int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
+
+    // The x of the vertical line IsInLoop tests along: the middle of the cached bounds.
+    float LoopTestX() const;
+    // IsInLoop given the sorted crossings of the loop with the line at x.
+    int IsInsideCrossings(float x, const CArray<float>& outer) const;
 
     // Calls f(points, count, index) for every sub-polyline in order.
     template <class F>

@@ -42,6 +42,8 @@ struct PLOT_SHAPE_SECTION {
     size_t current = 0;
     PlotShapeList owner;
     std::vector<PlotShape*> strokes;
+    // The strokes' first and last points, in band order, read once.
+    std::vector<CFloatPoint> starts, finishes;
     std::vector<bool> taken;
     EndGrid ends;
 
@@ -66,8 +68,10 @@ struct PLOT_SHAPE_SECTION {
             s->GoOut();
             owner.AddTail(s);
             strokes.push_back(s);
-            ends.Add(s->Start(), static_cast<int>(strokes.size()) - 1);
-            ends.Add(s->End(), static_cast<int>(strokes.size()) - 1);
+            starts.push_back(s->Start());
+            finishes.push_back(s->End());
+            ends.Add(starts.back(), static_cast<int>(strokes.size()) - 1);
+            ends.Add(finishes.back(), static_cast<int>(strokes.size()) - 1);
         }
         taken.assign(strokes.size(), false);
     }
@@ -396,9 +400,8 @@ bool FindCrvCluster(PLOT_SHAPE_SECTION& section, Cluster& cluster, float tol)
         section.taken[i] = true;
         cluster.Add(section.strokes[i]);
     };
-    PlotShape* first = section.strokes[section.current];
+    std::vector<CFloatPoint> freeEnds{section.starts[section.current], section.finishes[section.current]};
     take(section.current);
-    std::vector<CFloatPoint> freeEnds{first->Start(), first->End()};
     std::vector<int> near;
     while (!freeEnds.empty()) {
         CFloatPoint q = freeEnds.back();
@@ -412,8 +415,7 @@ bool FindCrvCluster(PLOT_SHAPE_SECTION& section, Cluster& cluster, float tol)
         std::sort(near.begin(), near.end());
         near.erase(std::unique(near.begin(), near.end()), near.end());
         for (int i : near) {
-            PlotShape* s = section.strokes[static_cast<size_t>(i)];
-            CFloatPoint a = s->Start(), b = s->End();
+            const CFloatPoint a = section.starts[static_cast<size_t>(i)], b = section.finishes[static_cast<size_t>(i)];
             bool atStart = a.IsCloseTo(q, tol), atEnd = b.IsCloseTo(q, tol);
             if (!atStart && !atEnd) continue;
             take(static_cast<size_t>(i));

@@ -1,6 +1,7 @@
 // PlotLoop: collecting the shapes inside a piece, and cutting a piece at a vertical line.
 #include "preprocess/plot_loop.h"
 
+#include "plotmodel/loop_scan_index.h"
 #include "plotmodel/shape_box_index.h"
 
 void PlotLoop::GetShapeInList(PlotShapeList& shapes)
@@ -54,6 +55,7 @@ void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes)
         auto* loop = static_cast<PlotLoop*>(o);
         PlotShape* outer = loop->GetLargestLoop();
         if (!outer) continue;
-        index.MoveMeeting(outer->GetArea(), loop->Shapes(), [outer](const PlotShape& s) { return s.IsInLoop(outer); });
+        const LoopScanIndex scan(*outer);
+        index.MoveMeeting(outer->GetArea(), loop->Shapes(), [&scan](const PlotShape& s) { return s.IsInLoop(scan); });
     }
 }
