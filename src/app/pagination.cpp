@@ -48,9 +48,9 @@ void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     FindLoopsTwoPasses(finder, work, closed, open, kLoopTolerance);
     for (float tol = kFirstWideTolerance; open.Count() > 0 && tol < kLastWideTolerance; tol += 1.0f) {
         second.Append(&open);
-        // The loop finder leaves the strokes it does not join as they were: their boxes, made
-        // anew for the first wide round, hold for the later ones.
-        second.CalArea(tol == kFirstWideTolerance ? 1 : 0);
+        // The loop finder leaves the strokes it does not join as they were, and reads no list
+        // bounds of its input: the boxes made anew for the first wide round hold for the later.
+        if (tol == kFirstWideTolerance) second.CalArea(1);
         finder.LoopFinder(second, closed, open, CLoopFinder::kBandWidth, tol);
     }
     open.Append(&second);

@@ -35,6 +35,8 @@ PlotShape& PlotShape::operator=(const PlotShape& other)
     mauIndex_ = other.mauIndex_;
     patternIndex_ = other.patternIndex_;
     area_ = other.area_;
+    // A copy holds what it copies and no growth room: jobs are copied whole.
+    ReserveExactly(other.plNum_, other.ptNum_);
     Append(&other);
     return *this;
 }
@@ -79,8 +81,10 @@ void PlotShape::SetError(float e) { g_joinTolerance = std::fabs(e); }
 int PlotShape::CheckPlBuf(int n)
 {
     if (n <= 0) return 0;
+    // Grows (with a growth step) only when the buffer cannot hold what is needed, so a shape
+    // reserved exactly stays at its size.
     int64_t needed = static_cast<int64_t>(plNum_) + n;
-    if (needed >= static_cast<int64_t>(plPtNum_.size())) {
+    if (needed > static_cast<int64_t>(plPtNum_.size())) {
         int64_t capacity = needed + kPlGrowth;
         if (capacity > INT32_MAX) return 0;
         try {
@@ -96,7 +100,7 @@ int PlotShape::CheckPtBuf(int n)
 {
     if (n <= 0) return 0;
     int64_t needed = static_cast<int64_t>(ptNum_) + n;
-    if (needed * 2 >= static_cast<int64_t>(pts_.size())) {
+    if (needed * 2 > static_cast<int64_t>(pts_.size())) {
         int64_t capacity = needed + kPtGrowth;
         if (capacity > INT32_MAX / 2) return 0;
         try {
