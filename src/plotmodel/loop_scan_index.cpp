@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -26,25 +27,39 @@ LoopScanIndex::LoopScanIndex(const PlotShape& loop) : loop_(loop)
         if (!line.pts || line.n <= 0) continue;
         float lo = line.pts[0], hi = line.pts[0];
         bool finite = true;
+        double travel = 0.0;  // the sum of the segments' x extents
         for (int32_t i = 0; i < line.n; ++i) {
             lo = std::min(lo, line.pts[2 * i]);
             hi = std::max(hi, line.pts[2 * i]);
             finite = finite && std::isfinite(line.pts[2 * i]);
+            if (i > 0) travel += std::fabs(static_cast<double>(line.pts[2 * i]) - line.pts[2 * i - 2]);
         }
-        const size_t buckets = finite ? std::max<size_t>(1, static_cast<size_t>(line.n)) : 1;
+        // Buckets as wide as a segment's mean x extent (and no more than one per point): each
+        // segment is filed about twice, and a bucket holds about as many segments as a
+        // vertical line crosses.
+        const double extent = static_cast<double>(hi) - lo;
+        const double width = std::max(extent / line.n, travel / line.n);
+        size_t buckets = 1;
+        if (finite && extent > 0 && width > 0)
+            buckets = std::clamp<size_t>(static_cast<size_t>(extent / width), 1, static_cast<size_t>(line.n));
         line.buckets = buckets;
         line.walk = !finite;
         line.x0 = lo;
-        line.width = finite && hi > lo ? (hi - lo) / static_cast<float>(buckets) : 1.0f;
+        line.width = finite && extent > 0 ? static_cast<float>(extent / static_cast<double>(buckets)) : 1.0f;
+        if (!(line.width > 0)) line.width = 1.0f;
         std::vector<uint32_t> count(buckets + 1, 0);
-        for (int32_t k = 1; k < line.n; ++k)
-            for (size_t b = Bucket(line, SegmentMin(line.pts, k)); b <= Bucket(line, SegmentMax(line.pts, k)); ++b)
-                ++count[b + 1];
+        std::vector<std::pair<uint32_t, uint32_t>> spans(static_cast<size_t>(line.n));
+        for (int32_t k = 1; k < line.n; ++k) {
+            auto& span = spans[static_cast<size_t>(k)];
+            span = {static_cast<uint32_t>(Bucket(line, SegmentMin(line.pts, k))),
+                    static_cast<uint32_t>(Bucket(line, SegmentMax(line.pts, k)))};
+            for (uint32_t b = span.first; b <= span.second; ++b) ++count[b + 1];
+        }
         for (size_t b = 1; b < count.size(); ++b) count[b] += count[b - 1];
         line.bucketStart = count;
         line.ends.resize(count.back());
         for (int32_t k = 1; k < line.n; ++k)
-            for (size_t b = Bucket(line, SegmentMin(line.pts, k)); b <= Bucket(line, SegmentMax(line.pts, k)); ++b)
+            for (uint32_t b = spans[static_cast<size_t>(k)].first; b <= spans[static_cast<size_t>(k)].second; ++b)
                 line.ends[count[b]++] = k;
         polylines_.push_back(std::move(line));
     }

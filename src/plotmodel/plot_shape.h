@@ -255,6 +255,8 @@ public:
     static void CalIntersect(const float* pts, int32_t n, float x, CArray<float>& ys);
     // 1 when p lies inside this closed shape or on its boundary.
     int PtIsInLoop(const CFloatPoint& p) const;
+    // The same with this shape's crossings from its segment index (made over this shape).
+    int PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const;
     // 1 when this shape lies inside the closed shape loop.
     int IsInLoop(const PlotShape* loop) const;
     // The same against a loop filed by its segments.
@@ -388,6 +390,8 @@ private:
 
     // The x of the vertical line IsInLoop tests along: the middle of the cached bounds.
     float LoopTestX() const;
+    // PtIsInLoop given this shape's crossings with the line at p.x (their number, or -1).
+    static int IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count);
     // IsInLoop given the sorted crossings of the loop with the line at x.
     int IsInsideCrossings(float x, const CArray<float>& outer) const;
 

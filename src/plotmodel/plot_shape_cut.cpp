@@ -138,7 +138,19 @@ int PlotShape::CalIntersect(float x, CArray<float>& ys) const
 int PlotShape::PtIsInLoop(const CFloatPoint& p) const
 {
     CArray<float> ys;
-    int count = CalIntersect(static_cast<float>(p.x), ys);
+    const int count = CalIntersect(static_cast<float>(p.x), ys);
+    return IsInCrossings(p, ys, count);
+}
+
+int PlotShape::PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const
+{
+    CArray<float> ys;
+    const int count = self.CalIntersect(static_cast<float>(p.x), ys);
+    return IsInCrossings(p, ys, count);
+}
+
+int PlotShape::IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count)
+{
     if (count <= 0) return 0;
     int below = 0;
     while (below < count && ys[below] < p.y) ++below;

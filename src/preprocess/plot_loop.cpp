@@ -4,6 +4,15 @@
 #include "plotmodel/loop_scan_index.h"
 #include "plotmodel/shape_box_index.h"
 
+#include <optional>
+
+namespace {
+
+// Loops of up to this many points are walked rather than filed by their segments.
+constexpr int kWalkedLoopPoints = 32;
+
+}  // namespace
+
 void PlotLoop::GetShapeInList(PlotShapeList& shapes)
 {
     PlotShape* outer = GetLargestLoop();
@@ -55,7 +64,12 @@ void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes)
         auto* loop = static_cast<PlotLoop*>(o);
         PlotShape* outer = loop->GetLargestLoop();
         if (!outer) continue;
-        const LoopScanIndex scan(*outer);
-        index.MoveMeeting(outer->GetArea(), loop->Shapes(), [&scan](const PlotShape& s) { return s.IsInLoop(scan); });
+        // A small loop is walked; a larger one is filed by its segments once a shape needs it.
+        std::optional<LoopScanIndex> scan;
+        index.MoveMeeting(outer->GetArea(), loop->Shapes(), [&](const PlotShape& s) {
+            if (outer->GetTolPtNum() <= kWalkedLoopPoints) return s.IsInLoop(outer) != 0;
+            if (!scan) scan.emplace(*outer);
+            return s.IsInLoop(*scan) != 0;
+        });
     }
 }
