@@ -23,6 +23,7 @@ uint32_t DispatchRefusalStringId(DispatchRefusal reason)
     case DispatchRefusal::kCancelled: return StringId::kReasonCancelled;
     case DispatchRefusal::kOutOfMemory: return StringId::kReasonOutOfMemory;
     case DispatchRefusal::kPagesNotSaved: return StringId::kReasonPagesNotSaved;
+    case DispatchRefusal::kMachineValuesUnusable: return StringId::kReasonMachineValuesUnusable;
     }
     return 0;
 }

@@ -23,6 +23,7 @@ enum class DispatchRefusal : uint8_t {
     kCancelled,
     kOutOfMemory,
     kPagesNotSaved,
+    kMachineValuesUnusable,
 };
 
 // The resource number of the text that names reason (for kNone, none: 0).

@@ -1,6 +1,7 @@
 // CDocCorvane: the job list and the operations that find and list jobs.
 #include "app/doc_corvane.h"
 
+#include "app/job_preparation.h"
 #include "app/list_rows.h"
 #include "app/print_task.h"
 #include "machinelink/net_machine.h"
@@ -11,7 +12,13 @@ CDocCorvane::CDocCorvane(CUDPServer& server) : server_(server)
     sortCuts = GetProfileInt(u"FileSetting", u"SortCut", 1);
 }
 
-CDocCorvane::~CDocCorvane() { jobList_.Clear(); }
+CDocCorvane::~CDocCorvane()
+{
+    // The workers own what they work on; each is cancelled and waited for.
+    for (auto& [key, preparation] : preparations_) preparation->Cancel();
+    preparations_.clear();
+    jobList_.Clear();
+}
 
 void CDocCorvane::SetListRows(JobListRows* jobRows, MachineListRows* machineRows)
 {

@@ -2,14 +2,19 @@
 // job and machine operations of the job list.
 #pragma once
 
+#include "app/dispatch_refusal.h"
 #include "geometry/ol_list.h"
 #include "platform/carray.h"
 #include "platform/cstring.h"
 #include "plotmodel/pen_mode_settings.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
 
 class CPrintTask;
+class JobPreparation;
 class CUDPServer;
 class DocumentDialogs;
 class JobListRows;
@@ -50,9 +55,11 @@ public:
 
     // ---- dispatching jobs to machines ----
 
-    // Prepares one page of task and hands it to machine, then starts it: 1 when started, 0
-    // when refused. wholeJob nonzero paginates afresh; else page < 0 resumes the machine's
-    // interrupted page (or paginates when there is none) and page >= 0 cuts that page.
+    // Starts preparing one page of task for machine on a preparation worker; once it is
+    // prepared (ApplyFinishedPreparations) it is handed to the machine and started. 1 when the
+    // preparation started; 0 when refused, the operator and the clients told why. wholeJob
+    // nonzero paginates afresh; else page < 0 resumes the machine's interrupted page (or
+    // paginates when there is none) and page >= 0 cuts that page.
     int DispatchJobToMachine(CPrintTask* task, NET_Machine* machine, int wholeJob, int page);
     // The start command: resumes the selected (else checked) machine inside its job, or starts
     // the first selected job that is not running on it.
@@ -76,12 +83,28 @@ public:
     // the jobs waiting for them.
     void AutoDispatchJobs();
 
+    // ---- preparations of dispatches (job_dispatcher.cpp) ----
+    // At most one preparation runs per machine, and a job is prepared for one machine at a
+    // time: a dispatch to either while it runs is refused (kBeingPrepared); the automatic
+    // pass waits for it.
+
+    // Applies every preparation whose worker has ended: hands its lists to the machine and
+    // starts it, or tells why not and removes what the start left in the state folder (the
+    // frame calls it on WM_JOB_PREPARATION_DONE).
+    void ApplyFinishedPreparations();
+    // Shows the stage and percent of the preparation for machineKey in the status bar (the
+    // frame calls it on WM_JOB_PREPARATION_PROGRESS).
+    void ShowPreparationProgress(uint32_t machineKey);
+    bool IsMachineBeingPrepared(uint32_t machineKey) const;
+    bool IsJobBeingPrepared(const CPrintTask* job) const;
+    bool HasPreparations() const { return !preparations_.empty(); }
+    // Cancels the preparation for machineKey; true when one was running.
+    bool CancelPreparation(uint32_t machineKey);
+    // Shows text in the frame's status bar (the frame sets it; unset shows nothing).
+    std::function<void(const CString& text)> showStatusText;
+
     // ---- resuming from a machine's state folder ----
 
-    // The page at which task resumes on machine, read into list; -1 when none.
-    int ResumeJobFromPages(CPrintTask& task, NET_Machine& machine, PlotShapeList& list);
-    // Page page of task from machine's folder, read into list; -1 when it cannot be read.
-    int LoadJobPage(CPrintTask& task, NET_Machine& machine, int page, PlotShapeList& list);
     // Lists (or marks) the job machine was cutting when it stopped, at its page.
     void ResumeInterruptedJob(NET_Machine& machine);
 
@@ -217,8 +240,13 @@ private:
     void SendJobLine(char16_t kind, const CPrintTask& task);
     // The machine of the selected machine row, else of the checked one.
     NET_Machine* SelectedOrCheckedMachine() const;
-    // Reads page of task from machine's folder into list when it is a page of the job there.
-    int ReadJobPage(CPrintTask& task, const CString& folder, int32_t page, int32_t pageCount, PlotShapeList& list);
+    // Tells why task's start was refused: the status bar says it, the job's state column
+    // shows it, and the clients get the row's line when that changed.
+    void TellDispatchRefusal(CPrintTask* task, DispatchRefusal reason);
+    // Hands the finished preparation's page to its machine and starts it, or tells why not.
+    void ApplyPreparation(JobPreparation& preparation);
+    // Cancels the preparation of job; true when one was running.
+    bool CancelJobPreparation(const CPrintTask* job);
 
     // The machine of key if it is printing and online, else null (under the lock).
     NET_Machine* PrintingMachineByKey(uint32_t key);
@@ -245,6 +273,8 @@ private:
 
     CUDPServer& server_;
     OL_List jobList_;
+    // The running preparations, by machine key.
+    std::map<uint32_t, std::unique_ptr<JobPreparation>> preparations_;
     JobListRows* jobRows_ = nullptr;
     MachineListRows* machineRows_ = nullptr;
 };

@@ -88,6 +88,7 @@ void CDocCorvane::RemoveJob(CPrintTask* job)
 {
     if (job == nullptr && jobRows_ != nullptr) job = jobRows_->GetSelectedItemData();
     if (!IsJobListed(job)) return;
+    CancelJobPreparation(job);
     jobList_.GoOut(job);
     if (preview_ != nullptr && preview_->GetShownJob() == job) {
         preview_->ClearShownJob();
@@ -308,6 +309,10 @@ void CDocCorvane::OnCancelJob()
 {
     CSingleLock lock(&server_.GetLock(), TRUE);
     NET_Machine* machine = machineRows_ != nullptr ? machineRows_->GetSelectedItemData() : nullptr;
+    // A page being prepared is cancelled; the machine has nothing of it to stop.
+    if (machine != nullptr ? CancelPreparation(machine->ip)
+                           : CancelJobPreparation(jobRows_ != nullptr ? jobRows_->GetSelectedItemData() : nullptr))
+        return;
     if (machine == nullptr) {
         const CPrintTask* job = jobRows_ != nullptr ? jobRows_->GetSelectedItemData() : nullptr;
         if (job == nullptr || job->runState == CPrintTask::kIdle || job->machine == 0) return;
@@ -373,6 +378,7 @@ void CDocCorvane::DeleteJobRow(int row)
 {
     CPrintTask* job = jobRows_->GetRowJob(row);
     if (job == nullptr || job->runState != CPrintTask::kIdle) return;
+    CancelJobPreparation(job);
     if (IsInAutoDirectory(job->path)) DeleteFileQuietly(job->path);
     SendJobLine(kLineDeleted, row);
     jobList_.GoOut(job);
@@ -482,6 +488,10 @@ void CDocCorvane::RemoteStopJob(int machineRow, int row)
     if (machineRows_ == nullptr) return;
     CSingleLock lock(&server_.GetLock(), TRUE);
     NET_Machine* machine = machineRows_->GetRowMachine(machineRow);
+    // A page being prepared is cancelled; the machine has nothing of it to stop.
+    if (machine != nullptr ? CancelPreparation(machine->ip)
+                           : CancelJobPreparation(jobRows_ != nullptr ? jobRows_->GetRowJob(row) : nullptr))
+        return;
     if (machine == nullptr) {
         const CPrintTask* job = jobRows_ != nullptr ? jobRows_->GetRowJob(row) : nullptr;
         if (job == nullptr || job->runState == CPrintTask::kIdle || job->machine == 0) return;

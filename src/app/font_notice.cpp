@@ -13,36 +13,44 @@ namespace {
 
 std::atomic<bool> g_labelNoticeShown{false};
 
-// Shows the notice naming the missing files.
-void ShowNotice(const std::vector<CString>& missing)
+// The text of string id with the names joined into its "%s".
+CString Sentence(uint32_t id, const std::vector<CString>& names)
 {
-    CString names;
-    for (const CString& name : missing) {
-        if (!names.IsEmpty()) names += u", ";
-        names += name;
+    CString joined;
+    for (const CString& name : names) {
+        if (!joined.IsEmpty()) joined += u", ";
+        joined += name;
     }
     CString text;
-    text.Format(LoadResString(StringId::kMissingFontFiles).GetString(), names.GetString());
+    text.Format(LoadResString(id).GetString(), joined.GetString());
+    return text;
+}
+
+// Shows one notice naming the missing files and, on a line of its own, the files without
+// Chinese glyphs; nothing when both lists are empty. 1 when shown.
+int ShowNotice(const std::vector<CString>& missing, const std::vector<CString>& withoutChinese)
+{
+    CString text;
+    if (!missing.empty()) text = Sentence(StringId::kMissingFontFiles, missing);
+    if (!withoutChinese.empty()) {
+        if (!text.IsEmpty()) text += u"\n";
+        text += Sentence(StringId::kMissingChineseGlyphs, withoutChinese);
+    }
+    if (text.IsEmpty()) return 0;
     AfxMessageBox(text);
+    return 1;
 }
 
 }  // namespace
 
-int ReportMissingFontFiles()
-{
-    const std::vector<CString> missing = MissingGlobalFontFiles();
-    if (missing.empty()) return 0;
-    ShowNotice(missing);
-    return 1;
-}
+int ReportMissingFontFiles() { return ShowNotice(MissingGlobalFontFiles(), FontFilesWithoutChinese()); }
 
 int ReportMissingFontForLabels()
 {
     const std::vector<CString> missing = MissingGlobalFontFiles();
     if (std::find(missing.begin(), missing.end(), CString(PlotFontLib::GlobalFontFile)) == missing.end()) return 0;
     if (g_labelNoticeShown.exchange(true)) return 0;
-    ShowNotice(missing);
-    return 1;
+    return ShowNotice(missing, {});
 }
 
 void ResetMissingFontForLabelsNotice() { g_labelNoticeShown.store(false); }

@@ -1,13 +1,18 @@
 // CDocCorvane's job dispatcher: the road from the job list to a machine, and the start
 // commands and automatic pass that take it.
 //
-// The machine-table lock is held only while the machine record is read or written, never
-// across pagination or preparation, which may take long and would stall the link thread.
-// What the first checks found is checked again under the lock just before the hand-over.
+// A dispatch runs in two halves on the GUI thread with a preparation worker between them:
+// the checks and the copies of the job's shapes and the machine's values (read under the
+// link lock), then, once the worker ended, the page's start state, the hand-over and the start
+// commands. The machine-table lock is held only while the machine record is read or written,
+// never while a page is prepared. What the first checks found is checked again under the
+// lock just before the hand-over. Every refusal is told (TellDispatchRefusal).
 #include "app/doc_corvane.h"
 
 #include "app/config_globals.h"
 #include "app/job_geometry.h"
+#include "app/job_preparation.h"
+#include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/pagination.h"
 #include "app/print_task.h"
@@ -23,6 +28,7 @@
 
 #include <climits>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -57,6 +63,15 @@ uint8_t JetLevelOf(int32_t levelIndex)
     return level > kMaxJetLevel ? 0 : level;
 }
 
+// Why a machine cannot take a hand-over now; the caller holds the lock.
+DispatchRefusal HandOverRefusal(NET_Machine& machine)
+{
+    return machine.online ? DispatchRefusal::kMachineBusy : DispatchRefusal::kMachineOffline;
+}
+
+// The file name of a job's path, for the operator's texts.
+CString FileNameOf(const CString& path) { return path.Mid(path.ReverseFind(u'/') + 1); }
+
 }  // namespace
 
 NET_Machine* CDocCorvane::SelectedOrCheckedMachine() const
@@ -66,80 +81,194 @@ NET_Machine* CDocCorvane::SelectedOrCheckedMachine() const
     return machineRows_->GetCheckedMachine();
 }
 
+void CDocCorvane::TellDispatchRefusal(CPrintTask* task, DispatchRefusal reason)
+{
+    // Without a job (no row chosen) the reason is told alone.
+    CString text = LoadResString(DispatchRefusalStringId(reason));
+    if (task != nullptr) text.Format(LoadResString(StringId::kJobNotStarted).GetString(), FileNameOf(task->path), text);
+    if (showStatusText) showStatusText(text);
+    if (task == nullptr || task->dispatchRefusal == reason) return;
+    task->dispatchRefusal = reason;
+    RefreshJobRow(*task, JobColumn::kState);
+    SendJobLine(kLineUpdated, *task);
+}
+
+bool CDocCorvane::IsMachineBeingPrepared(uint32_t machineKey) const { return preparations_.count(machineKey) != 0; }
+
+bool CDocCorvane::IsJobBeingPrepared(const CPrintTask* job) const
+{
+    for (const auto& [key, preparation] : preparations_)
+        if (job != nullptr && preparation->JobRef() == job->jobRef && job->jobRef != 0) return true;
+    return false;
+}
+
+bool CDocCorvane::CancelPreparation(uint32_t machineKey)
+{
+    const auto found = preparations_.find(machineKey);
+    if (found == preparations_.end()) return false;
+    found->second->Cancel();
+    return true;
+}
+
+bool CDocCorvane::CancelJobPreparation(const CPrintTask* job)
+{
+    bool found = false;
+    for (auto& [key, preparation] : preparations_) {
+        if (job == nullptr || job->jobRef == 0 || preparation->JobRef() != job->jobRef) continue;
+        preparation->Cancel();
+        found = true;
+    }
+    return found;
+}
+
+void CDocCorvane::ShowPreparationProgress(uint32_t machineKey)
+{
+    const auto found = preparations_.find(machineKey);
+    if (found == preparations_.end()) return;
+    JobPreparation& preparation = *found->second;
+    preparation.ProgressShown();
+    uint32_t stageText = 0;
+    switch (preparation.Stage()) {
+    case PreparationStage::kPaginating: stageText = StringId::kStagePaginating; break;
+    case PreparationStage::kReadingPage: stageText = StringId::kStageReadingPage; break;
+    case PreparationStage::kGeometry: stageText = StringId::kStageGeometry; break;
+    case PreparationStage::kStarting:
+    case PreparationStage::kFinished: return;
+    }
+    CString text;
+    text.Format(LoadResString(StringId::kPreparationProgress).GetString(), FileNameOf(preparation.JobPath()),
+                LoadResString(stageText), preparation.Percent());
+    if (showStatusText) showStatusText(text);
+}
+
 int CDocCorvane::DispatchJobToMachine(CPrintTask* task, NET_Machine* machine, int wholeJob, int page)
 {
     if (task == nullptr || machine == nullptr) return 0;
     CSingleLock lock(&server_.GetLock());
-    PageMachineValues pageValues;
-    CString folder;
     lock.Lock();
     const bool online = machine->online != 0;
     const uint32_t key = machine->ip;
     lock.Unlock();
-    if (!online) return 0;
-    if (!task->IsTaskLoaded() && !task->LoadPrintTaskFile()) return 0;
-    lock.Lock();
-    if (!CanHandOver(*machine, MonotonicMs()) || task->GetCutList() == nullptr) return 0;
-    pageValues = ReadPageMachineValues(*machine);
-    folder = GetMachineStateFolder(*machine);
-    lock.Unlock();
+    const auto refuse = [&](DispatchRefusal reason) {
+        TellDispatchRefusal(task, reason);
+        return 0;
+    };
+    // One preparation per machine, and a job for one machine at a time.
+    if (IsMachineBeingPrepared(key) || IsJobBeingPrepared(task)) return refuse(DispatchRefusal::kBeingPrepared);
+    if (!online) return refuse(DispatchRefusal::kMachineOffline);
+    if (!task->IsTaskLoaded() && !task->LoadPrintTaskFile()) return refuse(DispatchRefusal::kNotLoaded);
 
-    PlotShapeList pageShapes;
-    int pageIndex = kPaginationFailed;
-    bool saved = true;
-    if (wholeJob) {
-        pageIndex = PaginateJob(*task, pageValues, folder, pageShapes, saved);
-    } else if (page < 0) {
-        pageIndex = ResumeJobFromPages(*task, *machine, pageShapes);
-        if (pageIndex < 0) pageIndex = PaginateJob(*task, pageValues, folder, pageShapes, saved);
-    } else {
-        pageIndex = LoadJobPage(*task, *machine, page, pageShapes);
+    auto input = std::make_unique<JobPreparationInput>();
+    lock.Lock();
+    if (!CanHandOver(*machine, MonotonicMs())) {
+        const DispatchRefusal reason = HandOverRefusal(*machine);
+        lock.Unlock();
+        return refuse(reason);
     }
-    if (pageIndex == kPaginationFailed && !saved) AfxMessageBox(LoadResString(StringId::kPagesNotSaved));
-    if (pageIndex < 0 || pageShapes.Count() == 0) return 0;
+    if (task->GetCutList() == nullptr) {
+        lock.Unlock();
+        return refuse(DispatchRefusal::kNotLoaded);
+    }
+    input->pageValues = ReadPageMachineValues(*machine);
+    input->prepareValues = ReadPrepareMachineValues(*machine);
+    input->bandSource = CopyJetBandValues(*machine);
+    input->folder = GetMachineStateFolder(*machine);
+    lock.Unlock();
+    // Pagination would never end on a width under one unit, and clipping would drop everything.
+    if (input->pageValues.cutWidth < kMinCutWidth || input->pageValues.cutHeight < 1)
+        return refuse(DispatchRefusal::kNoUsableWidth);
+
+    input->machineKey = key;
+    input->jobRef = task->jobRef;
+    input->jobPath = task->path;
+    input->edFile = task->edFile != 0;
+    input->sortCuts = sortCuts;
+    input->source = wholeJob ? PageSource::kPaginate : page < 0 ? PageSource::kResume : PageSource::kChosenPage;
+    input->page = page;
+    // The worker paginates its own copy: the job may change or go while it works.
+    if (input->source != PageSource::kChosenPage) {
+        input->jobShapes = std::make_unique<PlotShapeList>();
+        *input->jobShapes = *task->GetCutList();
+    }
+    preparations_[key] = std::make_unique<JobPreparation>(std::move(input));
+    return 1;
+}
+
+void CDocCorvane::ApplyFinishedPreparations()
+{
+    for (auto it = preparations_.begin(); it != preparations_.end();) {
+        if (!it->second->IsFinished()) {
+            ++it;
+            continue;
+        }
+        std::unique_ptr<JobPreparation> preparation = std::move(it->second);
+        it = preparations_.erase(it);
+        ApplyPreparation(*preparation);
+        // Applying may have started other preparations: look again from the start.
+        it = preparations_.begin();
+    }
+}
+
+void CDocCorvane::ApplyPreparation(JobPreparation& preparation)
+{
+    JobPreparationResult result = preparation.TakeResult();
+    CPrintTask* task = FindJobByReference(preparation.JobRef());
+    CSingleLock lock(&server_.GetLock());
+    lock.Lock();
+    NET_Machine* machine = server_.FindMachineByKey(preparation.MachineKey());
+    const CString folder = machine != nullptr ? GetMachineStateFolder(*machine) : CString();
+    lock.Unlock();
+    // A failed start leaves nothing that would list its job as interrupted at the next start:
+    // a pagination of its own is removed (a resumed or chosen page was the folder's already).
+    const auto refuse = [&](DispatchRefusal reason) {
+        if (result.paginated && machine != nullptr) RemoveResumeState(folder);
+        if (task != nullptr) TellDispatchRefusal(task, reason);
+    };
+    if (task == nullptr || machine == nullptr) return refuse(DispatchRefusal::kCancelled);
+    if (result.refusal != DispatchRefusal::kNone) {
+        if (result.refusal == DispatchRefusal::kPagesNotSaved) AfxMessageBox(LoadResString(StringId::kPagesNotSaved));
+        return refuse(result.refusal);
+    }
+    if (result.paginated) AdoptPagination(*task, result.pageCount);
+    task->pageCount = result.pageCount;
+    task->pageIndex = result.pageIndex;
     RefreshJobRow(*task, -1);
 
+    const int pageIndex = result.pageIndex;
     SetWarmUpLines(pageIndex == 0 || AllPagesHaveWarmupLine ? WarmUpLine : -1);
     const bool stateSaved = WriteTaskStartInfo(folder, pageIndex, 0, 0, 0, 0) && WriteCutState(folder, 0);
     // Without its pages or state on disk every next-page dispatch of a job of several pages
     // would cut its first page again: such a job is refused and the operator told.
     if (!stateSaved && task->pageCount > 1) {
         AfxMessageBox(LoadResString(StringId::kPagesNotSaved));
-        return 0;
+        return refuse(DispatchRefusal::kPagesNotSaved);
     }
 
-    auto A = std::make_unique<PlotShapeCutList>();
-    auto B = std::make_unique<PlotShapeCutList>();
-    lock.Lock();
-    const PrepareMachineValues prepareValues = ReadPrepareMachineValues(*machine);
-    lock.Unlock();
-    Limit_PARAM range;
-    int32_t clipOffset = 0;
-    JetTaskValues jet;
-    if (!PrepareJobGeometry(*A, *B, pageShapes, prepareValues, sortCuts, *machine, server_.GetLock(), range,
-                            clipOffset, jet))
-        return 0;
-
-    auto preview = std::make_unique<PlotShapeCutList>();
-    *preview = *B;
-    preview->MirrorByX(static_cast<int32_t>(prepareValues.xRangeMm * 2.0 * 40.0 * prepareValues.xScale));
-    preview->Scale(static_cast<float>(1.0 / (2.0 * prepareValues.xScale)),
-                   static_cast<float>(1.0 / (2.0 * prepareValues.yScale)));
     PlotShapeCutList*& slot = task->listsSwapped ? task->jobList : task->previewList;
     delete slot;
-    slot = preview.release();
+    slot = result.preview.release();
 
     lock.Lock();
     // The machine may have taken another job while this page was prepared.
-    if (!CanHandOver(*machine, MonotonicMs()) || !machine->task.SetData(A.get(), task->jobRef, B.get())) return 0;
-    A.release();
-    B.release();
+    if (!CanHandOver(*machine, MonotonicMs())) {
+        const DispatchRefusal reason = HandOverRefusal(*machine);
+        lock.Unlock();
+        return refuse(reason);
+    }
+    if (!machine->task.SetData(result.jetList.get(), task->jobRef, result.motionList.get())) {
+        lock.Unlock();
+        return refuse(DispatchRefusal::kHandOverRefused);
+    }
+    result.jetList.release();
+    result.motionList.release();
     // The raster state is stored only now: a refused hand-over must leave a running job's alone.
-    StoreJetTaskValues(jet, machine->task);
+    StoreJetTaskValues(result.jet, machine->task);
     machine->task.nextPageIndex = pageIndex < task->pageCount - 1 ? pageIndex + 1 : 0;
     const uint8_t jetLevel = machine->task.jetLevel;
+    const uint32_t key = machine->ip;
     lock.Unlock();
 
+    const Limit_PARAM& range = result.range;
     server_.SendJetHeadConfig(machine);
     server_.SendJetSpeedParams(machine, jetLevel);
     server_.SendJetRangeCommand(machine, static_cast<uint16_t>(range.limit2), static_cast<uint16_t>(range.limit3),
@@ -149,7 +278,13 @@ int CDocCorvane::DispatchJobToMachine(CPrintTask* task, NET_Machine* machine, in
     lock.Lock();
     machine->SetEndWithD100(0);
     machine->workWaiting = 0;
-    return 1;
+    lock.Unlock();
+    if (showStatusText) showStatusText(CString());
+    if (task->dispatchRefusal != DispatchRefusal::kNone) {
+        task->dispatchRefusal = DispatchRefusal::kNone;
+        RefreshJobRow(*task, JobColumn::kState);
+        SendJobLine(kLineUpdated, *task);
+    }
 }
 
 int CDocCorvane::StartJobOnMachine(CPrintTask* task, NET_Machine* machine, int requestValue)
@@ -167,9 +302,13 @@ void CDocCorvane::StartMachineRow(int machineRow, int jobRow)
 {
     if (machineRows_ == nullptr || jobRows_ == nullptr) return;
     NET_Machine* machine = machineRows_->GetRowMachine(machineRow);
-    if (machine == nullptr) return;
+    CPrintTask* task = jobRows_->GetRowJob(jobRow);
+    if (machine == nullptr) return TellDispatchRefusal(task, DispatchRefusal::kNoMachine);
     CSingleLock lock(&server_.GetLock(), TRUE);
-    if (!machine->online) return;
+    if (!machine->online) {
+        lock.Unlock();
+        return TellDispatchRefusal(task, DispatchRefusal::kMachineOffline);
+    }
     if (machine->task.IsTaken()) {
         // Paused inside a job: the jet side is configured again and the machine resumes.
         Limit_PARAM range;
@@ -189,25 +328,25 @@ void CDocCorvane::StartMachineRow(int machineRow, int jobRow)
         PostText(server_, machine->ip, kResumeText, 3);
         return;
     }
-    if (machine->jobState != kJobIdle) return;
+    const bool idle = machine->jobState == kJobIdle;
     lock.Unlock();
-    CPrintTask* task = jobRows_->GetRowJob(jobRow);
     if (task == nullptr || task->runState != CPrintTask::kIdle) return;
+    if (!idle) return TellDispatchRefusal(task, DispatchRefusal::kMachineBusy);
     StartJobOnMachine(task, machine, 0);
 }
 
 void CDocCorvane::StartCurrentMachine()
 {
     if (machineRows_ == nullptr || jobRows_ == nullptr) return;
-    NET_Machine* machine = SelectedOrCheckedMachine();
-    const int machineRow = machineRows_->FindMachineRow(machine);
-    if (machineRow < 0) return;
     int jobRow = -1;
     const CArray<int32_t> selected = jobRows_->GetSelectedRows();
     for (int i = 0; i < selected.GetSize() && jobRow < 0; ++i) {
         const CPrintTask* task = jobRows_->GetRowJob(selected[i]);
         if (task != nullptr && task->runState == CPrintTask::kIdle) jobRow = selected[i];
     }
+    NET_Machine* machine = SelectedOrCheckedMachine();
+    const int machineRow = machineRows_->FindMachineRow(machine);
+    if (machineRow < 0) return TellDispatchRefusal(jobRows_->GetRowJob(jobRow), DispatchRefusal::kNoMachine);
     StartMachineRow(machineRow, jobRow);
 }
 
@@ -217,6 +356,8 @@ void CDocCorvane::OnMachineJobRequest(NET_Machine* machine, int value)
     {
         CSingleLock hold(&server_.GetLock(), TRUE);
         if (!machine->online || machine->task.IsTaken() || machine->jobState != kJobIdle) return;
+        // A page being prepared for the machine is its answer.
+        if (IsMachineBeingPrepared(machine->ip)) return;
     }
     const CArray<int32_t> selected = jobRows_->GetSelectedRows();
     for (int i = 0; i < selected.GetSize(); ++i) {
@@ -234,7 +375,8 @@ CPrintTask* CDocCorvane::FindCheckedJobFor(const NET_Machine& machine, int first
     for (int row = first < 0 ? 0 : first; row < jobRows_->GetRowCount(); ++row) {
         CPrintTask* task = jobRows_->GetRowJob(row);
         if (task != nullptr && task->checked && task->copiesDone < task->copies &&
-            task->runState == CPrintTask::kIdle && (task->machine == 0 || task->machine == machine.ip))
+            task->runState == CPrintTask::kIdle && (task->machine == 0 || task->machine == machine.ip) &&
+            !IsJobBeingPrepared(task))
             return task;
     }
     return nullptr;
@@ -263,7 +405,7 @@ void CDocCorvane::OnMachineStartKey(NET_Machine* machine)
     {
         CSingleLock hold(&server_.GetLock(), TRUE);
         if (!machine->online || machine->jobState != kJobIdle || machine->task.IsTaken() ||
-            machine->task.HasWaitingJob())
+            machine->task.HasWaitingJob() || IsMachineBeingPrepared(machine->ip))
             return;
         jobRef = machine->task.GetPrtTaskPointer();
     }
@@ -314,6 +456,8 @@ void CDocCorvane::AutoDispatchJobs()
         CSingleLock lock(&server_.GetLock(), TRUE);
         if (!machine->online || machine->task.IsTaken()) continue;
         const uint32_t key = machine->ip;
+        // The pass waits for a page being prepared for the machine.
+        if (IsMachineBeingPrepared(key)) continue;
 
         // A paginated job waits for its next page; only a job still listed counts.
         if (machine->task.nextPageIndex > 0 && FindJobByReference(machine->task.GetPrtTaskPointer()) != nullptr) {
@@ -334,7 +478,8 @@ void CDocCorvane::AutoDispatchJobs()
             for (int jobRow = 0; jobRow < jobRows_->GetRowCount() && found == nullptr; ++jobRow) {
                 CPrintTask* task = jobRows_->GetRowJob(jobRow);
                 if (task != nullptr && task->checked && task->copiesDone < task->copies &&
-                    task->runState == CPrintTask::kIdle && (task->machine == key || (task->machine == 0 && current)))
+                    task->runState == CPrintTask::kIdle && (task->machine == key || (task->machine == 0 && current)) &&
+                    !IsJobBeingPrepared(task))
                     found = task;
             }
         }

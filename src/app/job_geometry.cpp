@@ -8,7 +8,6 @@
 #include "app/tool_class.h"
 #include "machinelink/machine_globals.h"
 #include "platform/byte_order.h"
-#include "platform/critical_section.h"
 #include "platform/settings_store.h"
 #include "plotmodel/dash_style.h"
 #include "plotmodel/intersection.h"
@@ -157,18 +156,29 @@ void OrientPrintWork(PlotShapeList& print, const PrepareMachineValues& m)
     print.Scale(m.externScaleX, m.externScaleY);
 }
 
-// The print work clipped into A and scaled to jet rows; the raster state into jet.
+// The print work clipped into A and scaled to jet rows; the raster state into jet. False with
+// the reason when the machine's values make no raster.
 bool PrepareJetList(PlotShapeList& print, PlotShapeCutList& A, const PrepareMachineValues& m, int32_t& clipOffset,
-                    JetTaskValues& jet)
+                    JetTaskValues& jet, DispatchRefusal& refusal)
 {
     if (clipOffset > 0) print.Move(-clipOffset, 0);
-    if (!ClipToMachineArea(print, A, m.cutWidth, m.cutHeight, clipOffset)) return false;
+    if (!ClipToMachineArea(print, A, m.cutWidth, m.cutHeight, clipOffset)) {
+        refusal = DispatchRefusal::kNoUsableWidth;
+        return false;
+    }
     if (A.Count() == 0) return true;
-    // Jet rows divide by the spread and the step width: either 0 makes no raster.
-    if (m.jetSpread <= 0 || m.jetStepWidth == 0.0f) return false;
+    // Jet rows divide by the step width: a step of 0 or below (the record's default is -1000)
+    // would turn the print scale negative and print a blank sheet reported as done.
+    if (!(m.jetStepWidth > 0.0f)) {
+        refusal = DispatchRefusal::kJetStepNotSet;
+        return false;
+    }
+    refusal = DispatchRefusal::kMachineValuesUnusable;
+    if (m.jetSpread <= 0) return false;
     const double sx = m.jetSpread * 2.0 * m.xScale / m.jetStepWidth;
     const double sy = 2.0 * m.yScale / Y_RelSCALE;
     if (!Finite(sx) || !Finite(sy)) return false;
+    refusal = DispatchRefusal::kNone;
     A.Scale(static_cast<float>(sx), static_cast<float>(sy));
     A.Move(kJetListShift, 0);
     const CArea box = A.CalArea(1);
@@ -185,18 +195,38 @@ bool PrepareJetList(PlotShapeList& print, PlotShapeCutList& A, const PrepareMach
     return true;
 }
 
-// The knife work made lines, smoothed and fitted, clipped into K and moved by the cut offsets.
-bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineValues& m, int32_t& clipOffset)
+// Asks progress every this many shapes of a loop.
+constexpr int kProgressEveryShapes = 64;
+
+// Tells progress the share done of a loop over count shapes, between percent from and to;
+// false when cancelled.
+bool LoopProgress(const PreparationProgress& progress, int done, int count, int from, int to)
 {
+    if (done % kProgressEveryShapes != 0 || count <= 0) return true;
+    return ContinuePreparation(progress, from + static_cast<int>((to - from) * static_cast<double>(done) / count));
+}
+
+// The knife work made lines, smoothed and fitted, clipped into K and moved by the cut offsets;
+// false with the reason when cancelled or when the usable area is under one unit.
+bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineValues& m, int32_t& clipOffset,
+                    const PreparationProgress& progress, DispatchRefusal& refusal)
+{
+    refusal = DispatchRefusal::kCancelled;
     if (clipOffset > 0) cut.Move(-clipOffset, 0);
     PlotShapeList smoothed;
+    const int count = cut.Count();
+    int done = 0;
     for (PlotShape* s = cut.HeadShape(); s; s = cut.ShapeAfter(s)) {
+        if (!LoopProgress(progress, done++, count, 40, 60)) return false;
         s->MakeLine(kMakeLineTolerance);
         s->Slick_new(smoothed);
     }
     cut.Clear();
     if (GetProfileInt(u"AutoPrint Settings", u"BSPLINE_FIT", 1) != 0) {
+        const int smoothedCount = smoothed.Count();
+        done = 0;
         for (PlotShape* s = smoothed.HeadShape(); s; s = smoothed.ShapeAfter(s)) {
+            if (!LoopProgress(progress, done++, smoothedCount, 60, 80)) return false;
             s->DeleteRepeatPoint();
             BsplineFit(s, &cut);
         }
@@ -204,7 +234,9 @@ bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineVa
         cut.Append(&smoothed);
     }
     cut.CalArea(1);
+    refusal = DispatchRefusal::kNoUsableWidth;
     if (!ClipToMachineArea(cut, K, m.cutWidth, m.cutHeight, clipOffset)) return false;
+    refusal = DispatchRefusal::kNone;
     if (m.cutOffsetXMm != 0.0f || m.cutOffsetYMm != 0.0f)
         K.Move(Saturate(m.cutOffsetXMm * m.externScaleX * kUnitsPerMm),
                Saturate(m.cutOffsetYMm * kUnitsPerMm * m.externScaleY));
@@ -298,6 +330,16 @@ PrepareMachineValues ReadPrepareMachineValues(NET_Machine& machine)
     v.requestValue = machine.task.requestValue3;
     v.requestValue1 = machine.task.requestValue1;
     return v;
+}
+
+std::unique_ptr<NET_Machine> CopyJetBandValues(const NET_Machine& machine)
+{
+    auto values = std::make_unique<NET_Machine>();
+    values->plot = machine.plot;
+    std::copy(std::begin(machine.speedLevels), std::end(machine.speedLevels), values->speedLevels);
+    values->jet = machine.jet;
+    values->task.requestValue3 = machine.task.requestValue3;
+    return values;
 }
 
 void StoreJetTaskValues(const JetTaskValues& jet, Net_TaskData& task)
@@ -448,12 +490,21 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
 }
 
 int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& pageShapes,
-                       const PrepareMachineValues& m, int sortCuts, NET_Machine& limitSource, CCriticalSection& lock,
-                       Limit_PARAM& range, int32_t& clipOffset, JetTaskValues& jet)
+                       const PrepareMachineValues& m, int sortCuts, const NET_Machine& bandSource,
+                       Limit_PARAM& range, int32_t& clipOffset, JetTaskValues& jet,
+                       const PreparationProgress& progress, DispatchRefusal* refusal)
 {
+    DispatchRefusal ignored = DispatchRefusal::kNone;
+    DispatchRefusal& why = refusal != nullptr ? *refusal : ignored;
+    why = DispatchRefusal::kMachineValuesUnusable;
     // Scales and the band factor divide below: 0 (or a negative factor) makes no job.
     if (m.xScale == 0.0f || m.yScale == 0.0f || Y_RelSCALE <= 0 || !Finite(m.xScale) || !Finite(m.yScale))
         return 0;
+    const auto cancelled = [&why] {
+        why = DispatchRefusal::kCancelled;
+        return 0;
+    };
+    if (!ContinuePreparation(progress, 0)) return cancelled();
     const CArea pageBounds = pageShapes.CalArea(1);
     PlotShapeList print, cut;
     print.Append(&pageShapes);
@@ -469,17 +520,17 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
 
     const int32_t clipBefore = clipOffset;
     int32_t jetClip = clipOffset;
-    if (!PrepareJetList(print, A, m, jetClip, jet)) return 0;
+    if (!PrepareJetList(print, A, m, jetClip, jet, why)) return 0;
+    if (!ContinuePreparation(progress, 10)) return cancelled();
     if (sortCuts) OrderCutsByLoops(cut, m.penTable);
+    if (!ContinuePreparation(progress, 40)) return cancelled();
     PlotShapeList K;
     int32_t cutClip = clipOffset;
-    if (!PrepareCutList(cut, K, m, cutClip)) return 0;
+    if (!PrepareCutList(cut, K, m, cutClip, progress, why)) return 0;
+    if (!ContinuePreparation(progress, 80)) return cancelled();
     clipOffset = (jetClip == 0 && cutClip == 0) ? 0 : std::max(jetClip, cutClip);
 
-    {
-        CSingleLock hold(&lock, TRUE);
-        limitSource.GetLimit(range, A.GetArea().ymax, jet.jetLevel);
-    }
+    bandSource.GetLimit(range, A.GetArea().ymax, jet.jetLevel);
     const double bandLimit = m.firmwareVersion < 9 ? m.yRangeMm * kUnitsPerMm * 2.0
                                                    : m.yRangeMm * kUnitsPerMm * m.yScale * 2.0;
     if (static_cast<double>(Y_RelSCALE) * range.limit1 > bandLimit) range.limit1 = Saturate(bandLimit / Y_RelSCALE);
@@ -492,12 +543,15 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     } else {
         yOffset = m.jobYOffsetMm * kUnitsPerMm;
     }
+    why = DispatchRefusal::kMachineValuesUnusable;
     if (!Finite(yOffset) || !Finite(xOffset) || !Finite(k)) return 0;
 
     SplitContoursAtHalfCutMarks(K);
     B.SetCutShapeCount(K.Count());
     if (A.Count() > 0) AppendJetTravelPath(A, B, m, range, k, yOffset);
+    if (!ContinuePreparation(progress, 85)) return cancelled();
     if (K.Count() > 0) FinishKnifeWork(K, pageBounds, m, yOffset);
+    if (!ContinuePreparation(progress, 95)) return cancelled();
     B.Append(&K);
 
     if (m.edgeLines && clipOffset <= clipBefore) {
@@ -520,5 +574,6 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     origin->CalArea();
     B.AddTail(origin);
     B.CalArea(1);
+    why = DispatchRefusal::kNone;
     return 1;
 }

@@ -10,15 +10,18 @@
 // mirror about the machine's X range.
 // Units: plotter units (40 per mm) in, machine steps (2 per unit at scale 1) out.
 // Preconditions: the values come from the machine record, read under the machine-table lock;
-// nothing here takes that lock except for the one band-limit query.
+// the band limits come from a detached copy of the record's jet values, so preparation reads
+// no machine of the table and takes no lock (it may run on a preparation worker).
 #pragma once
 
+#include "app/dispatch_refusal.h"
+#include "app/preparation_progress.h"
 #include "geometry/ol_box.h"
 #include "machinelink/net_machine.h"
 
 #include <cstdint>
+#include <memory>
 
-class CCriticalSection;
 class PlotShape;
 class PlotShapeCutList;
 class PlotShapeList;
@@ -58,6 +61,10 @@ struct PrepareMachineValues {
 };
 // Reads the values from machine; the caller holds the machine-table lock.
 PrepareMachineValues ReadPrepareMachineValues(NET_Machine& machine);
+// A record of no machine holding the values machine's jet band limits are computed from (plot
+// settings, speed levels, jet heads, the request value), for GetLimit away from the table;
+// the caller holds the machine-table lock.
+std::unique_ptr<NET_Machine> CopyJetBandValues(const NET_Machine& machine);
 
 // The jet raster state of a prepared job, stored into the task data once it accepts the job.
 struct JetTaskValues {
@@ -106,10 +113,15 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
                       int32_t& clipOffset);
 
 // Prepares the page: A receives the ink-jet list, B the motion list, range the jet band
-// limits (queried from machine under lock), jet the raster state to store on acceptance;
-// clipOffset is the width cut off a page before (0 for a fresh page) and the width cut off
-// now. 1 when prepared; 0 when the machine's values make no usable job (a scale, jet spread,
-// jet step or usable area of 0, a band factor of 0 or less, or a result that is no number).
+// limits (from bandSource, see CopyJetBandValues), jet the raster state to store on
+// acceptance; clipOffset is the width cut off a page before (0 for a fresh page) and the width
+// cut off now. progress is asked between the steps and through the knife work's loop. 1 when
+// prepared; 0 when cancelled or when the machine's values make no usable job, with the reason
+// in refusal: a usable area under one unit (kNoUsableWidth), print work with a jet step width
+// of 0 or below (kJetStepNotSet: the print scale would turn negative and put the drawing left
+// of the sheet), or a scale, jet spread or band factor of 0, or a result that is no number
+// (kMachineValuesUnusable).
 int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& pageShapes,
-                       const PrepareMachineValues& machine, int sortCuts, NET_Machine& limitSource,
-                       CCriticalSection& lock, Limit_PARAM& range, int32_t& clipOffset, JetTaskValues& jet);
+                       const PrepareMachineValues& machine, int sortCuts, const NET_Machine& bandSource,
+                       Limit_PARAM& range, int32_t& clipOffset, JetTaskValues& jet,
+                       const PreparationProgress& progress = {}, DispatchRefusal* refusal = nullptr);

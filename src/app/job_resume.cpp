@@ -7,7 +7,6 @@
 #include "app/resume_state.h"
 #include "app/udp_server.h"
 #include "machinelink/net_machine.h"
-#include "plotmodel/plot_shape_list.h"
 #include "uploadserver/tcp_server1.h"
 
 namespace {
@@ -31,32 +30,6 @@ void CDocCorvane::RefreshJobRow(const CPrintTask& task, int column)
 void CDocCorvane::SendJobLine(char16_t kind, const CPrintTask& task)
 {
     if (jobRows_ != nullptr) SendJobLine(kind, jobRows_->FindJobRow(&task));
-}
-
-int CDocCorvane::ReadJobPage(CPrintTask& task, const CString& folder, int32_t page, int32_t pageCount,
-                             PlotShapeList& list)
-{
-    if (!ReadPageFile(GetPageFilePath(folder, page), list)) return -1;
-    task.pageCount = pageCount;
-    task.pageIndex = page;
-    RefreshJobRow(task, -1);
-    return page;
-}
-
-int CDocCorvane::ResumeJobFromPages(CPrintTask& task, NET_Machine& machine, PlotShapeList& list)
-{
-    const CString folder = StateFolderOf(server_, machine);
-    int32_t page = 0, pageCount = 0;
-    if (!FindResumePage(folder, task.path, page, pageCount)) return -1;
-    return ReadJobPage(task, folder, page, pageCount, list);
-}
-
-int CDocCorvane::LoadJobPage(CPrintTask& task, NET_Machine& machine, int page, PlotShapeList& list)
-{
-    const CString folder = StateFolderOf(server_, machine);
-    int32_t pageCount = 0;
-    if (!CheckJobPage(folder, task.path, page, pageCount)) return -1;
-    return ReadJobPage(task, folder, page, pageCount, list);
 }
 
 void CDocCorvane::ResumeInterruptedJob(NET_Machine& machine)

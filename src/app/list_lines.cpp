@@ -1,6 +1,7 @@
 // The column texts, client lines and check-box rules of the job and machine lists.
 #include "app/list_lines.h"
 
+#include "app/dispatch_refusal.h"
 #include "app/print_task.h"
 #include "app/string_table.h"
 #include "machinelink/net_machine.h"
@@ -62,6 +63,12 @@ CString JobStateText(const CPrintTask& task, bool fullRow)
 {
     const bool showsResumeMark = fullRow && task.runState == CPrintTask::kIdle && task.resumeMark > 0;
     CString text = RunStateWord(task.runState, task.resumeMark);
+    // An idle job whose last start was refused says why instead of a percent.
+    if (task.runState == CPrintTask::kIdle && task.dispatchRefusal != DispatchRefusal::kNone) {
+        text += u':';
+        text += LoadResString(DispatchRefusalStringId(task.dispatchRefusal));
+        return text;
+    }
     text.AppendFormat(u":%.2f", showsResumeMark ? task.resumeMark : task.progressPercent);
     text += u'%';
     return text;

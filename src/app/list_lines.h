@@ -59,7 +59,8 @@ CString JobMachineText(uint32_t machineKey);
 // The size column: "%d*%d" of width and height in mm.
 CString JobSizeText(int32_t widthMm, int32_t heightMm);
 // The state column: the run state's word, ":", the percent with two decimals and "%". A full
-// row shows an idle job's resume mark instead of its progress.
+// row shows an idle job's resume mark instead of its progress; an idle job whose last start
+// was refused shows the reason instead of a percent.
 CString JobStateText(const CPrintTask& task, bool fullRow);
 // The copies column: "%d/%d" of copies done and copies, then "-{P%d/%d}" of page index and
 // page count when the job has pages.

@@ -4,6 +4,7 @@
 #include "app/access_database.h"
 #include "app/config_globals.h"
 #include "app/doc_corvane.h"
+#include "app/job_preparation.h"
 #include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"
@@ -135,6 +136,12 @@ void MainFrameMessages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_NET_PAGE_FINISHED:
         OnPageFinished(machine, static_cast<uint32_t>(lParam));
+        break;
+    case WM_JOB_PREPARATION_PROGRESS:
+        doc_.ShowPreparationProgress(static_cast<uint32_t>(wParam));
+        break;
+    case WM_JOB_PREPARATION_DONE:
+        doc_.ApplyFinishedPreparations();
         break;
     case kIgnoredMessage:
     case kUnusedMessage:

@@ -1,7 +1,8 @@
 // MainFrameMessages: the main frame's handlers of the messages posted by the machine link and
 // the upload server: new machines and their record stores, remote clients' job and machine
 // commands, new clients, the machines' requests for work and start keys, and their status,
-// configuration, progress and page notices.
+// configuration, progress and page notices, and the progress and end of the dispatches'
+// preparation workers.
 #pragma once
 
 #include "platform/cstring.h"

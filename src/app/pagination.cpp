@@ -37,9 +37,12 @@ PlotLoop* LoopOf(PlotShape* shape)
     return loop;
 }
 
+// Percent of a pagination spent grouping loops; the page cutting takes the rest.
+constexpr int kGroupingPercent = 50;
+
 // Groups the cut work of list into loops with the print shapes inside them; the print work
-// not in a loop stays in list.
-void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8])
+// not in a loop stays in list. False when progress cancelled it.
+bool GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8], const PreparationProgress& progress)
 {
     PlotShapeList work;
     MoveShapesIf(list, work, [penTable](const PlotShape& s) { return IsCutToolClass(ShapeToolClass(s, penTable)); });
@@ -47,6 +50,9 @@ void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     PlotShapeList closed, open, second;
     FindLoopsTwoPasses(finder, work, closed, open, kLoopTolerance);
     for (float tol = kFirstWideTolerance; open.Count() > 0 && tol < kLastWideTolerance; tol += 1.0f) {
+        const int percent = static_cast<int>(kGroupingPercent * (tol - kFirstWideTolerance) /
+                                             (kLastWideTolerance - kFirstWideTolerance));
+        if (!ContinuePreparation(progress, percent)) return false;
         second.Append(&open);
         // The loop finder leaves the strokes it does not join as they were, and reads no list
         // bounds of its input: the boxes made anew for the first wide round hold for the later.
@@ -67,6 +73,7 @@ void GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
         s->GoOut();
         loops.AddTail(LoopOf(s));
     }
+    return ContinuePreparation(progress, kGroupingPercent);
 }
 
 // Where an item stands against the page width.
@@ -99,12 +106,18 @@ PlotShape* FeedLine(double fromX)
     return line;
 }
 
-// Cuts pages off the loops and the print shapes until both are empty.
-void CutPages(OL_List& loops, PlotShapeList& shapes, PlotPageList& pages, int32_t width, bool sortGroups,
-              const PageMachineValues& machine)
+// Cuts pages off the loops and the print shapes until both are empty; false when progress
+// cancelled it (told the share of items placed, from startPercent to 100).
+bool CutPages(OL_List& loops, PlotShapeList& shapes, PlotPageList& pages, int32_t width, bool sortGroups,
+              const PageMachineValues& machine, const PreparationProgress& progress, int startPercent)
 {
     const double w = width;
+    const double items = static_cast<double>(loops.Count()) + shapes.Count();
     while (loops.Count() > 0 || shapes.Count() > 0) {
+        const double remaining = static_cast<double>(loops.Count()) + shapes.Count();
+        if (!ContinuePreparation(progress,
+                                 startPercent + static_cast<int>((100 - startPercent) * (1.0 - remaining / items))))
+            return false;
         double left = w;
         double right = 0.0;
         OL_List groups;
@@ -177,6 +190,7 @@ void CutPages(OL_List& loops, PlotShapeList& shapes, PlotPageList& pages, int32_
             s->CalArea();
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -191,16 +205,17 @@ PageMachineValues ReadPageMachineValues(NET_Machine& machine)
     return values;
 }
 
-int PaginateByWidth(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine)
+int PaginateByWidth(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine,
+                    const PreparationProgress& progress)
 {
     if (width < kMinCutWidth) return 0;
     OL_List loops;
-    GroupCutWork(list, loops, machine.penTable);
-    CutPages(loops, list, pages, width, true, machine);
-    return 1;
+    if (!GroupCutWork(list, loops, machine.penTable, progress)) return 0;
+    return CutPages(loops, list, pages, width, true, machine, progress, kGroupingPercent) ? 1 : 0;
 }
 
-int PaginateByPattern(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine)
+int PaginateByPattern(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine,
+                      const PreparationProgress& progress)
 {
     if (width < kMinCutWidth) return 0;
     OL_List groups;
@@ -216,28 +231,26 @@ int PaginateByPattern(PlotShapeList& list, PlotPageList& pages, int32_t width, c
         group->CalArea(1);
         groups.AddTail(group);
     }
-    CutPages(groups, list, pages, width, false, machine);
-    return 1;
+    return CutPages(groups, list, pages, width, false, machine, progress, 0) ? 1 : 0;
 }
 
-int PaginateJob(CPrintTask& task, const PageMachineValues& machine, const CString& folder, PlotShapeList& list,
-                bool& saved)
+int PaginateJob(PlotShapeList& job, bool edFile, const CString& jobPath, const PageMachineValues& machine,
+                const CString& folder, PlotShapeList& list, int32_t& pageCount, bool& saved,
+                const PreparationProgress& progress)
 {
     saved = true;
-    if (task.GetCutList() == nullptr) return kPaginationFailed;
     if (!FolderExists(folder) && !CreateFolder(folder)) {
         saved = false;
         return kPaginationFailed;
     }
-    PlotShapeList copy;
-    copy = *task.GetCutList();
     PlotPageList pages;
-    const int split = task.edFile ? PaginateByPattern(copy, pages, machine.cutWidth, machine)
-                                  : PaginateByWidth(copy, pages, machine.cutWidth, machine);
+    const int split = edFile ? PaginateByPattern(job, pages, machine.cutWidth, machine, progress)
+                             : PaginateByWidth(job, pages, machine.cutWidth, machine, progress);
+    if (!ContinuePreparation(progress, 100)) return kPaginationCancelled;
     if (!split || pages.Count() == 0) return kPaginationFailed;
     // The pages go first and the job's name after them: a pagination cut short never pairs
     // a new name with the pages of another job.
-    saved = WritePageFiles(folder, pages) && WritePrintFileInfo(folder, task.path, pages.Count(), 0, 0, 0);
+    saved = WritePageFiles(folder, pages) && WritePrintFileInfo(folder, jobPath, pages.Count(), 0, 0, 0);
     // Without its files a job of several pages would cut its first page at every next-page
     // dispatch.
     if (!saved && pages.Count() > 1) return kPaginationFailed;
@@ -245,8 +258,13 @@ int PaginateJob(CPrintTask& task, const PageMachineValues& machine, const CStrin
     list.Append(&first->DrawList());
     list.Append(&first->CutList());
     list.CalArea(1);
-    task.pageCount = pages.Count();
+    pageCount = pages.Count();
+    return 0;
+}
+
+void AdoptPagination(CPrintTask& task, int32_t pageCount)
+{
+    task.pageCount = pageCount;
     if (task.copiesDone >= task.copies) task.copies = task.copiesDone + 1;
     task.pageIndex = 0;
-    return 0;
 }

@@ -10,6 +10,7 @@
 // Units: plotter units (40 per mm). Precondition: width of at least 1 unit.
 #pragma once
 
+#include "app/preparation_progress.h"
 #include "platform/cstring.h"
 
 #include <cstdint>
@@ -36,19 +37,28 @@ inline constexpr unsigned char kFeedLineMau = 8;
 inline constexpr int32_t kMinCutWidth = 1;
 
 // Splits list (emptied) into pages appended to pages; 0, and list untouched, when the width
-// is below kMinCutWidth.
-int PaginateByWidth(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine);
+// is below kMinCutWidth. progress hears how far the loop grouping and the page cutting got;
+// when it cancels, 0 is returned with list and pages in no particular state.
+int PaginateByWidth(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine,
+                    const PreparationProgress& progress = {});
 // The same for "ED;" files: shapes of one pattern index in a row form one group, kept whole
 // unless wider than the page.
-int PaginateByPattern(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine);
+int PaginateByPattern(PlotShapeList& list, PlotPageList& pages, int32_t width, const PageMachineValues& machine,
+                      const PreparationProgress& progress = {});
 
 // Results of PaginateJob besides a page index.
 inline constexpr int kPaginationFailed = -1;
-// Splits a copy of task's job into pages, writes the page files and then "PrintFileInfo.txt"
-// into folder (created when missing), and appends the first page's shapes to list. Sets the
-// task's page count and page index 0, and raises its copies to one more than done when none
-// is left. Returns 0 (the page index), or kPaginationFailed when the folder cannot be made,
-// the width is unusable, or a job of several pages cannot be saved (its next pages could
-// never be found again); saved is false when the folder or the files could not be written.
-int PaginateJob(CPrintTask& task, const PageMachineValues& machine, const CString& folder, PlotShapeList& list,
-                bool& saved);
+inline constexpr int kPaginationCancelled = -2;
+// Splits job (a copy of the job's shapes, emptied) into pages, writes the page files and then
+// "PrintFileInfo.txt" naming jobPath into folder (created when missing), and appends the first
+// page's shapes to list; edFile paginates by pattern. Returns 0 (the page index) with the page
+// count; kPaginationFailed when the folder cannot be made, the width is unusable, or a job of
+// several pages cannot be saved (its next pages could never be found again); saved is false
+// when the folder or the files could not be written. kPaginationCancelled when progress
+// cancelled it (files already written stay for the caller to remove).
+int PaginateJob(PlotShapeList& job, bool edFile, const CString& jobPath, const PageMachineValues& machine,
+                const CString& folder, PlotShapeList& list, int32_t& pageCount, bool& saved,
+                const PreparationProgress& progress = {});
+// Gives task the pagination PaginateJob made: its page count, page index 0, and its copies
+// raised to one more than done when none is left.
+void AdoptPagination(CPrintTask& task, int32_t pageCount);

@@ -1,6 +1,7 @@
 // CPrintTask: one job of the job list, its plot file, loaded shapes, pages and run state.
 #pragma once
 
+#include "app/dispatch_refusal.h"
 #include "geometry/ol_list.h"
 #include "platform/carray.h"
 #include "platform/cfile.h"
@@ -72,6 +73,8 @@ public:
     uint32_t jobRef = 0;
     // The shapes selected in the preview; emptied whenever the lists are deleted.
     CArray<PlotShape*> selection;
+    // Why the job's last start was refused; kNone once a start reached the machine.
+    DispatchRefusal dispatchRefusal = DispatchRefusal::kNone;
 
 private:
     // Clears the HX and ED flags, the resume mark and the page count and index.

@@ -389,3 +389,11 @@ int FindInterruptedJob(const CString& folder, CString& jobPath, int32_t& page, i
     pageCount = count;
     return 1;
 }
+
+void RemoveResumeState(const CString& folder)
+{
+    for (const char16_t* name : {kPrintFileInfoName, kTaskStartInfoName, kCutStateNames[0], kCutStateNames[1]})
+        DeleteFile(InFolder(folder, name));
+    for (int32_t page = 0; page < INT32_MAX && DeleteFile(GetPageFilePath(folder, page)); ++page) {
+    }
+}

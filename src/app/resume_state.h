@@ -75,3 +75,9 @@ int CheckJobPage(const CString& folder, const CString& jobPath, int32_t page, in
 // The job a machine was cutting when it stopped, and its page as FindResumePage counts it (page
 // 0 when no page was started); 0 when the folder holds no job or its last page was finished.
 int FindInterruptedJob(const CString& folder, CString& jobPath, int32_t& page, int32_t& pageCount);
+
+// Removes the folder's resume state: "PrintFileInfo.txt" first (without it nothing resumes),
+// then "TaskStartInfo.txt", both CutState files and the page files from page 0 up to the
+// first one missing. For a start that failed after it paginated: its files must not list the
+// job as interrupted at the next start.
+void RemoveResumeState(const CString& folder);

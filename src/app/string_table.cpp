@@ -76,6 +76,7 @@ constexpr StringEntry kChinese[] = {
     {StringId::kJobOverPointBudget, u"文件图形过大（点数超出上限），不能载入!"},
     {StringId::kPagesNotSaved, u"分页文件无法保存，多页任务不能切割!"},
     {StringId::kMissingFontFiles, u"找不到字体文件 %s，文字标注将不会被绘制。"},
+    {StringId::kMissingChineseGlyphs, u"字体文件 %s 中没有汉字，中文文字将不会被绘制。"},
     {StringId::kReasonFileUnreadable, u"无法读取文件"},
     {StringId::kReasonFileEmpty, u"文件是空的"},
     {StringId::kReasonNoShapes, u"文件中没有图形"},
@@ -92,8 +93,13 @@ constexpr StringEntry kChinese[] = {
     {StringId::kReasonCancelled, u"已取消"},
     {StringId::kReasonOutOfMemory, u"内存不足"},
     {StringId::kReasonPagesNotSaved, u"分页文件无法保存"},
+    {StringId::kReasonMachineValuesUnusable, u"机器参数不能生成任务"},
     {StringId::kJobLoadFailed, u"文件\"%s\"不能载入：%s"},
     {StringId::kJobNotStarted, u"文件\"%s\"不能开始：%s"},
+    {StringId::kPreparationProgress, u"文件\"%s\"%s：%d%%"},
+    {StringId::kStagePaginating, u"正在分页"},
+    {StringId::kStageReadingPage, u"正在读取分页"},
+    {StringId::kStageGeometry, u"正在准备图形"},
 };
 
 constexpr StringEntry kEnglish[] = {
@@ -105,6 +111,7 @@ constexpr StringEntry kEnglish[] = {
     {StringId::kFileOpenError, u"File open error!"},
     {StringId::kAllFilesFilter, u"All files"},
     {StringId::kMissingFontFiles, u"Font files missing: %s. Labels will not be drawn."},
+    {StringId::kMissingChineseGlyphs, u"No Chinese characters in font files: %s. Chinese text will not be drawn."},
     {StringId::kReasonFileUnreadable, u"the file cannot be read"},
     {StringId::kReasonFileEmpty, u"the file is empty"},
     {StringId::kReasonNoShapes, u"the file holds no shapes"},
@@ -121,8 +128,13 @@ constexpr StringEntry kEnglish[] = {
     {StringId::kReasonCancelled, u"cancelled"},
     {StringId::kReasonOutOfMemory, u"out of memory"},
     {StringId::kReasonPagesNotSaved, u"the page files cannot be saved"},
+    {StringId::kReasonMachineValuesUnusable, u"the machine's settings make no usable job"},
     {StringId::kJobLoadFailed, u"Cannot load \"%s\": %s."},
     {StringId::kJobNotStarted, u"Cannot start \"%s\": %s."},
+    {StringId::kPreparationProgress, u"\"%s\": %s %d%%"},
+    {StringId::kStagePaginating, u"paginating"},
+    {StringId::kStageReadingPage, u"reading the page"},
+    {StringId::kStageGeometry, u"preparing the shapes"},
 };
 
 constexpr StringEntry kThai[] = {
@@ -133,6 +145,7 @@ constexpr StringEntry kThai[] = {
     {StringId::kFileOpenError, u"เปิดไฟล์ไม่ได้!"},
     {StringId::kAllFilesFilter, u"ไฟล์ทั้งหมด"},
     {StringId::kMissingFontFiles, u"ไม่พบไฟล์ฟอนต์ %s จะไม่วาดข้อความ"},
+    {StringId::kMissingChineseGlyphs, u"ไฟล์ฟอนต์ %s ไม่มีอักษรจีน จะไม่วาดข้อความภาษาจีน"},
     {StringId::kReasonFileUnreadable, u"อ่านไฟล์ไม่ได้"},
     {StringId::kReasonFileEmpty, u"ไฟล์ว่างเปล่า"},
     {StringId::kReasonNoShapes, u"ไม่มีรูปร่างในไฟล์"},
@@ -149,8 +162,13 @@ constexpr StringEntry kThai[] = {
     {StringId::kReasonCancelled, u"ยกเลิกแล้ว"},
     {StringId::kReasonOutOfMemory, u"หน่วยความจำไม่พอ"},
     {StringId::kReasonPagesNotSaved, u"บันทึกไฟล์หน้าไม่ได้"},
+    {StringId::kReasonMachineValuesUnusable, u"ค่าตั้งของเครื่องสร้างงานไม่ได้"},
     {StringId::kJobLoadFailed, u"โหลด \"%s\" ไม่ได้: %s"},
     {StringId::kJobNotStarted, u"เริ่ม \"%s\" ไม่ได้: %s"},
+    {StringId::kPreparationProgress, u"\"%s\": %s %d%%"},
+    {StringId::kStagePaginating, u"กำลังแบ่งหน้า"},
+    {StringId::kStageReadingPage, u"กำลังอ่านหน้า"},
+    {StringId::kStageGeometry, u"กำลังเตรียมรูปร่าง"},
 };
 
 std::atomic<int32_t> g_language{kLanguageChinese};

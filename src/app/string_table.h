@@ -48,6 +48,7 @@ constexpr uint32_t kWorkModeJetOnly = 61319;  // "仅喷墨"
 constexpr uint32_t kJobOverPointBudget = 62001;  // a plot file making more points than a load may
 constexpr uint32_t kPagesNotSaved = 62002;       // a job of several pages whose page files fail
 constexpr uint32_t kMissingFontFiles = 62003;    // the missing font files ("%s" their names)
+constexpr uint32_t kMissingChineseGlyphs = 62004;  // font files without Chinese glyphs ("%s")
 // Reasons a load or a dispatch is refused (app/dispatch_refusal.h), and the messages naming them.
 constexpr uint32_t kReasonFileUnreadable = 62010;
 constexpr uint32_t kReasonFileEmpty = 62011;
@@ -65,8 +66,15 @@ constexpr uint32_t kReasonBeingPrepared = 62022;
 constexpr uint32_t kReasonCancelled = 62023;
 constexpr uint32_t kReasonOutOfMemory = 62024;
 constexpr uint32_t kReasonPagesNotSaved = 62025;
+constexpr uint32_t kReasonMachineValuesUnusable = 62026;
 constexpr uint32_t kJobLoadFailed = 62030;   // the file ("%s") and the reason ("%s")
 constexpr uint32_t kJobNotStarted = 62031;   // the file ("%s") and the reason ("%s")
+// A dispatch being prepared: the file ("%s"), the stage ("%s", one of the three below), the
+// percent ("%d").
+constexpr uint32_t kPreparationProgress = 62032;
+constexpr uint32_t kStagePaginating = 62033;
+constexpr uint32_t kStageReadingPage = 62034;
+constexpr uint32_t kStageGeometry = 62035;
 }  // namespace StringId
 
 // Languages of the "language" setting that have tables of their own; any other value is English.

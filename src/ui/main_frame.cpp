@@ -81,6 +81,7 @@ CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
 CMainFrame::~CMainFrame()
 {
     if (GetMainMessageTarget() == this) SetMainMessageTarget(nullptr);
+    doc_.showStatusText = nullptr;
     // The panes go after this part of the frame: the preview must not reach its target list.
     disconnect(previewGone_);
     if (trayIcon_) trayIcon_->hide();
@@ -114,7 +115,13 @@ bool CMainFrame::Create()
 
     CreateClient();
     SetMainMessageTarget(this);
+    doc_.showStatusText = [this](const CString& text) { ShowStatusText(text); };
     return true;
+}
+
+void CMainFrame::ShowStatusText(const CString& text)
+{
+    if (auto* pane = findChild<QLabel*>(QStringLiteral("StatusPane0"))) pane->setText(QString::fromStdU16String(text.str()));
 }
 
 void CMainFrame::CreateTrayIcon()

@@ -66,6 +66,9 @@ public:
     bool IsQuitRequested() const { return quitRequested_; }
     // Brings the window forward (shown, raised and activated).
     void BringToFront();
+    // Shows text in the status bar's first pane (the document's refusals and preparation
+    // progress).
+    void ShowStatusText(const CString& text);
 
     // Exit (32791, 57665): the close question, as the window's close button asks it.
     void OnExit() { close(); }

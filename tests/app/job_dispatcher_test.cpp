@@ -10,6 +10,7 @@
 #include "machinelink/net_machine.h"
 #include "plotmodel/plot_shape_cut_list.h"
 #include "support/fake_clock.h"
+#include "support/preparation_wait.h"
 #include "support/recording_message_sink.h"
 #include "support/test_environment.h"
 #include "support/test_views.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -70,6 +72,15 @@ protected:
         clock.Advance(2000);
     }
     CString Folder() const { return GetMachineStateFolder(*machine); }
+    // Dispatches and waits for the preparation: 1 when the page reached the machine.
+    int Dispatch(CPrintTask* task, NET_Machine* to, int wholeJob, int page)
+    {
+        if (!doc.DispatchJobToMachine(task, to, wholeJob, page)) return 0;
+        EXPECT_TRUE(corvane_test::FinishPreparations(doc));
+        return task->dispatchRefusal == DispatchRefusal::kNone ? 1 : 0;
+    }
+    // Waits for what a command began to prepare.
+    void Finish() { EXPECT_TRUE(corvane_test::FinishPreparations(doc)); }
 
     FakeClock clock;
     CUDPServer server;
@@ -82,32 +93,32 @@ protected:
 
 TEST_F(Dispatcher, AHandOverNotTakenGuardsTheMachineForOneAndAHalfSeconds)
 {
-    ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 1);
+    ASSERT_EQ(Dispatch(job, machine, 1, -1), 1);
     EXPECT_EQ(machine->task.HasWaitingJob(), 1);
     EXPECT_EQ(machine->task.GetPrtTaskPointer(), job->jobRef);
     EXPECT_EQ(machine->workWaiting, 0);
     EXPECT_NE(job->previewList, nullptr);
     clock.Advance(1000);
-    EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 0);
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
     clock.Advance(600);
-    EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 1);
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 1);
 
     PlotShapeCutList* lists[2] = {nullptr, nullptr};
     ASSERT_EQ(machine->task.GetData(lists), 1);
     clock.Advance(5000);
-    EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 0) << "the machine works on a job";
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 0) << "the machine works on a job";
     delete lists[0];
     delete lists[1];
     machine->task.ClearData();
     machine->online = 0;
-    EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 0);
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
 }
 
 TEST_F(Dispatcher, PagesCountOnAndWarmUpLinesGoToTheFirstPage)
 {
     WarmUpLine = 5;
     AllPagesHaveWarmupLine = 0;
-    ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 1);
+    ASSERT_EQ(Dispatch(job, machine, 1, -1), 1);
     EXPECT_EQ(job->pageCount, 3);
     EXPECT_EQ(machine->task.nextPageIndex, 1);
     EXPECT_EQ(GetWarmUpLines(), 5);
@@ -117,7 +128,7 @@ TEST_F(Dispatcher, PagesCountOnAndWarmUpLinesGoToTheFirstPage)
     };
     for (const Step s : {Step{1, 2}, Step{2, 0}}) {
         FinishHandOver();
-        ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 0, s.page), 1) << s.page;
+        ASSERT_EQ(Dispatch(job, machine, 0, s.page), 1) << s.page;
         EXPECT_EQ(job->pageIndex, s.page);
         EXPECT_EQ(machine->task.nextPageIndex, s.next);
         EXPECT_EQ(GetWarmUpLines(), -1);
@@ -126,18 +137,18 @@ TEST_F(Dispatcher, PagesCountOnAndWarmUpLinesGoToTheFirstPage)
         EXPECT_EQ(index, s.page);
     }
     FinishHandOver();
-    EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 0, 3), 0) << "a page past the last";
+    EXPECT_EQ(Dispatch(job, machine, 0, 3), 0) << "a page past the last";
 }
 
 TEST_F(Dispatcher, DamagedStateFilesMakeTheDispatchPaginateAfresh)
 {
-    ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 1);
+    ASSERT_EQ(Dispatch(job, machine, 1, -1), 1);
     FinishHandOver();
     const std::string folder = Folder().ToUtf8() + "/";
     const std::string goodInfo = corvane_test::ReadFile(folder + "PrintFileInfo.txt");
     // The intact state resumes at page 2.
     ASSERT_EQ(WriteTaskStartInfo(Folder(), 2, 0, 0, 0, 0), 1);
-    ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 0, -1), 1);
+    ASSERT_EQ(Dispatch(job, machine, 0, -1), 1);
     EXPECT_EQ(job->pageIndex, 2);
 
     const auto utf16 = [](const std::u16string& text) {
@@ -166,7 +177,7 @@ TEST_F(Dispatcher, DamagedStateFilesMakeTheDispatchPaginateAfresh)
         ASSERT_TRUE(corvane_test::WriteFile(folder + "PrintFileInfo.txt", goodInfo));
         ASSERT_TRUE(corvane_test::WriteFile(folder + d.file, d.bytes));
         job->pageIndex = 2;
-        ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 0, -1), 1) << d.name;
+        ASSERT_EQ(Dispatch(job, machine, 0, -1), 1) << d.name;
         EXPECT_EQ(job->pageIndex, 0) << d.name;
         EXPECT_EQ(machine->task.nextPageIndex, 1) << d.name;
         CString name;
@@ -182,11 +193,13 @@ TEST_F(Dispatcher, TheAutomaticPassTellsAMachineThatStartsByHandThatWorkWaits)
     machine->autoContinue = 0;
     ASSERT_EQ(machine->workWaiting, 4);
     doc.AutoDispatchJobs();
+    Finish();
     EXPECT_EQ(machine->workWaiting, 3);
     EXPECT_EQ(machine->task.HasWaitingJob(), 0) << "no dispatch";
 
     machine->autoContinue = 1;
     doc.AutoDispatchJobs();
+    Finish();
     EXPECT_EQ(machine->task.HasWaitingJob(), 1);
     EXPECT_EQ(job->machine, machine->ip);
     EXPECT_EQ(machine->workWaiting, 0);
@@ -196,24 +209,27 @@ TEST_F(Dispatcher, TheAutomaticPassTellsThatNoWorkWaitsAndWaitsForTheNextPage)
 {
     job->checked = 0;
     doc.AutoDispatchJobs();
+    Finish();
     EXPECT_EQ(machine->workWaiting, 0);
     EXPECT_EQ(machine->task.HasWaitingJob(), 0);
 
     // A paginated job waiting for its next page: told once, not dispatched again.
     job->checked = 1;
-    ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 1);
+    ASSERT_EQ(Dispatch(job, machine, 1, -1), 1);
     FinishHandOver();
     doc.AutoDispatchJobs();
+    Finish();
     EXPECT_EQ(machine->workWaiting, 3);
     EXPECT_EQ(machine->task.HasWaitingJob(), 0);
 }
 
 TEST_F(Dispatcher, TheStartKeyActsOnlyOnAListedJob)
 {
-    ASSERT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 1);
+    ASSERT_EQ(Dispatch(job, machine, 1, -1), 1);
     FinishHandOver();
     ASSERT_EQ(WriteCutState(Folder(), 1), 1);
     doc.OnMachineStartKey(machine);
+    Finish();
     EXPECT_EQ(machine->task.HasWaitingJob(), 1);
     EXPECT_EQ(job->pageIndex, 1) << "the next page";
     FinishHandOver();
@@ -222,9 +238,11 @@ TEST_F(Dispatcher, TheStartKeyActsOnlyOnAListedJob)
     ASSERT_EQ(machine->task.SetData(new PlotShapeCutList, job->jobRef + 1000, new PlotShapeCutList), 1);
     FinishHandOver();
     doc.OnMachineStartKey(machine);
+    Finish();
     EXPECT_EQ(machine->task.HasWaitingJob(), 0);
     FB_REPT_StartNextFile = 1;
     doc.OnMachineStartKey(machine);
+    Finish();
     EXPECT_EQ(machine->task.HasWaitingJob(), 1) << "the first checked job";
 }
 
@@ -234,22 +252,26 @@ TEST_F(Dispatcher, StartCommandsAssignTheMachineAndSetTheRequest)
     machine->task.requestValue1 = 40000;  // the machine's width report: 20000 units at scale 1
     jobRows.SelectRow(0);
     doc.OnMachineJobRequest(machine, 0);
+    Finish();
     EXPECT_EQ(machine->task.HasWaitingJob(), 1);
     EXPECT_EQ(machine->task.requestValue3, 1);
     EXPECT_EQ(job->machine, machine->ip);
     FinishHandOver();
 
     doc.CutJobPage(0, 1);
+    Finish();
     EXPECT_EQ(machine->task.requestValue3, 0);
     EXPECT_EQ(job->pageIndex, 1);
     FinishHandOver();
     doc.RecutJob(0);
+    Finish();
     EXPECT_EQ(job->pageIndex, 0);
     EXPECT_EQ(machine->task.nextPageIndex, 1);
     FinishHandOver();
 
     job->runState = CPrintTask::kRunning;
     doc.RecutJob(0);
+    Finish();
     EXPECT_EQ(machine->task.HasWaitingJob(), 0) << "a running job is not cut again";
 }
 
@@ -258,9 +280,20 @@ TEST_F(Dispatcher, AJobOfSeveralPagesWhosePagesCannotBeSavedIsRefusedWithAMessag
     corvane_test::RecordingMessageSink messages;
     ASSERT_TRUE(CreateFolder(GetPagesFolder()));
     ASSERT_TRUE(corvane_test::WriteFile(Folder().ToUtf8(), "a file where the folder belongs"));
-    EXPECT_EQ(doc.DispatchJobToMachine(job, machine, 1, -1), 0);
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
     EXPECT_EQ(machine->task.HasWaitingJob(), 0);
     EXPECT_EQ(messages.Shown().size(), 1u);
+
+    // A pagination cut short by its second page leaves nothing that would resume the job.
+    ASSERT_TRUE(std::filesystem::remove(Folder().ToUtf8()));
+    ASSERT_TRUE(std::filesystem::create_directories(GetPageFilePath(Folder(), 1).ToUtf8()));
+    EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
+    EXPECT_EQ(job->dispatchRefusal, DispatchRefusal::kPagesNotSaved);
+    EXPECT_EQ(messages.Shown().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(GetPageFilePath(Folder(), 0).ToUtf8()));
+    CString path;
+    int32_t page = 0, count = 0;
+    EXPECT_EQ(FindInterruptedJob(Folder(), path, page, count), 0);
 }
 
 }  // namespace

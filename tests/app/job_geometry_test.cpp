@@ -66,11 +66,10 @@ protected:
     int Run(PlotShapeList& page, const PrepareMachineValues& m)
     {
         int32_t clip = 0;
-        return PrepareJobGeometry(A, B, page, m, 0, limits, lock, range, clip, jet);
+        return PrepareJobGeometry(A, B, page, m, 0, limits, range, clip, jet);
     }
     PlotShapeCutList A, B;
     NET_Machine limits;
-    CCriticalSection lock;
     Limit_PARAM range;
     JetTaskValues jet;
 };
@@ -87,7 +86,7 @@ TEST_F(Prepare, TheJetTravelPathHasOnePassPerSpreadAndAFullLastPassWithoutRemain
         PlotShapeList page;
         page.AddTail(Polyline({0, 100, c.printMaxX, 100}, 1));
         int32_t clip = 0;
-        ASSERT_EQ(PrepareJobGeometry(a, b, page, JetMachine(), 0, limits, lock, range, clip, jet), 1);
+        ASSERT_EQ(PrepareJobGeometry(a, b, page, JetMachine(), 0, limits, range, clip, jet), 1);
         EXPECT_EQ(a.GetArea().xmax, c.printMaxX + 10);
         const auto travel = WithMau(b, kTravelStartMau, kTravelAloneMau);
         ASSERT_EQ(travel.size(), c.passes + 1) << c.printMaxX;
@@ -124,7 +123,7 @@ TEST_F(Prepare, WorkOfOneToolGetsOnlyWhatThatToolNeeds)
     PlotShapeList printOnly;
     printOnly.AddTail(Polyline({0, 100, 900, 100}, 1));
     int32_t clip = 0;
-    ASSERT_EQ(PrepareJobGeometry(a, b, printOnly, m, 0, limits, lock, range, clip, jet), 1);
+    ASSERT_EQ(PrepareJobGeometry(a, b, printOnly, m, 0, limits, range, clip, jet), 1);
     EXPECT_TRUE(WithMau(b, kKnifeMau, kHalfCutMau).empty());
     EXPECT_EQ(b.GetCutShapeCount(), 0);
 }
@@ -142,36 +141,64 @@ TEST_F(Prepare, TheRequestValueSetsTheYOffset)
         PlotShapeList page;
         page.AddTail(Polyline({0, 0, 100, 0}, 3));
         int32_t clip = 0;
-        ASSERT_EQ(PrepareJobGeometry(a, b, page, m, 0, limits, lock, range, clip, jet), 1);
+        ASSERT_EQ(PrepareJobGeometry(a, b, page, m, 0, limits, range, clip, jet), 1);
         const auto knife = WithMau(b, kKnifeMau, kKnifeMau);
         ASSERT_EQ(knife.size(), 1u);
         EXPECT_FLOAT_EQ(knife[0]->Point(0).y, c.expectedY) << c.request;
     }
 }
 
-TEST_F(Prepare, UnusableMachineValuesRefuseThePage)
+TEST_F(Prepare, UnusableMachineValuesRefuseThePageWithTheirReason)
 {
-    const auto refused = [&](PrepareMachineValues m, bool withPrint) {
+    struct Case {
+        const char* name;
+        void (*change)(PrepareMachineValues&);
+        bool withPrint;
+        DispatchRefusal reason;  // kNone: prepared
+    };
+    const Case cases[] = {
+        {"scale 0", [](PrepareMachineValues& m) { m.xScale = 0.0f; }, false, DispatchRefusal::kMachineValuesUnusable},
+        {"no usable width", [](PrepareMachineValues& m) { m.cutWidth = 0; }, false, DispatchRefusal::kNoUsableWidth},
+        {"no jet spread", [](PrepareMachineValues& m) { m.jetSpread = 0; }, true, DispatchRefusal::kMachineValuesUnusable},
+        {"jet values count only with print work", [](PrepareMachineValues& m) { m.jetSpread = 0; }, false,
+         DispatchRefusal::kNone},
+        {"jet step 0", [](PrepareMachineValues& m) { m.jetStepWidth = 0.0f; }, true, DispatchRefusal::kJetStepNotSet},
+        // The record's default: the print scale would be negative and the sheet blank.
+        {"jet step -1000", [](PrepareMachineValues& m) { m.jetStepWidth = -1000.0f; }, true,
+         DispatchRefusal::kJetStepNotSet},
+        {"jet step -1000 without print work", [](PrepareMachineValues& m) { m.jetStepWidth = -1000.0f; }, false,
+         DispatchRefusal::kNone},
+        {"jet step 1000", [](PrepareMachineValues& m) { m.jetStepWidth = 1000.0f; }, true, DispatchRefusal::kNone},
+    };
+    for (const Case& c : cases) {
+        PrepareMachineValues m = JetMachine();
+        c.change(m);
         PlotShapeCutList a, b;
         PlotShapeList page;
         page.AddTail(Polyline({0, 0, 100, 0}, 2));
-        if (withPrint) page.AddTail(Polyline({0, 100, 900, 100}, 1));
+        if (c.withPrint) page.AddTail(Polyline({0, 100, 900, 100}, 1));
         int32_t clip = 0;
-        return PrepareJobGeometry(a, b, page, m, 0, limits, lock, range, clip, jet) == 0;
-    };
-    PrepareMachineValues m = JetMachine();
-    m.xScale = 0.0f;
-    EXPECT_TRUE(refused(m, false));
-    m = JetMachine();
-    m.cutWidth = 0;
-    EXPECT_TRUE(refused(m, false));
-    m = JetMachine();
-    m.jetSpread = 0;
-    EXPECT_TRUE(refused(m, true));
-    EXPECT_FALSE(refused(m, false));  // jet values count only with print work
-    m = JetMachine();
-    m.jetStepWidth = 0.0f;
-    EXPECT_TRUE(refused(m, true));
+        DispatchRefusal reason = DispatchRefusal::kCancelled;
+        const int prepared = PrepareJobGeometry(a, b, page, m, 0, limits, range, clip, jet, {}, &reason);
+        EXPECT_EQ(prepared, c.reason == DispatchRefusal::kNone ? 1 : 0) << c.name;
+        EXPECT_EQ(reason, c.reason) << c.name;
+        if (c.withPrint && prepared) {
+            EXPECT_GT(a.GetArea().xmin, 0) << c.name << ": the drawing lies on the sheet";
+        }
+    }
+}
+
+TEST_F(Prepare, ACancelStopsThePreparation)
+{
+    PlotShapeList page;
+    page.AddTail(Polyline({0, 0, 100, 0}, 2));
+    int32_t clip = 0;
+    DispatchRefusal reason = DispatchRefusal::kNone;
+    int asked = 0;
+    const PreparationProgress cancelAtSecond = [&asked](int) { return ++asked < 2; };
+    EXPECT_EQ(PrepareJobGeometry(A, B, page, JetMachine(), 0, limits, range, clip, jet, cancelAtSecond, &reason), 0);
+    EXPECT_EQ(reason, DispatchRefusal::kCancelled);
+    EXPECT_EQ(asked, 2);
 }
 
 TEST(SplitShapesByTool, ClassesShapesByModeIndexAndPen)

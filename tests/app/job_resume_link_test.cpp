@@ -8,6 +8,7 @@
 #include "machinelink/machine_protocol.h"
 #include "machinelink/net_machine.h"
 #include "platform/byte_order.h"
+#include "support/preparation_wait.h"
 #include "support/simulated_machine.h"
 #include "support/test_environment.h"
 #include "support/test_views.h"
@@ -80,7 +81,14 @@ public:
     {
         clock_.Advance(2000);
         if (!WriteCutState(Folder(), 1)) return 0;
-        return doc_.DispatchJobToMachine(job, machine_, 0, -1);
+        return Dispatch(job, 0, -1);
+    }
+    // Dispatches job and waits for its preparation: 1 when its page reached the machine.
+    int Dispatch(CPrintTask* job, int wholeJob, int page)
+    {
+        if (!doc_.DispatchJobToMachine(job, machine_, wholeJob, page)) return 0;
+        if (!FinishPreparations(doc_)) return 0;
+        return job->dispatchRefusal == DispatchRefusal::kNone ? 1 : 0;
     }
     CString Folder()
     {
@@ -123,7 +131,7 @@ TEST(JobResumeOverLink, ADroppedLinkResumesAtItsPageAndCutsOnlyThatPage)
         ASSERT_TRUE(run.Start(sim));
         CPrintTask* job = run.AddJob(path);
         ASSERT_NE(job, nullptr);
-        ASSERT_EQ(run.Doc().DispatchJobToMachine(job, run.Machine(), 0, -1), 1);
+        ASSERT_EQ(run.Dispatch(job, 0, -1), 1);
         EXPECT_EQ(job->pageCount, 2);
         ASSERT_TRUE(run.DriveToPageEnd(sim));
         page0 = sim.MotionText();
@@ -159,7 +167,7 @@ TEST(JobResumeOverLink, ADroppedLinkResumesAtItsPageAndCutsOnlyThatPage)
         ASSERT_TRUE(run.Start(sim));
         CPrintTask* job = run.AddJob(path);
         ASSERT_NE(job, nullptr);
-        ASSERT_EQ(run.Doc().DispatchJobToMachine(job, run.Machine(), 1, -1), 1);
+        ASSERT_EQ(run.Dispatch(job, 1, -1), 1);
         ASSERT_TRUE(run.DriveToPageEnd(sim));
         EXPECT_EQ(sim.MotionText(), page0);
         ASSERT_EQ(run.PageEnd(job), 1);
@@ -183,7 +191,7 @@ TEST(JobResumeOverLink, ADroppedLinkResumesAtItsPageAndCutsOnlyThatPage)
     EXPECT_EQ(job->pageIndex, 1);
     EXPECT_EQ(job->pageCount, 2);
     EXPECT_EQ(job->machine, sim.Key());
-    ASSERT_EQ(run.Doc().DispatchJobToMachine(job, run.Machine(), 0, -1), 1);
+    ASSERT_EQ(run.Dispatch(job, 0, -1), 1);
     EXPECT_EQ(job->pageIndex, 1);
     ASSERT_TRUE(run.DriveToPageEnd(sim));
     EXPECT_EQ(sim.MotionText(), page1);

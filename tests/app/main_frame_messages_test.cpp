@@ -16,6 +16,7 @@
 #include "plotmodel/plot_shape_cut_list.h"
 #include "support/event_loop.h"
 #include "support/fake_clock.h"
+#include "support/preparation_wait.h"
 #include "support/test_environment.h"
 #include "support/loopback_tcp_client.h"
 #include "uploadserver/tcp_client1.h"
@@ -115,6 +116,7 @@ TEST_F(MainFrame, DecodesTheJobLetters)
 TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
 {
     NET_Machine* machine = AddMachine(49, true, kJobIdle);
+    machine->jet.jetStepWidth = 1000.0f;  // the jobs are print work
     ListJob("0.plt"), ListJob("1.plt"), ListJob("2.plt");
     File(u"<FILEs0,2");  // no ":"
     EXPECT_EQ(jobRows.GetRowJob(2)->machine, 0u);
@@ -122,6 +124,7 @@ TEST_F(MainFrame, StartsAJobRowOnAMachineRowAndPassesMachineRequestsOn)
     File(u"<FILEs:0,2");
     EXPECT_EQ(jobRows.GetRowJob(2)->machine, machine->ip);
     EXPECT_EQ(jobRows.GetRowJob(0)->machine, 0u);
+    ASSERT_TRUE(FinishPreparations(doc));
     EXPECT_FALSE(TakeFrames().empty());
 
     // Requests of a machine that has left the table are dropped.
@@ -217,6 +220,7 @@ TEST_F(MainFrame, PageEndsCountPagesAndCopies)
     job->copiesDone = 0;
     Deliver(WM_NET_MACHINE_STATE, reinterpret_cast<WPARAM>(machine), kMachinePageFinished);
     EXPECT_EQ(job->copiesDone, 1);
+    ASSERT_TRUE(FinishPreparations(doc));
     bool started = false;
     for (const Frame& frame : TakeFrames()) started = started || frame.payload == "f2;";
     EXPECT_TRUE(started);

@@ -197,8 +197,13 @@ TEST_F(PaginateJobFiles, WritesEveryPageAndTheJobsNameAndHandsOutThePageZero)
     task->copiesDone = 2;
     PlotShapeList list;
     bool saved = false;
-    ASSERT_EQ(PaginateJob(*task, KnifeMachine(), folder, list, saved), 0);
+    PlotShapeList job;
+    job = *task->GetCutList();
+    int32_t pageCount = 0;
+    ASSERT_EQ(PaginateJob(job, false, task->path, KnifeMachine(), folder, list, pageCount, saved), 0);
     EXPECT_TRUE(saved);
+    EXPECT_EQ(pageCount, 3);
+    AdoptPagination(*task, pageCount);
     EXPECT_EQ(task->pageCount, 3);
     EXPECT_EQ(task->pageIndex, 0);
     EXPECT_EQ(task->copies, 3);
@@ -216,6 +221,28 @@ TEST_F(PaginateJobFiles, WritesEveryPageAndTheJobsNameAndHandsOutThePageZero)
     EXPECT_EQ(task->GetCutList()->Count(), 1);
 }
 
+TEST_F(PaginateJobFiles, ACancelledPaginationWritesNothing)
+{
+    auto task = Job(kLongKnifeJob);
+    PlotShapeList job, list;
+    job = *task->GetCutList();
+    int32_t pageCount = 0;
+    bool saved = false;
+    int asked = 0;
+    const PreparationProgress cancelAtThird = [&asked](int percent) {
+        EXPECT_GE(percent, 0);
+        EXPECT_LE(percent, 100);
+        return ++asked < 3;
+    };
+    EXPECT_EQ(PaginateJob(job, false, task->path, KnifeMachine(), folder, list, pageCount, saved, cancelAtThird),
+              kPaginationCancelled);
+    EXPECT_EQ(list.Count(), 0);
+    CString name;
+    int32_t count = 0, origin = 0, x = 0, y = 0;
+    EXPECT_EQ(ReadPrintFileInfo(folder, name, count, origin, x, y), 0);
+    EXPECT_FALSE(std::filesystem::exists(GetPageFilePath(folder, 0).ToUtf8()));
+}
+
 TEST_F(PaginateJobFiles, AJobOfSeveralPagesThatCannotBeSavedIsRefused)
 {
     ASSERT_TRUE(CreateFolder(folder));
@@ -223,7 +250,11 @@ TEST_F(PaginateJobFiles, AJobOfSeveralPagesThatCannotBeSavedIsRefused)
     PlotShapeList list;
     bool saved = true;
     auto longJob = Job(kLongKnifeJob);
-    EXPECT_EQ(PaginateJob(*longJob, KnifeMachine(), folder, list, saved), kPaginationFailed);
+    PlotShapeList job;
+    job = *longJob->GetCutList();
+    int32_t pageCount = 0;
+    EXPECT_EQ(PaginateJob(job, false, longJob->path, KnifeMachine(), folder, list, pageCount, saved),
+              kPaginationFailed);
     EXPECT_FALSE(saved);
     EXPECT_EQ(list.Count(), 0);
     CString name;
@@ -231,13 +262,16 @@ TEST_F(PaginateJobFiles, AJobOfSeveralPagesThatCannotBeSavedIsRefused)
     EXPECT_EQ(ReadPrintFileInfo(folder, name, count, origin, x, y), 0);
 
     auto shortJob = Job(kShortKnifeJob);
-    EXPECT_EQ(PaginateJob(*shortJob, KnifeMachine(), folder, list, saved), 0);
+    job = *shortJob->GetCutList();
+    EXPECT_EQ(PaginateJob(job, false, shortJob->path, KnifeMachine(), folder, list, pageCount, saved), 0);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(shortJob->pageCount, 1);
+    EXPECT_EQ(pageCount, 1);
     EXPECT_GT(list.Count(), 0);
 
     const CString underAFile = CString::FromUtf8(corvane_test::ScratchDir() + "job.plt/Pages");
-    EXPECT_EQ(PaginateJob(*shortJob, KnifeMachine(), underAFile, list, saved), kPaginationFailed);
+    job = *shortJob->GetCutList();
+    EXPECT_EQ(PaginateJob(job, false, shortJob->path, KnifeMachine(), underAFile, list, pageCount, saved),
+              kPaginationFailed);
 }
 
 }  // namespace

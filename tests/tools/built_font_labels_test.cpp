@@ -1,6 +1,6 @@
 // HPGL labels drawn in the font files the build made: where their boxes sit and how large
 // they are, for both explainers.
-#include "built_fonts.h"
+#include "support/built_fonts.h"
 
 #include "hpgl/hpgl_explainer.h"
 #include "hpgl/hpgl_stream_explainer.h"
@@ -10,7 +10,7 @@
 
 namespace {
 
-using tools_test::BuiltFonts;
+using corvane_test::BuiltFonts;
 
 // Two labels of "HH" in the default character size (SI 0.8 x 1.0 cm): one upright at
 // (1000, 2000), one turned a quarter left (DI0,1) at (5000, 1000).

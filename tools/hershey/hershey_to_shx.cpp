@@ -20,11 +20,16 @@ struct Metrics {
     int32_t descender = 0;  // font units below the baseline
 };
 
-// Where a glyph's Hershey coordinates land in font units: x - left + shiftX, baseline - y + shiftY.
+// Where a glyph's Hershey coordinates land: x - left + shiftX, baseline - y, in Hershey
+// units from an origin that lies riseUnits font units below the glyph's own origin, each
+// Hershey unit unitsPerHershey font units.
 struct Placement {
     int32_t shiftX = 0;
-    int32_t shiftY = 0;
+    int32_t riseUnits = 0;
+    int32_t unitsPerHershey = 1;
 };
+
+constexpr char kMultiplyScale = 4;
 
 int32_t Advance(const HersheyGlyph& g) { return g.right - g.left; }
 
@@ -47,11 +52,16 @@ void AppendMove(std::string& code, int32_t dx, int32_t dy)
     }
 }
 
-// The byte code of one glyph: every stroke pen up to its start, pen down along it; then pen
-// up to the advance on the baseline.
+// The byte code of one glyph: pen up, down by the rise and into Hershey units; every stroke
+// pen up to its start, pen down along it; then pen up to the advance on the baseline.
 std::string GlyphCode(const HersheyGlyph& g, const Metrics& m, const Placement& at, int32_t advance)
 {
-    std::string code;
+    std::string code(1, kPenUp);
+    if (at.riseUnits != 0) AppendMove(code, 0, -at.riseUnits);
+    if (at.unitsPerHershey != 1) {
+        code += kMultiplyScale;
+        code += static_cast<char>(at.unitsPerHershey);
+    }
     int32_t x = 0;
     int32_t y = 0;
     auto moveTo = [&](int32_t toX, int32_t toY) {
@@ -62,12 +72,12 @@ std::string GlyphCode(const HersheyGlyph& g, const Metrics& m, const Placement& 
     for (const auto& stroke : g.strokes) {
         code += kPenUp;
         for (size_t i = 0; i < stroke.size(); ++i) {
-            moveTo(stroke[i].x - g.left + at.shiftX, m.baseline - stroke[i].y + at.shiftY);
+            moveTo(stroke[i].x - g.left + at.shiftX, m.baseline - stroke[i].y);
             if (i == 0) code += kPenDown;
         }
     }
     code += kPenUp;
-    moveTo(advance, at.shiftY);
+    moveTo(advance, 0);
     return code;
 }
 
@@ -101,20 +111,22 @@ bool Measure(const std::vector<HersheyGlyph>& ascii, Metrics& m, std::string& er
     m.baseline = bottom;
     m.capHeight = bottom - top;
     m.descender = pBottom - bottom;
-    if (m.capHeight < 1 || m.capHeight > 255 || m.descender < 0 || m.descender > 255) {
+    constexpr int32_t kMostHeight = 255 / LabelUnitsPerHershey;  // the information's bytes in label units
+    if (m.capHeight < 1 || m.capHeight > kMostHeight || m.descender < 0 || m.descender > kMostHeight) {
         error = "the cap height or descender does not fit the font information";
         return false;
     }
     return true;
 }
 
-shx_font::ShxFontDef FontInformation(shx_font::ShxFontKind kind, const std::string& name, const Metrics& m)
+shx_font::ShxFontDef FontInformation(shx_font::ShxFontKind kind, const std::string& name, const Metrics& m,
+                                     int32_t unitsPerHershey)
 {
     shx_font::ShxFontDef font;
     font.kind = kind;
     font.name = name;
-    font.heightUp = static_cast<uint8_t>(m.capHeight);
-    font.heightDown = static_cast<uint8_t>(m.descender);
+    font.heightUp = static_cast<uint8_t>(m.capHeight * unitsPerHershey);
+    font.heightDown = static_cast<uint8_t>(m.descender * unitsPerHershey);
     font.mode = 0;  // horizontal text
     font.ranges = {{0xA1, 0xFE}};
     return font;
@@ -135,10 +147,18 @@ bool MakeProgramFonts(const std::string& jhfText, const std::string& name, Progr
     Metrics m;
     if (!Measure(glyphs, m, error)) return false;
 
-    fonts.shapes = FontInformation(shx_font::ShxFontKind::Shapes, name, m);
-    fonts.fullWidth = FontInformation(shx_font::ShxFontKind::Bigfont, name, m);
-    int32_t cell = 0;
-    for (const auto& g : glyphs) cell = std::max(cell, Advance(g));
+    fonts.shapes = FontInformation(shx_font::ShxFontKind::Shapes, name, m, 1);
+    fonts.fullWidth = FontInformation(shx_font::ShxFontKind::Bigfont, name, m, LabelUnitsPerHershey);
+    HersheyExtent& extent = fonts.extent;
+    extent = {0, m.capHeight, m.descender, 0, 0};
+    for (const auto& g : glyphs) {
+        extent.pitch = std::max(extent.pitch, Advance(g));
+        int32_t top = 0;
+        int32_t bottom = 0;
+        if (!VerticalExtent(g, top, bottom)) continue;
+        extent.top = std::max(extent.top, m.baseline - top);
+        extent.bottom = std::max(extent.bottom, bottom - m.baseline);
+    }
     const auto rise = static_cast<int32_t>(PlotFontLib::SingleByteRise);
     for (int c = FirstPrintable; c <= LastPrintable; ++c) {
         const HersheyGlyph& g = glyphs[static_cast<size_t>(c - FirstPrintable)];
@@ -146,8 +166,8 @@ bool MakeProgramFonts(const std::string& jhfText, const std::string& name, Progr
         fonts.shapes.glyphs.push_back({static_cast<uint16_t>(c), GlyphCode(g, m, {}, Advance(g)), label});
         auto code = static_cast<uint16_t>(c == ' ' ? PlotFontLib::FullWidthSpace
                                                    : PlotFontLib::FullWidthFirst + (c - '!'));
-        Placement centred{(cell - Advance(g)) / 2, -rise};
-        fonts.fullWidth.glyphs.push_back({code, GlyphCode(g, m, centred, cell), ""});
+        Placement centred{(extent.pitch - Advance(g)) / 2, rise, LabelUnitsPerHershey};
+        fonts.fullWidth.glyphs.push_back({code, GlyphCode(g, m, centred, extent.pitch), ""});
     }
     return true;
 }
