@@ -117,6 +117,11 @@ int RunCase(const std::string& file)
         return machine != nullptr && machine->paramsReceived != 0;
     }, 10000);
     if (machine == nullptr) return std::fprintf(stderr, "the machine was not admitted\n"), 1;
+    {
+        // The jet step the operator sets for a machine that prints (pen 4).
+        CSingleLock hold(&link.Server().GetLock(), TRUE);
+        machine->jet.jetStepWidth = 1000.0f;
+    }
     CDocCorvane doc(link.Server());
 
     std::map<std::string, double> f;
@@ -139,10 +144,13 @@ int RunCase(const std::string& file)
             doc.ApplyFinishedPreparations();
             if (!doc.HasPreparations()) handedOver = Now();
         }
-        return !sim.Taken(SimQueue::Data).empty();
+        // A refused start sends nothing: no wait for a pack that never comes.
+        return !sim.Taken(SimQueue::Data).empty() || job->dispatchRefusal != DispatchRefusal::kNone ||
+               (handedOver != 0.0 && Now() - handedOver > 60.0);
     }, 600000);
     const double firstPack = Now();
-    if (!packed) return std::fprintf(stderr, "no motion pack\n"), 1;
+    if (!packed || sim.Taken(SimQueue::Data).empty())
+        return std::fprintf(stderr, "no motion pack (refusal %d)\n", static_cast<int>(job->dispatchRefusal)), 1;
     f["gui_turns_per_s"] = turns / std::max(handedOver - t, 1e-3);
     f["dispatch_s"] = handedOver - t;
     f["handover_s"] = firstPack - handedOver;
