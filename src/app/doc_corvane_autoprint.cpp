@@ -6,9 +6,8 @@
 // the order a genetic search finds, on material "MergeWidth" mm wide (Y across the material,
 // X along it). Each list is moved by its slot's corner and its shapes handed to the merged
 // job, whose box is then recomputed. Lengths are plotter units (40 per mm) unless named mm.
-#include "app/doc_corvane.h"
-
 #include "app/app_globals.h"
+#include "app/doc_corvane.h"
 #include "app/list_lines.h"
 #include "app/list_rows.h"
 #include "app/preview_port.h"
@@ -267,10 +266,10 @@ void CDocCorvane::ScanMergeDirectories(const CString& directory)
 void CDocCorvane::OnMergeFiles()
 {
     std::vector<CString> paths;
-    const CString filter = CString(u"Format(*.hpgl;*.dxf;*.prn;*.plt;*.pmd;*.hpg;*.prt;*.ctm;*.p*;) "
-                                   u"(*.hpgl *.dxf *.prn *.plt *.pmd *.hpg *.prt *.ctm *.p*);;") +
+    const CString filter = LoadResString(StringId::kMergeFilesFilter) +
+                           u" (*.hpgl *.dxf *.prn *.plt *.pmd *.hpg *.prt *.ctm *.p*);;" +
                            LoadResString(StringId::kAllFilesFilter) + u" (*)";
-    if (!GetFileDialogs().OpenFiles(u"Open", filter, paths) || paths.empty()) return;
+    if (!GetFileDialogs().OpenFiles(LoadResString(StringId::kOpenCaption), filter, paths) || paths.empty()) return;
     std::vector<std::unique_ptr<CPrintTask>> loaded;
     auto current = std::make_unique<CPrintTask>();
     for (const CString& path : paths) {

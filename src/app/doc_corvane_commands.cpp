@@ -1,7 +1,6 @@
 // CDocCorvane's job list commands: rows, copies, deletion, export, the machine commands of the
 // operator and of remote clients, directory printing and the pending and work-waiting tests.
 #include "app/doc_corvane.h"
-
 #include "app/document_dialogs.h"
 #include "app/list_lines.h"
 #include "app/list_rows.h"
@@ -393,7 +392,7 @@ void CDocCorvane::DeleteJobRow(int row)
 void CDocCorvane::OnDeleteJobs()
 {
     if (jobRows_ == nullptr || jobRows_->GetSelectedIndex() < 0) return;
-    if (MessageBox(u"是否删除文件？", u"", MB_YESNO) != IDYES) return;
+    if (MessageBox(LoadResString(StringId::kAskDeleteFiles), u"", MB_YESNO) != IDYES) return;
     const CArray<int32_t> rows = jobRows_->GetSelectedRows();
     for (int i = rows.GetSize() - 1; i >= 0; --i) DeleteJobRow(rows[i]);
 }
@@ -403,8 +402,9 @@ void CDocCorvane::OnExportPlt()
     CPrintTask* job = preview_ != nullptr ? preview_->GetShownJob() : nullptr;
     if (job == nullptr) return;
     CString target = job->path;
-    if (!job->hxFile && AfxMessageBox(u"是否覆盖源文件？", MB_YESNO) != IDYES) {
-        if (!GetFileDialogs().SaveFile(u"Save As", u"Plt Files (*.plt)", job->path, target)) return;
+    if (!job->hxFile && AfxMessageBox(LoadResString(StringId::kAskOverwriteSource), MB_YESNO) != IDYES) {
+        if (!GetFileDialogs().SaveFile(LoadResString(StringId::kSaveAsCaption), LoadResString(StringId::kPltFilesFilter), job->path,
+                                       target)) return;
         // The default extension: a chosen name without one gets ".plt".
         if (target.ReverseFind(u'.') <= target.ReverseFind(u'/')) target += u".plt";
     }

@@ -9,6 +9,7 @@
 
 #include "app/config_globals.h"
 #include "app/mtext_parser.h"
+#include "app/string_table.h"
 #include "fonts/plot_char.h"
 #include "fonts/plot_font_lib.h"
 #include "geometry/ol_bspline.h"
@@ -442,7 +443,7 @@ int ImportDxfDwgToShapes(const char16_t* path, PlotShapeList& out)
     BOOL unmapped = FALSE;
     WideCharToMultiByte(CP_UTF8, 0, wide.GetString(), wide.GetLength(), nullptr, 0, nullptr, &unmapped);
     if (unmapped) {
-        MessageBox(CString(u"The file name contains unknown characters, filed to open the file!"), CString(), MB_OK);
+        MessageBox(LoadResString(StringId::kFileNameUnmappable), CString(), MB_OK);
         return 0;
     }
     std::string name = wide.ToUtf8();

@@ -385,11 +385,11 @@ void MainFrameMessages::OnMachineStatus(NET_Machine* machine, int32_t)
         CSingleLock lock(&doc_.GetServer().GetLock(), TRUE);
         doc_.SendMachineText(listed, "b10,0;");
     }
-    MessageBox(LoadResString(StringId::kFeederOutOfPaper), u"tip", MB_OK);
+    MessageBox(LoadResString(StringId::kFeederOutOfPaper), LoadResString(StringId::kTipCaption), MB_OK);
     if (resumeAutoPrint) resumeAutoPrint();
 }
 
-void MainFrameMessages::OnConfigInvalid(NET_Machine*) { MessageBox(LoadResString(StringId::kConfigInvalid), u"tip", MB_OK); }
+void MainFrameMessages::OnConfigInvalid(NET_Machine*) { MessageBox(LoadResString(StringId::kConfigInvalid), LoadResString(StringId::kTipCaption), MB_OK); }
 
 void MainFrameMessages::OnJetProgress(uint32_t jobRef, NET_Machine* machine)
 {
@@ -423,7 +423,7 @@ void MainFrameMessages::OnPageFinished(NET_Machine*, uint32_t jobRef)
     if (const CPrintTask* job = doc_.FindJobByReference(jobRef)) {
         CString text;
         text.Format(LoadResString(StringId::kPageLeftToCut).GetString(), job->path);
-        MessageBox(text, u"tip", MB_OK);
+        MessageBox(text, LoadResString(StringId::kTipCaption), MB_OK);
     }
     if (resumeAutoPrint) resumeAutoPrint();
 }

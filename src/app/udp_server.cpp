@@ -1,6 +1,7 @@
 // The machine-link manager's sockets, command frames, discovery, poll and thread control.
 #include "app/udp_server.h"
 
+#include "app/string_table.h"
 #include "machinelink/datagram_sender.h"
 #include "machinelink/net_machine.h"
 #include "platform/byte_order.h"
@@ -130,7 +131,7 @@ int32_t CUDPServer::OpenLinkSockets()
     const int lan = loopback >= 0 ? socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0) : -1;
     if (loopback < 0 || lan < 0) {
         CloseSocket(loopback);
-        AfxMessageBox(u"Net Error!");
+        AfxMessageBox(LoadResString(StringId::kNetError));
         return kLinkNetError;
     }
     // Discovery goes to a broadcast address, which Linux refuses without this option.
@@ -151,7 +152,7 @@ int32_t CUDPServer::OpenLinkSockets()
     }
     CloseSocket(lan);
     CloseSocket(loopback);
-    AfxMessageBox(u"Bind Error!");
+    AfxMessageBox(LoadResString(StringId::kBindError));
     return kLinkBindError;
 }
 

@@ -1,9 +1,9 @@
 // CAppCorvane: the start-up sequence, the application commands and the end of the run.
 #include "ui/app_corvane.h"
 
-#include "app/doc_corvane.h"
 #include "app/config_globals.h"
 #include "app/config_ini.h"
+#include "app/doc_corvane.h"
 #include "app/font_notice.h"
 #include "app/msg_socket.h"
 #include "app/resume_state.h"
@@ -28,7 +28,7 @@ namespace {
 CAppCorvane* g_app = nullptr;
 
 // The filter of the document template: the plot files the job list reads.
-constexpr const char16_t* kPlotFileFilter = u"Plot files (*.plt *.hpgl *.hgl *.dxf)";
+constexpr const char16_t* kPlotFilePatterns = u" (*.plt *.hpgl *.hgl *.dxf)";
 
 }  // namespace
 
@@ -109,7 +109,7 @@ void CAppCorvane::CreateMessageSocket()
                                               [frame] { frame->BringToFront(); });
     if (!msgSocket_->CreateMessageSocket()) {
         msgSocket_.reset();
-        MessageBox(u"创建通讯端口失败！", u"");
+        MessageBox(LoadResString(StringId::kMessageSocketFailed), u"");
         return;
     }
     SetMsgSocket(msgSocket_.get());
@@ -138,9 +138,9 @@ int CAppCorvane::ShutdownComputer() { return GetSystemActions().PowerOff(); }
 
 void CAppCorvane::OnFileOpen()
 {
-    const CString filter = CString(kPlotFileFilter) + u";;" + LoadResString(StringId::kAllFilesFilter) + u" (*)";
+    const CString filter = LoadResString(StringId::kPlotFilesFilter) + kPlotFilePatterns + u";;" + LoadResString(StringId::kAllFilesFilter) + u" (*)";
     std::vector<CString> paths;
-    if (!GetFileDialogs().OpenFiles(u"Open", filter, paths)) return;
+    if (!GetFileDialogs().OpenFiles(LoadResString(StringId::kOpenCaption), filter, paths)) return;
     for (const CString& path : paths)
         if (docTemplate_) docTemplate_->OpenDocumentAsJob(path);
 }

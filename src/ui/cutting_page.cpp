@@ -4,15 +4,9 @@
 #include "app/udp_server.h"
 #include "ui/fixed_point.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QFormLayout>
-
-namespace {
-
-// Labels of the shown tool offsets, block order.
-const char16_t* const kToolOffsetLabels[kShownToolOffsets] = {u"刀补半径", u"刀笔距离X", u"刀笔距离Y", u"送纸长度", u"错切角"};
-
-}  // namespace
 
 CCuttingPage::CCuttingPage(CUDPServer& server, NET_Machine* machine) : CPropertyPage(QString()), server_(server), machine_(machine) {}
 
@@ -20,11 +14,11 @@ void CCuttingPage::AddToolFields(QFormLayout* form, const int (&blockIndex)[kSho
                                  const ExtensionValues& extensions)
 {
     for (int index : blockIndex) {
-        offsetEdits_[index] = AddEditField(form, QString::fromUtf16(kToolOffsetLabels[index]), QStringLiteral("offset%1").arg(index));
+        offsetEdits_[index] = AddEditField(form, ResText(StringId::kToolOffsetLabels + index), QStringLiteral("offset%1").arg(index));
         SetFieldText(offsetEdits_[index], FormatNumber(offsets[index]));
     }
-    liftEdit_ = AddEditField(form, QStringLiteral("提刀延伸"), QStringLiteral("liftExtension"));
-    lineEdit_ = AddEditField(form, QStringLiteral("线未延伸"), QStringLiteral("lineExtension"));
+    liftEdit_ = AddEditField(form, ResText(StringId::kLiftExtension), QStringLiteral("liftExtension"));
+    lineEdit_ = AddEditField(form, ResText(StringId::kLineExtension), QStringLiteral("lineExtension"));
     SetFieldText(liftEdit_, FormatFixedPoint(extensions.liftThousandths, kExtensionDecimals));
     SetFieldText(lineEdit_, FormatFixedPoint(extensions.lineThousandths, kExtensionDecimals));
 }

@@ -81,34 +81,34 @@ void SetOnlyItem(QComboBox& list, const CString& text)
 CDlgDirSet::CDlgDirSet(CDocCorvane& doc, DirSetHost& host, LanBackend& lan, QWidget* parent)
     : QDialog(parent), doc_(doc), host_(host), lan_(lan), opened_(ReadDirSetValues(host))
 {
-    setWindowTitle(QStringLiteral("设置"));
+    setWindowTitle(ResText(StringId::kDirSetCaption));
     auto* layout = new QVBoxLayout(this);
 
     auto* folders = new QGroupBox(this);
     auto* folderGrid = new QGridLayout(folders);
-    autoDirectory_ = AddEdit(*folderGrid, 0, QStringLiteral("自动目录"), QStringLiteral("autoDirectory"), folders);
-    mergeDirectory_ = AddEdit(*folderGrid, 1, QStringLiteral("合并目录"), QStringLiteral("mergeDirectory"), folders);
-    copyDirectory_ = AddEdit(*folderGrid, 2, QStringLiteral("转存目录"), QStringLiteral("copyDirectory"), folders);
+    autoDirectory_ = AddEdit(*folderGrid, 0, ResText(StringId::kDirSetAutoFolder), QStringLiteral("autoDirectory"), folders);
+    mergeDirectory_ = AddEdit(*folderGrid, 1, ResText(StringId::kDirSetMergeFolder), QStringLiteral("mergeDirectory"), folders);
+    copyDirectory_ = AddEdit(*folderGrid, 2, ResText(StringId::kDirSetCopyFolder), QStringLiteral("copyDirectory"), folders);
     QPushButton* browseAuto = AddButton(QStringLiteral("..."), QStringLiteral("browseAuto"), folders);
     QPushButton* browseMerge = AddButton(QStringLiteral("..."), QStringLiteral("browseMerge"), folders);
     QPushButton* browseCopy = AddButton(QStringLiteral("..."), QStringLiteral("browseCopy"), folders);
     folderGrid->addWidget(browseAuto, 0, 2);
     folderGrid->addWidget(browseMerge, 1, 2);
     folderGrid->addWidget(browseCopy, 2, 2);
-    mergeWidth_ = AddEdit(*folderGrid, 3, QStringLiteral("文件合并宽度(mm)"), QStringLiteral("mergeWidth"), folders);
-    mergeBlank_ = AddEdit(*folderGrid, 4, QStringLiteral("文件合并间距(mm)"), QStringLiteral("mergeBlank"), folders);
-    textScale_ = AddEdit(*folderGrid, 5, QStringLiteral("文字缩放"), QStringLiteral("textScale"), folders);
-    QPushButton* otherAutoDir = AddButton(QStringLiteral("其他自动目录"), QStringLiteral("otherAutoDir"), folders);
+    mergeWidth_ = AddEdit(*folderGrid, 3, ResText(StringId::kDirSetMergeWidth), QStringLiteral("mergeWidth"), folders);
+    mergeBlank_ = AddEdit(*folderGrid, 4, ResText(StringId::kDirSetMergeGap), QStringLiteral("mergeBlank"), folders);
+    textScale_ = AddEdit(*folderGrid, 5, ResText(StringId::kDirSetTextScale), QStringLiteral("textScale"), folders);
+    QPushButton* otherAutoDir = AddButton(ResText(StringId::kDirSetOtherAutoFolders), QStringLiteral("otherAutoDir"), folders);
     folderGrid->addWidget(otherAutoDir, 6, 1);
     layout->addWidget(folders);
 
     auto* network = new QGroupBox(this);
     auto* networkGrid = new QGridLayout(network);
-    broadcast_ = AddAddressList(*networkGrid, 0, QStringLiteral("网络地址:"), QStringLiteral("broadcast"), network);
-    serverBroadcast_ = AddAddressList(*networkGrid, 1, QStringLiteral("服务器地址:"), QStringLiteral("serverBroadcast"), network);
-    lanSearch_ = AddButton(QStringLiteral("一键设置"), QStringLiteral("lanSearch"), network);
-    findNetwork_ = AddButton(QStringLiteral("查找网络"), QStringLiteral("findNetwork"), network);
-    manualAddress_ = AddButton(QStringLiteral("手动地址设置"), QStringLiteral("manualAddress"), network);
+    broadcast_ = AddAddressList(*networkGrid, 0, ResText(StringId::kDirSetNetworkAddress), QStringLiteral("broadcast"), network);
+    serverBroadcast_ = AddAddressList(*networkGrid, 1, ResText(StringId::kDirSetServerAddress), QStringLiteral("serverBroadcast"), network);
+    lanSearch_ = AddButton(ResText(StringId::kDirSetLanSearch), QStringLiteral("lanSearch"), network);
+    findNetwork_ = AddButton(ResText(StringId::kDirSetFindNetwork), QStringLiteral("findNetwork"), network);
+    manualAddress_ = AddButton(ResText(StringId::kDirSetManualAddress), QStringLiteral("manualAddress"), network);
     auto* lanButtons = new QHBoxLayout;
     lanButtons->addWidget(lanSearch_);
     lanButtons->addWidget(findNetwork_);
@@ -118,16 +118,16 @@ CDlgDirSet::CDlgDirSet(CDocCorvane& doc, DirSetHost& host, LanBackend& lan, QWid
 
     auto* options = new QGroupBox(this);
     auto* optionLayout = new QVBoxLayout(options);
-    deleteAfterPrint_ = AddCheckBox(*optionLayout, QStringLiteral("打完删除"), QStringLiteral("deleteAfterPrint"),
+    deleteAfterPrint_ = AddCheckBox(*optionLayout, ResText(StringId::kDirSetDeleteAfterPrint), QStringLiteral("deleteAfterPrint"),
                                     opened_.deleteAfterPrint, options);
-    nightMode_ = AddCheckBox(*optionLayout, QStringLiteral("夜间模式"), QStringLiteral("nightMode"), opened_.nightMode, options);
-    sortCuts_ = AddCheckBox(*optionLayout, QStringLiteral("排序切割"), QStringLiteral("sortCuts"), opened_.sortCuts, options);
-    bsplineFit_ = AddCheckBox(*optionLayout, QStringLiteral("曲线优化"), QStringLiteral("bsplineFit"), opened_.bsplineFit, options);
-    recogniseOnOpen_ = AddCheckBox(*optionLayout, QStringLiteral("打开文件时自动识别外轮廓"), QStringLiteral("recogniseOnOpen"),
+    nightMode_ = AddCheckBox(*optionLayout, ResText(StringId::kDirSetNightMode), QStringLiteral("nightMode"), opened_.nightMode, options);
+    sortCuts_ = AddCheckBox(*optionLayout, ResText(StringId::kDirSetSortCuts), QStringLiteral("sortCuts"), opened_.sortCuts, options);
+    bsplineFit_ = AddCheckBox(*optionLayout, ResText(StringId::kDirSetBsplineFit), QStringLiteral("bsplineFit"), opened_.bsplineFit, options);
+    recogniseOnOpen_ = AddCheckBox(*optionLayout, ResText(StringId::kDirSetRecogniseOnOpen), QStringLiteral("recogniseOnOpen"),
                                    opened_.recogniseContourOnOpen, options);
     layout->addWidget(options);
 
-    ok_ = AddButton(QStringLiteral("确定"), QStringLiteral("ok"), this);
+    ok_ = AddButton(ResText(StringId::kOk), QStringLiteral("ok"), this);
     ok_->setDefault(true);
     layout->addWidget(ok_, 0, Qt::AlignRight);
 
@@ -140,9 +140,9 @@ CDlgDirSet::CDlgDirSet(CDocCorvane& doc, DirSetHost& host, LanBackend& lan, QWid
     SetOnlyItem(*broadcast_, opened_.broadcastText);
     SetOnlyItem(*serverBroadcast_, opened_.serverBroadcastText);
 
-    connect(browseAuto, &QPushButton::clicked, this, [this] { BrowseFolderInto(u"选择自动打印文件夹", *autoDirectory_); });
-    connect(browseMerge, &QPushButton::clicked, this, [this] { BrowseFolderInto(u"选择合并文件夹", *mergeDirectory_); });
-    connect(browseCopy, &QPushButton::clicked, this, [this] { BrowseFolderInto(u"选择转存目录", *copyDirectory_); });
+    connect(browseAuto, &QPushButton::clicked, this, [this] { BrowseFolderInto(LoadResString(StringId::kChooseAutoFolder), *autoDirectory_); });
+    connect(browseMerge, &QPushButton::clicked, this, [this] { BrowseFolderInto(LoadResString(StringId::kChooseMergeFolder), *mergeDirectory_); });
+    connect(browseCopy, &QPushButton::clicked, this, [this] { BrowseFolderInto(LoadResString(StringId::kChooseCopyFolder), *copyDirectory_); });
     connect(otherAutoDir, &QPushButton::clicked, this, [this] {
         CDlgOtherAutoDir other(doc_, this);
         other.DoModal();

@@ -31,9 +31,9 @@ public:
     // Waits for a running LAN worker before the search block goes.
     ~CDlgDirSet() override;
 
-    // Runs the dialog modally; IDOK when it closed through "确定".
+    // Runs the dialog modally; IDOK when it closed through OK.
     int DoModal();
-    // "确定": the OK steps; stays open after a field's message.
+    // OK: the OK steps; stays open after a field's message.
     void OnOK();
     // "查找网络": refills both address lists.
     void OnFindNetwork();

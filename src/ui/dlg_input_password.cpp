@@ -12,16 +12,16 @@
 
 CDlgInputPassword::CDlgInputPassword(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("密码输入"));
+    setWindowTitle(ResText(StringId::kPasswordCaption));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("请输入密码:"), this));
+    layout->addWidget(new QLabel(ResText(StringId::kPasswordPrompt), this));
     edit_ = new QLineEdit(this);
     edit_->setObjectName(QStringLiteral("password"));
     edit_->setEchoMode(QLineEdit::Password);
     layout->addWidget(edit_);
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(ResText(StringId::kOk), QDialogButtonBox::AcceptRole);
+    buttons->addButton(ResText(StringId::kCancel), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         m_strPassword = ToCString(edit_->text());

@@ -12,7 +12,7 @@ class CDlgInputPassword : public QDialog {
 public:
     explicit CDlgInputPassword(QWidget* parent = nullptr);
 
-    // Runs the prompt modally; IDOK when it closed through "确定" (the text is then in
+    // Runs the prompt modally; IDOK when it closed through OK (the text is then in
     // m_strPassword), IDCANCEL otherwise.
     int DoModal();
 

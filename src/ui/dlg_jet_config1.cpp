@@ -3,6 +3,7 @@
 
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -51,7 +52,7 @@ QLineEdit* AddGridEdit(QGridLayout* grid, QWidget* parent, int row, int column, 
 }  // namespace
 
 CDlgJetConfig1::CDlgJetConfig1(CCriticalSection& recordLock, NET_Machine* machine)
-    : CPropertyPage(QStringLiteral("喷头设置")), recordLock_(recordLock), machine_(machine)
+    : CPropertyPage(ResText(StringId::kJetHeadPageCaption)), recordLock_(recordLock), machine_(machine)
 {
 }
 
@@ -65,11 +66,11 @@ void CDlgJetConfig1::OnInitDialog()
     auto* layout = new QVBoxLayout(this);
     auto* heads = new QGridLayout();
     layout->addLayout(heads);
-    heads->addWidget(new QLabel(QStringLiteral("起始点"), this), 1, 0);
-    heads->addWidget(new QLabel(QStringLiteral("终止点"), this), 2, 0);
-    heads->addWidget(new QLabel(QStringLiteral("喷头间距"), this), 4, 0);
+    heads->addWidget(new QLabel(ResText(StringId::kJetNozzleStart), this), 1, 0);
+    heads->addWidget(new QLabel(ResText(StringId::kJetNozzleEnd), this), 2, 0);
+    heads->addWidget(new QLabel(ResText(StringId::kJetHeadSpacing), this), 4, 0);
     for (int i = 0; i < kJetHeads; ++i) {
-        heads->addWidget(new QLabel(QStringLiteral("喷头%1").arg(i + 1), this), 0, i + 1);
+        heads->addWidget(new QLabel(ResText(StringId::kJetHead).arg(i + 1), this), 0, i + 1);
         nozzleStart_[i] = AddGridEdit(heads, this, 1, i + 1, QStringLiteral("nozzleStart%1").arg(i + 1), FormatInteger(values_.nozzleStart[i]));
         nozzleEnd_[i] = AddGridEdit(heads, this, 2, i + 1, QStringLiteral("nozzleEnd%1").arg(i + 1), FormatInteger(values_.nozzleEnd[i]));
     }
@@ -79,17 +80,17 @@ void CDlgJetConfig1::OnInitDialog()
 
     auto* form = new QFormLayout();
     layout->addLayout(form);
-    stepValue_ = AddEditField(form, QStringLiteral("步进值："), QStringLiteral("stepValue"));
+    stepValue_ = AddEditField(form, ResText(StringId::kJetStepValue), QStringLiteral("stepValue"));
     SetFieldText(stepValue_, FormatNumber(values_.stepValue));
     workingColumn_ = new QComboBox(this);
     workingColumn_->setObjectName(QStringLiteral("workingColumn"));
-    workingColumn_->addItems({QStringLiteral("右列"), QStringLiteral("左列"), QStringLiteral("双列")});
+    for (int column = 0; column < kJetColumnChoices; ++column) workingColumn_->addItem(ResText(StringId::kJetColumns + column));
     workingColumn_->setCurrentIndex(values_.workingColumn);
-    form->addRow(QStringLiteral("工作列："), workingColumn_);
-    printLineWidth_ = AddEditField(form, QStringLiteral("打印线宽："), QStringLiteral("printLineWidth"));
-    warmUpLineWidth_ = AddEditField(form, QStringLiteral("预热线宽："), QStringLiteral("warmUpLineWidth"));
-    columnSpacing_ = AddEditField(form, QStringLiteral("列间距(pt)："), QStringLiteral("columnSpacing"));
-    sheetGap_ = AddEditField(form, QStringLiteral("图纸间隔(mm)："), QStringLiteral("sheetGap"));
+    form->addRow(ResText(StringId::kJetWorkingColumn), workingColumn_);
+    printLineWidth_ = AddEditField(form, ResText(StringId::kJetPrintLineWidth), QStringLiteral("printLineWidth"));
+    warmUpLineWidth_ = AddEditField(form, ResText(StringId::kJetWarmUpLineWidth), QStringLiteral("warmUpLineWidth"));
+    columnSpacing_ = AddEditField(form, ResText(StringId::kJetColumnSpacing), QStringLiteral("columnSpacing"));
+    sheetGap_ = AddEditField(form, ResText(StringId::kJetSheetGap), QStringLiteral("sheetGap"));
     SetFieldText(printLineWidth_, FormatInteger(values_.printLineWidth));
     SetFieldText(warmUpLineWidth_, FormatInteger(values_.warmUpLineWidth));
     SetFieldText(columnSpacing_, FormatInteger(values_.columnSpacingPt));

@@ -35,9 +35,9 @@ CDlgListCL::CDlgListCL(ParamRecord* records, int count, int nameWidth, const QSt
     list_->Header()->SetHeight(kHeaderHeightScale);
     list_->Header()->SetFontHeight(kHeaderFontHeight);
     list_->SetFontHeight(kListFontHeight);
-    list_->InsertColumn(0, QStringLiteral("序号"), Qt::AlignLeft, kNumberColumnWidth);
-    list_->InsertColumn(1, QStringLiteral("参数名"), Qt::AlignLeft, nameWidth);
-    list_->InsertColumn(2, QStringLiteral("参数值"), Qt::AlignLeft, kValueColumnWidth);
+    list_->InsertColumn(0, ResText(StringId::kParamNumberColumn), Qt::AlignLeft, kNumberColumnWidth);
+    list_->InsertColumn(1, ResText(StringId::kParamNameColumn), Qt::AlignLeft, nameWidth);
+    list_->InsertColumn(2, ResText(StringId::kParamValueColumn), Qt::AlignLeft, kValueColumnWidth);
     for (int row = 0; row < count_; ++row) {
         list_->InsertItem(row, QString::number(row + 1));
         list_->SetItemText(row, 1, ToQString(records_[row].name));

@@ -16,7 +16,7 @@ public:
     // wide, under title.
     CDlgListCL(ParamRecord* records, int count, int nameWidth, const QString& title, QWidget* parent = nullptr);
 
-    // Runs the dialog modally; IDOK when it closed through "确定".
+    // Runs the dialog modally; IDOK when it closed through OK.
     int DoModal();
     CListCtrlCl* List() const { return list_; }
     // Shows the description of row, or nothing for a row outside the table.

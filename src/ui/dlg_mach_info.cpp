@@ -1,4 +1,4 @@
-// CDlgMachInfo: the per-machine settings dialog "机器设置" and the parameter sheets it opens.
+// CDlgMachInfo: the per-machine settings dialog and the parameter sheets it opens.
 #include "ui/dlg_mach_info.h"
 
 #include "app/access_database.h"
@@ -50,14 +50,14 @@ int NameColumnWidth()
     return app == nullptr || app->language == kChineseLanguage ? kChineseNameColumnWidth : kNameColumnWidth;
 }
 
-// A row of the three speed-level radio buttons "低" / "中" / "高", ids 0..2.
+// A row of the three speed-level radio buttons low, middle, high, ids 0..2.
 QButtonGroup* AddSpeedLevelRow(QFormLayout* form, const QString& label, const QString& objectName)
 {
     auto* row = new QWidget(form->parentWidget());
     row->setObjectName(objectName);
     auto* layout = new QHBoxLayout(row);
     auto* group = new QButtonGroup(row);
-    const QString texts[3] = {QStringLiteral("低"), QStringLiteral("中"), QStringLiteral("高")};
+    const QString texts[3] = {ResText(StringId::kSpeedLow), ResText(StringId::kSpeedMiddle), ResText(StringId::kSpeedHigh)};
     for (int level = 0; level < 3; ++level) {
         auto* button = new QRadioButton(texts[level], row);
         button->setObjectName(objectName + QString::number(level));
@@ -90,7 +90,7 @@ QPushButton* AddButton(QLayout* layout, QWidget* parent, const QString& text, co
 CDlgMachInfo::CDlgMachInfo(CUDPServer& server, NET_Machine* machine, const PenModeSettings* penModes, QWidget* parent)
     : QDialog(parent), server_(server), machine_(machine), penModes_(penModes)
 {
-    setWindowTitle(QStringLiteral("机器设置"));
+    setWindowTitle(ResText(StringId::kMachInfoCaption));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout();
@@ -106,40 +106,40 @@ CDlgMachInfo::CDlgMachInfo(CUDPServer& server, NET_Machine* machine, const PenMo
     ipText_ = ToQString(ip);
     auto* ipText = new QLabel(ipText_, this);
     ipText->setObjectName(QStringLiteral("ipText"));
-    form->addRow(QStringLiteral("IP:"), ipText);
-    cutLevel_ = AddSpeedLevelRow(form, QStringLiteral("切割速度:"), QStringLiteral("cutLevel"));
-    idleLevel_ = AddSpeedLevelRow(form, QStringLiteral("空走速度:"), QStringLiteral("idleLevel"));
+    form->addRow(ResText(StringId::kMachInfoIp), ipText);
+    cutLevel_ = AddSpeedLevelRow(form, ResText(StringId::kMachInfoCutSpeed), QStringLiteral("cutLevel"));
+    idleLevel_ = AddSpeedLevelRow(form, ResText(StringId::kMachInfoIdleSpeed), QStringLiteral("idleLevel"));
 
     auto* flags = new QHBoxLayout();
-    autoPaperCut_ = AddFlag(flags, this, QStringLiteral("自动裁纸"), QStringLiteral("autoPaperCut"));
-    autoOutput_ = AddFlag(flags, this, QStringLiteral("自动输出"), QStringLiteral("autoOutput"));
-    autoSuctionOff_ = AddFlag(flags, this, QStringLiteral("自动关吸风"), QStringLiteral("autoSuctionOff"));
-    autoSuctionOn_ = AddFlag(flags, this, QStringLiteral("自动开吸风"), QStringLiteral("autoSuctionOn"));
+    autoPaperCut_ = AddFlag(flags, this, ResText(StringId::kMachInfoAutoPaperCut), QStringLiteral("autoPaperCut"));
+    autoOutput_ = AddFlag(flags, this, ResText(StringId::kMachInfoAutoOutput), QStringLiteral("autoOutput"));
+    autoSuctionOff_ = AddFlag(flags, this, ResText(StringId::kMachInfoAutoSuctionOff), QStringLiteral("autoSuctionOff"));
+    autoSuctionOn_ = AddFlag(flags, this, ResText(StringId::kMachInfoAutoSuctionOn), QStringLiteral("autoSuctionOn"));
     form->addRow(flags);
 
-    dropPressure_ = AddEditField(form, QStringLiteral("落刀压力"), QStringLiteral("dropPressure"));
-    fullCut_ = AddEditField(form, cuttingType_ ? QStringLiteral("全切深度") : QStringLiteral("全切压力"), QStringLiteral("fullCut"));
-    halfCut_ = AddEditField(form, cuttingType_ ? QStringLiteral("半切深度") : QStringLiteral("半切压力"), QStringLiteral("halfCut"));
-    knifePenX_ = AddEditField(form, QStringLiteral("刀笔距离X"), QStringLiteral("knifePenX"));
-    knifePenY_ = AddEditField(form, QStringLiteral("刀笔距离Y"), QStringLiteral("knifePenY"));
+    dropPressure_ = AddEditField(form, ResText(StringId::kMachInfoDropPressure), QStringLiteral("dropPressure"));
+    fullCut_ = AddEditField(form, cuttingType_ ? ResText(StringId::kFullCutDepth) : ResText(StringId::kFullCutPressure), QStringLiteral("fullCut"));
+    halfCut_ = AddEditField(form, cuttingType_ ? ResText(StringId::kHalfCutDepth) : ResText(StringId::kHalfCutPressure), QStringLiteral("halfCut"));
+    knifePenX_ = AddEditField(form, ResText(StringId::kMachInfoKnifePenX), QStringLiteral("knifePenX"));
+    knifePenY_ = AddEditField(form, ResText(StringId::kMachInfoKnifePenY), QStringLiteral("knifePenY"));
     dropPressure_->setEnabled(!cuttingType_);
 
     auto* buttons = new QHBoxLayout();
     layout->addLayout(buttons);
-    connect(AddButton(buttons, this, QStringLiteral("切割设置"), QStringLiteral("cuttingSettings")), &QPushButton::clicked,
+    connect(AddButton(buttons, this, ResText(StringId::kMachInfoCuttingSettings), QStringLiteral("cuttingSettings")), &QPushButton::clicked,
             this, &CDlgMachInfo::OnCuttingSettings);
-    connect(AddButton(buttons, this, QStringLiteral("喷墨设置"), QStringLiteral("jetSettings")), &QPushButton::clicked, this,
+    connect(AddButton(buttons, this, ResText(StringId::kMachInfoJetSettings), QStringLiteral("jetSettings")), &QPushButton::clicked, this,
             &CDlgMachInfo::OnJetSettings);
-    connect(AddButton(buttons, this, QStringLiteral("刀笔配置"), QStringLiteral("spSettings")), &QPushButton::clicked, this,
+    connect(AddButton(buttons, this, ResText(StringId::kToolSetup), QStringLiteral("spSettings")), &QPushButton::clicked, this,
             &CDlgMachInfo::OnSpSettings);
-    QPushButton* otherParams = AddButton(buttons, this, QStringLiteral("其它配置"), QStringLiteral("otherParams"));
+    QPushButton* otherParams = AddButton(buttons, this, ResText(StringId::kMachInfoOtherParams), QStringLiteral("otherParams"));
     connect(otherParams, &QPushButton::clicked, this, &CDlgMachInfo::OnOtherParams);
     {
         CSingleLock guard(&server_.GetLock(), TRUE);
         otherParams->setVisible(ShowsOtherParams(*machine_));
         otherParams->setEnabled(ShowsOtherParams(*machine_));
     }
-    QPushButton* ok = AddButton(buttons, this, QStringLiteral("确认"), QStringLiteral("ok"));
+    QPushButton* ok = AddButton(buttons, this, ResText(StringId::kConfirm), QStringLiteral("ok"));
     connect(ok, &QPushButton::clicked, this, &CDlgMachInfo::OnOK);
     ShowValues();
 }
@@ -287,7 +287,7 @@ void CDlgMachInfo::OnOtherParams()
         if (!OtherParamsAvailable(*machine_)) return;
         LoadOtherParamRecords(machine_->extraBlock, records);
     }
-    CDlgListCL dialog(records, kOtherParamRowCount, NameColumnWidth(), QStringLiteral("其它设置"), this);
+    CDlgListCL dialog(records, kOtherParamRowCount, NameColumnWidth(), ResText(StringId::kOtherParamsCaption), this);
     if (dialog.DoModal() != IDOK) return;
     bool changed = false;
     {

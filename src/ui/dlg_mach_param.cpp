@@ -5,16 +5,13 @@
 #include "platform/message_box.h"
 #include "ui/form_fields.h"
 #include "ui/job_dialog_widgets.h"
+#include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QVBoxLayout>
 
 namespace {
-
-const char16_t* const kLimitLabels[kMachineLimitValues] = {
-    u"机器长度(mm):", u"机器宽度(mm):", u"起步速度:", u"加加速度:", u"限位长度:", u"复位速度:", u"移动速度:", u"移动加速度:",
-};
 
 // The record's fields in the order b1..b8.
 int32_t* LimitFields(MachineParams& p, int i)
@@ -33,7 +30,7 @@ CDlgMachParam::CDlgMachParam(MachineParams* limits, QWidget* parent) : QDialog(p
     auto* form = new QFormLayout();
     layout->addLayout(form);
     for (int i = 0; i < kMachineLimitValues; ++i) {
-        edits_[i] = AddEditField(form, QString::fromUtf16(kLimitLabels[i]), QStringLiteral("b%1").arg(i + 1));
+        edits_[i] = AddEditField(form, ResText(StringId::kMachineLimitLabels + i), QStringLiteral("b%1").arg(i + 1));
         SetFieldText(edits_[i], FormatInteger(*LimitFields(*limits_, i)));
     }
     connect(AddOkCancelButtons(*this, layout), &QDialogButtonBox::accepted, this, &CDlgMachParam::OnOK);

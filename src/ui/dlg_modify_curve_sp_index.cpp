@@ -15,7 +15,7 @@
 SpButtonsDialog::SpButtonsDialog(const std::optional<SpRoles>& roles, const std::optional<SpSwatchColours>& colours, QWidget* parent)
     : QDialog(parent), roles_(roles), colours_(colours)
 {
-    setWindowTitle(QStringLiteral("修改选择线条属性"));
+    setWindowTitle(ResText(StringId::kModifyCurveCaption));
 }
 
 template <class Button>
@@ -67,7 +67,7 @@ CDlgModifyCurveSPIndexBatch::CDlgModifyCurveSPIndexBatch(const std::optional<SpR
     targetList_->setObjectName(QStringLiteral("target"));
     for (int n = 1; n <= kSpCount; ++n) targetList_->addItem(ToQString(SpButtonText(n, roles_)));
     targetList_->setCurrentIndex(0);
-    form->addRow(QStringLiteral("修改为："), targetList_);
+    form->addRow(ResText(StringId::kModifyCurveTarget), targetList_);
 
     QDialogButtonBox* buttons = AddOkCancelButtons(*this, layout);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {

@@ -5,6 +5,7 @@
 #include "ui/form_fields.h"
 #include "ui/job_dialog_values.h"
 #include "ui/job_dialog_widgets.h"
+#include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -34,6 +35,6 @@ void CountFieldDialog::OnOK()
     accept();
 }
 
-CDlgModifyPrtTimes::CDlgModifyPrtTimes(int32_t copies, QWidget* parent) : CountFieldDialog(QStringLiteral("打印份数："), copies, parent) {}
+CDlgModifyPrtTimes::CDlgModifyPrtTimes(int32_t copies, QWidget* parent) : CountFieldDialog(ResText(StringId::kCopiesPrompt), copies, parent) {}
 
-CDlgSelPage::CDlgSelPage(int32_t page, QWidget* parent) : CountFieldDialog(QStringLiteral("页序号"), page, parent) {}
+CDlgSelPage::CDlgSelPage(int32_t page, QWidget* parent) : CountFieldDialog(ResText(StringId::kPagePrompt), page, parent) {}

@@ -8,7 +8,7 @@
 
 class QLineEdit;
 
-// One labelled count field with "确定" and "取消"; OK keeps the dialog open, with the field
+// One labelled count field with OK and Cancel; OK keeps the dialog open, with the field
 // message, until the field holds a count.
 class CountFieldDialog : public QDialog {
     Q_OBJECT

@@ -50,19 +50,19 @@ QPushButton* AddBrowseButton(QGridLayout& grid, int row, const QString& name, QW
 
 CDlgOtherAutoDir::CDlgOtherAutoDir(CDocCorvane& doc, QWidget* parent) : QDialog(parent), doc_(doc)
 {
-    setWindowTitle(QStringLiteral("其他自动目录"));
+    setWindowTitle(ResText(StringId::kDirSetOtherAutoFolders));
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < kConfigurations; ++i) {
         const QString n = QString::number(i);
-        auto* frame = new QGroupBox(QStringLiteral("配置%1").arg(i + 1), this);
+        auto* frame = new QGroupBox(ResText(StringId::kOtherAutoDirSet).arg(i + 1), this);
         auto* grid = new QGridLayout(frame);
         Configuration& c = configurations_[i];
-        c.autoDirectory = AddEdit(*grid, 0, 0, QStringLiteral("自动目录"), QStringLiteral("autoDirectory") + n, frame);
+        c.autoDirectory = AddEdit(*grid, 0, 0, ResText(StringId::kDirSetAutoFolder), QStringLiteral("autoDirectory") + n, frame);
         QPushButton* browseAuto = AddBrowseButton(*grid, 0, QStringLiteral("browseAuto") + n, frame);
-        c.xScale = AddEdit(*grid, 0, 3, QStringLiteral("长度比例"), QStringLiteral("xScale") + n, frame);
-        c.mergeDirectory = AddEdit(*grid, 1, 0, QStringLiteral("合并目录"), QStringLiteral("mergeDirectory") + n, frame);
+        c.xScale = AddEdit(*grid, 0, 3, ResText(StringId::kOtherAutoDirLengthScale), QStringLiteral("xScale") + n, frame);
+        c.mergeDirectory = AddEdit(*grid, 1, 0, ResText(StringId::kDirSetMergeFolder), QStringLiteral("mergeDirectory") + n, frame);
         QPushButton* browseMerge = AddBrowseButton(*grid, 1, QStringLiteral("browseMerge") + n, frame);
-        c.yScale = AddEdit(*grid, 1, 3, QStringLiteral("宽度比例"), QStringLiteral("yScale") + n, frame);
+        c.yScale = AddEdit(*grid, 1, 3, ResText(StringId::kOtherAutoDirWidthScale), QStringLiteral("yScale") + n, frame);
         layout->addWidget(frame);
 
         c.autoDirectory->setText(ToQString(doc.extraAutoDirectories[i]));
@@ -72,14 +72,14 @@ CDlgOtherAutoDir::CDlgOtherAutoDir(CDocCorvane& doc, QWidget* parent) : QDialog(
         c.xScale->setText(c.xScaleShown);
         c.yScale->setText(c.yScaleShown);
         connect(browseAuto, &QPushButton::clicked, this,
-                [edit = c.autoDirectory] { BrowseFolderInto(u"选择自动打印文件夹", *edit); });
+                [edit = c.autoDirectory] { BrowseFolderInto(LoadResString(StringId::kChooseAutoFolder), *edit); });
         connect(browseMerge, &QPushButton::clicked, this,
-                [edit = c.mergeDirectory] { BrowseFolderInto(u"选择合并文件夹", *edit); });
+                [edit = c.mergeDirectory] { BrowseFolderInto(LoadResString(StringId::kChooseMergeFolder), *edit); });
     }
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(ResText(StringId::kOk), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("ok"));
-    QPushButton* cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(ResText(StringId::kCancel), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancel"));
     layout->addWidget(buttons);
     connect(ok, &QPushButton::clicked, this, &CDlgOtherAutoDir::OnOK);

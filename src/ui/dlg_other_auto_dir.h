@@ -14,7 +14,7 @@ public:
 
     explicit CDlgOtherAutoDir(CDocCorvane& doc, QWidget* parent = nullptr);
 
-    // Runs the dialog modally; IDOK when it closed through "确定".
+    // Runs the dialog modally; IDOK when it closed through OK.
     int DoModal();
     // Copies the fields into the document and saves them; stays open after a scale's message.
     void OnOK();

@@ -4,6 +4,7 @@
 #include "app/udp_server.h"
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -11,10 +12,6 @@
 
 namespace {
 
-const char16_t* const kKnifeLabels[kKnifeValues] = {
-    u"全切压力：", u"半切压力：", u"移刀压力：",  u"落刀压力：", u"落刀时间：",  u"落刀缓冲:",   u"提刀压力：",
-    u"提刀时间:",  u"留空压力：", u"提刀压力A:", u"提刀时间A：", u"落刀压力A：", u"落刀时间A：", u"落刀缓冲A：",
-};
 constexpr int kBlockOrder[kShownToolOffsets] = {0, 1, 2, 3, 4};
 
 }  // namespace
@@ -28,13 +25,13 @@ void CDlgPageMagnetCtl::OnInitDialog()
         values_ = LoadMagnetPage(*machine_);
     }
     auto* layout = new QHBoxLayout(this);
-    auto* magnet = new QGroupBox(QStringLiteral("电磁铁"), this);
-    auto* other = new QGroupBox(QStringLiteral("其他"), this);
+    auto* magnet = new QGroupBox(ResText(StringId::kMagnetGroup), this);
+    auto* other = new QGroupBox(ResText(StringId::kOtherGroup), this);
     layout->addWidget(magnet);
     layout->addWidget(other);
     auto* magnetForm = new QFormLayout(magnet);
     for (int i = 0; i < kKnifeValues; ++i) {
-        knifeEdits_[i] = AddEditField(magnetForm, QString::fromUtf16(kKnifeLabels[i]), QStringLiteral("knife%1").arg(i));
+        knifeEdits_[i] = AddEditField(magnetForm, ResText(StringId::kKnifeLabels + i), QStringLiteral("knife%1").arg(i));
         SetFieldText(knifeEdits_[i], FormatInteger(values_.knife[i]));
     }
     AddToolFields(new QFormLayout(other), kBlockOrder, values_.toolOffsets, values_.extensions);

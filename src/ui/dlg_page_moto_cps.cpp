@@ -8,6 +8,7 @@
 #include "ui/dlg_input_password.h"
 #include "ui/dlg_mach_param.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,7 +21,6 @@ namespace {
 
 // One row of the page: a field of each level.
 struct JetSpeedField {
-    const char16_t* label;
     const char* name;
     int32_t JetSpeedLevelValues::*value;
     IntegerRange range;                      // checked on OK
@@ -28,25 +28,24 @@ struct JetSpeedField {
 };
 
 const JetSpeedField kFields[kJetSpeedFields] = {
-    {u"小车速度", "carriage", &JetSpeedLevelValues::carriageSpeed, kCarriageSpeedRange, kCarriageSpeedQuickRange},
-    {u"送纸速度", "feed", &JetSpeedLevelValues::feedSpeed, kFeedSpeedRange, std::nullopt},
-    {u"回程误差补偿(pt)", "returnCompensation", &JetSpeedLevelValues::returnCompensationPt, kPassCompensationRange,
+    {"carriage", &JetSpeedLevelValues::carriageSpeed, kCarriageSpeedRange, kCarriageSpeedQuickRange},
+    {"feed", &JetSpeedLevelValues::feedSpeed, kFeedSpeedRange, std::nullopt},
+    {"returnCompensation", &JetSpeedLevelValues::returnCompensationPt, kPassCompensationRange,
      kPassCompensationQuickRange},
-    {u"左边刹车(mm)", "leftBrake", &JetSpeedLevelValues::leftBrakeMm, kBrakeRange, kBrakeQuickRange},
-    {u"右边刹车(mm)", "rightBrake", &JetSpeedLevelValues::rightBrakeMm, kBrakeRange, kBrakeQuickRange},
-    {u"左边错开范围(5mm)", "leftStagger", &JetSpeedLevelValues::leftStagger, kStaggerRange, std::nullopt},
-    {u"左边误差补偿(pt)", "leftError", &JetSpeedLevelValues::leftErrorCompensationPt, kErrorCompensationRange, std::nullopt},
-    {u"右边错开范围(5mm)", "rightStagger", &JetSpeedLevelValues::rightStagger, kStaggerRange, std::nullopt},
-    {u"右边误差补偿(pt)", "rightError", &JetSpeedLevelValues::rightErrorCompensationPt, kErrorCompensationRange, std::nullopt},
+    {"leftBrake", &JetSpeedLevelValues::leftBrakeMm, kBrakeRange, kBrakeQuickRange},
+    {"rightBrake", &JetSpeedLevelValues::rightBrakeMm, kBrakeRange, kBrakeQuickRange},
+    {"leftStagger", &JetSpeedLevelValues::leftStagger, kStaggerRange, std::nullopt},
+    {"leftError", &JetSpeedLevelValues::leftErrorCompensationPt, kErrorCompensationRange, std::nullopt},
+    {"rightStagger", &JetSpeedLevelValues::rightStagger, kStaggerRange, std::nullopt},
+    {"rightError", &JetSpeedLevelValues::rightErrorCompensationPt, kErrorCompensationRange, std::nullopt},
 };
-const char16_t* const kLevelNames[kJetSpeedLevels] = {u"低速", u"中速", u"高速"};
 
 QComboBox* AddLevelSelector(QGridLayout* grid, QWidget* parent, int row, const QString& label, const QString& objectName,
                             int32_t level)
 {
     auto* list = new QComboBox(parent);
     list->setObjectName(objectName);
-    for (const char16_t* name : kLevelNames) list->addItem(QString::fromUtf16(name));
+    for (int level = 0; level < kJetSpeedLevels; ++level) list->addItem(ResText(StringId::kSpeedLevelTabs + level));
     list->setCurrentIndex(level);
     grid->addWidget(new QLabel(label, parent), row, 0);
     grid->addWidget(list, row, 1);
@@ -56,7 +55,7 @@ QComboBox* AddLevelSelector(QGridLayout* grid, QWidget* parent, int row, const Q
 }  // namespace
 
 CDlgPageMotoCPS::CDlgPageMotoCPS(CUDPServer& server, NET_Machine* machine, CAccessDataBase* database)
-    : CPropertyPage(QStringLiteral("速度")), server_(server), machine_(machine), database_(database)
+    : CPropertyPage(ResText(StringId::kSpeedTab)), server_(server), machine_(machine), database_(database)
 {
 }
 
@@ -68,10 +67,10 @@ void CDlgPageMotoCPS::OnInitDialog()
     }
     auto* grid = new QGridLayout(this);
     for (int level = 0; level < kJetSpeedLevels; ++level)
-        grid->addWidget(new QLabel(QString::fromUtf16(kLevelNames[level]), this), 0, level + 1);
+        grid->addWidget(new QLabel(ResText(StringId::kSpeedLevelTabs + level), this), 0, level + 1);
     for (int f = 0; f < kJetSpeedFields; ++f) {
         const JetSpeedField& field = kFields[f];
-        grid->addWidget(new QLabel(QString::fromUtf16(field.label), this), f + 1, 0);
+        grid->addWidget(new QLabel(ResText(StringId::kJetSpeedFieldLabels + f), this), f + 1, 0);
         for (int level = 0; level < kJetSpeedLevels; ++level) {
             auto* edit = new QLineEdit(this);
             edit->setObjectName(QStringLiteral("%1%2").arg(QString::fromLatin1(field.name)).arg(level));
@@ -85,9 +84,9 @@ void CDlgPageMotoCPS::OnInitDialog()
         }
     }
     int row = kJetSpeedFields + 1;
-    carriageLevel_ = AddLevelSelector(grid, this, row++, QStringLiteral("小车速度"), QStringLiteral("carriageLevel"), values_.carriageLevel);
-    feedLevel_ = AddLevelSelector(grid, this, row++, QStringLiteral("送纸速度"), QStringLiteral("feedLevel"), values_.feedLevel);
-    auto* advanced = new QPushButton(QStringLiteral("高级设置"), this);
+    carriageLevel_ = AddLevelSelector(grid, this, row++, ResText(StringId::kJetSpeedFieldLabels + 0), QStringLiteral("carriageLevel"), values_.carriageLevel);
+    feedLevel_ = AddLevelSelector(grid, this, row++, ResText(StringId::kJetSpeedFieldLabels + 1), QStringLiteral("feedLevel"), values_.feedLevel);
+    auto* advanced = new QPushButton(ResText(StringId::kJetAdvanced), this);
     advanced->setObjectName(QStringLiteral("advanced"));
     advanced->setAutoDefault(false);
     grid->addWidget(advanced, row, 0);

@@ -4,6 +4,7 @@
 #include "app/udp_server.h"
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -25,19 +26,19 @@ void CDlgPageOtherCtl::OnInitDialog()
         values_ = LoadOtherPage(*machine_);
     }
     auto* layout = new QHBoxLayout(this);
-    auto* zAxis = new QGroupBox(QStringLiteral("Z轴电机控制"), this);
-    auto* other = new QGroupBox(QStringLiteral("其他"), this);
+    auto* zAxis = new QGroupBox(ResText(StringId::kZMotorGroup), this);
+    auto* other = new QGroupBox(ResText(StringId::kOtherGroup), this);
     layout->addWidget(zAxis);
     layout->addWidget(other);
     auto* form = new QFormLayout(zAxis);
     const DepthParamBlock& depth = values_.depth;
-    minSpeed_ = AddEditField(form, QStringLiteral("最小速度"), QStringLiteral("depthMinSpeed"));
-    maxSpeed_ = AddEditField(form, QStringLiteral("最大速度"), QStringLiteral("depthMaxSpeed"));
-    acceleration_ = AddEditField(form, QStringLiteral("最大加速度"), QStringLiteral("depthAcceleration"));
-    jerk_ = AddEditField(form, QStringLiteral("加加速度"), QStringLiteral("depthJerk"));
-    fullCut_ = AddEditField(form, QStringLiteral("全切深度"), QStringLiteral("depthFullCut"));
-    halfCut_ = AddEditField(form, QStringLiteral("半切深度"), QStringLiteral("depthHalfCut"));
-    resetBuffer_ = AddEditField(form, QStringLiteral("复位缓冲"), QStringLiteral("depthResetBuffer"));
+    minSpeed_ = AddEditField(form, ResText(StringId::kZMinSpeed), QStringLiteral("depthMinSpeed"));
+    maxSpeed_ = AddEditField(form, ResText(StringId::kZMaxSpeed), QStringLiteral("depthMaxSpeed"));
+    acceleration_ = AddEditField(form, ResText(StringId::kZMaxAcceleration), QStringLiteral("depthAcceleration"));
+    jerk_ = AddEditField(form, ResText(StringId::kZJerk), QStringLiteral("depthJerk"));
+    fullCut_ = AddEditField(form, ResText(StringId::kFullCutDepth), QStringLiteral("depthFullCut"));
+    halfCut_ = AddEditField(form, ResText(StringId::kHalfCutDepth), QStringLiteral("depthHalfCut"));
+    resetBuffer_ = AddEditField(form, ResText(StringId::kZResetBuffer), QStringLiteral("depthResetBuffer"));
     SetFieldText(minSpeed_, FormatInteger(depth.depthStartSpeed));
     SetFieldText(maxSpeed_, FormatInteger(depth.depthTopSpeed));
     SetFieldText(acceleration_, FormatInteger(depth.depthAcceleration));

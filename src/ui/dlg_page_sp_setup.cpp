@@ -4,6 +4,7 @@
 #include "platform/critical_section.h"
 #include "plotmodel/pen_mode_settings.h"
 #include "ui/job_dialog_widgets.h"
+#include "ui/qt_text.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,15 +14,15 @@
 
 namespace {
 
-const char16_t* const kRoleNames[] = {u"喷墨", u"半刀", u"内刀", u"外刀"};
-const char16_t* const kRoleLabelTexts[kSpRoleLabels] = {u"指定笔画", u"指定半切", u"指定内刀", u"指定外刀"};
+// The tool roles a pen can take, by role value.
+constexpr int kSpRoles = 4;
 // Room left of each list and right of each role label for its swatch, pixels.
 constexpr int kSwatchColumnWidth = 20;
 
 }  // namespace
 
 CDlgPageSPsetup::CDlgPageSPsetup(CCriticalSection& recordLock, NET_Machine* machine, const PenModeSettings* penModes)
-    : CPropertyPage(QStringLiteral("刀笔配置")), recordLock_(recordLock), machine_(machine), penModes_(penModes)
+    : CPropertyPage(ResText(StringId::kToolSetup)), recordLock_(recordLock), machine_(machine), penModes_(penModes)
 {
 }
 
@@ -32,8 +33,8 @@ void CDlgPageSPsetup::OnInitDialog()
         values_ = LoadSpPage(*machine_);
     }
     auto* layout = new QVBoxLayout(this);
-    auto* pens = new QGroupBox(QStringLiteral("曲线的笔号及其对应的颜色"), this);
-    auto* roles = new QGroupBox(QStringLiteral("指定了刀笔属性的曲线的颜色"), this);
+    auto* pens = new QGroupBox(ResText(StringId::kSpPensGroup), this);
+    auto* roles = new QGroupBox(ResText(StringId::kSpRolesGroup), this);
     layout->addWidget(pens);
     layout->addWidget(roles);
 
@@ -43,14 +44,14 @@ void CDlgPageSPsetup::OnInitDialog()
         penGrid->addWidget(new QLabel(QStringLiteral("SP%1").arg(i + 1), pens), i, 0);
         lists_[i] = new QComboBox(pens);
         lists_[i]->setObjectName(QStringLiteral("sp%1").arg(i + 1));
-        for (const char16_t* name : kRoleNames) lists_[i]->addItem(QString::fromUtf16(name));
+        for (int role = 0; role < kSpRoles; ++role) lists_[i]->addItem(ResText(StringId::kSpRoleNames + role));
         lists_[i]->setCurrentIndex(values_.roles[i]);
         penGrid->addWidget(lists_[i], i, 2);
     }
     auto* roleGrid = new QGridLayout(roles);
     roleGrid->setColumnMinimumWidth(1, kSwatchColumnWidth);
     for (int i = 0; i < kSpRoleLabels; ++i) {
-        roleLabels_[i] = new QLabel(QString::fromUtf16(kRoleLabelTexts[i]), roles);
+        roleLabels_[i] = new QLabel(ResText(StringId::kSpRoleLabels + i), roles);
         roleGrid->addWidget(roleLabels_[i], i, 0);
     }
     roleGrid->setColumnStretch(2, 1);

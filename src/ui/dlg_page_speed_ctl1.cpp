@@ -3,17 +3,9 @@
 
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QFormLayout>
-
-namespace {
-
-const char16_t* const kSpeedLabels[kSpeedFieldCount] = {
-    u"X轴直线加速度", u"Y轴直线加速度", u"X轴最高速度",   u"Y轴最高速度",   u"X轴起步速度",   u"Y轴起步速度",
-    u"线加加速度",    u"X轴曲线加速度", u"Y轴曲线加速度", u"X轴急弯加速度", u"Y轴急弯加速度",
-};
-
-}  // namespace
 
 CDlgPageSpeedCtl1::CDlgPageSpeedCtl1(CCriticalSection& recordLock, SpeedConfig* speeds)
     : CPropertyPage(QString()), recordLock_(recordLock), speeds_(speeds)
@@ -27,7 +19,7 @@ void CDlgPageSpeedCtl1::OnInitDialog()
     auto* form = new QFormLayout(this);
     values_ = LoadSpeedPage(copy_);
     for (int i = 0; i < kSpeedFieldCount; ++i) {
-        edits_[i] = AddEditField(form, QString::fromUtf16(kSpeedLabels[i]), QStringLiteral("speed%1").arg(i));
+        edits_[i] = AddEditField(form, ResText(StringId::kSpeedFieldLabels + i), QStringLiteral("speed%1").arg(i));
         SetFieldText(edits_[i], FormatNumber(values_.shownMm[i]));
     }
 }

@@ -26,7 +26,7 @@ QComboBox* ModeList(QWidget* parent, const QString& objectName, int index)
 {
     auto* list = new QComboBox(parent);
     list->setObjectName(objectName);
-    for (const char16_t* name : kPenModeNames) list->addItem(ToQString(CString(name)));
+    for (int mode = 0; mode < kPenModeCount; ++mode) list->addItem(ToQString(PenModeName(mode)));
     list->setCurrentIndex(index);
     return list;
 }
@@ -35,17 +35,17 @@ QComboBox* ModeList(QWidget* parent, const QString& objectName, int index)
 
 CDlgPenMode::CDlgPenMode(const PenModeSettings& settings, QWidget* parent) : QDialog(parent), m_penMode(settings)
 {
-    setWindowTitle(QStringLiteral("刀笔模式"));
+    setWindowTitle(ResText(StringId::kPenModeCaption));
     auto* layout = new QVBoxLayout(this);
 
-    auto* pens = new QGroupBox(QStringLiteral("原始状态的颜色及刀笔映射设置"), this);
+    auto* pens = new QGroupBox(ResText(StringId::kPenModeMappingGroup), this);
     auto* penGrid = new QGridLayout(pens);
     for (int pen = 0; pen < kPenModePenCount; ++pen) {
         m_penMode.penRole[pen] = static_cast<uint8_t>(PenModeIndex(m_penMode.penRole[pen]));
         QComboBox* list = ModeList(pens, QStringLiteral("pen%1").arg(pen), m_penMode.penRole[pen]);
         const int row = pen % kPenRowsPerColumn;
         const int column = 2 * (pen / kPenRowsPerColumn);
-        penGrid->addWidget(new QLabel(QStringLiteral("笔%1").arg(pen), pens), row, column);
+        penGrid->addWidget(new QLabel(ResText(StringId::kPenModePen).arg(pen), pens), row, column);
         penGrid->addLayout(RowWithSwatchRoom(list), row, column + 1);
         connect(list, &QComboBox::currentIndexChanged, this, [this, pen](int index) {
             if (index < 0) return;
@@ -56,20 +56,20 @@ CDlgPenMode::CDlgPenMode(const PenModeSettings& settings, QWidget* parent) : QDi
     }
     layout->addWidget(pens);
 
-    auto* modes = new QGroupBox(QStringLiteral("正常状态的颜色及自动识别设置"), this);
+    auto* modes = new QGroupBox(ResText(StringId::kPenModeNormalGroup), this);
     auto* modesLayout = new QVBoxLayout(modes);
     auto* labelRow = new QHBoxLayout();
     for (int mode = 0; mode < kPenModeRoleCount; ++mode) {
-        auto* label = new QLabel(ToQString(CString(kPenModeNames[static_cast<size_t>(mode)])), modes);
+        auto* label = new QLabel(ToQString(PenModeName(mode)), modes);
         label->setObjectName(QStringLiteral("mode%1").arg(mode));
-        label->setFixedWidth(kModeLabelWidthPx);
+        label->setFixedWidth(ModeLabelWidth(label->fontMetrics().horizontalAdvance(label->text()), kModeLabelWidthPx));
         labelRow->addWidget(label);
         modeLabels_[static_cast<size_t>(mode)] = label;
     }
     labelRow->addStretch(1);
     modesLayout->addLayout(labelRow);
     auto* contourRow = new QHBoxLayout();
-    contourRow->addWidget(new QLabel(QStringLiteral("程序自动识别的轮廓为："), modes));
+    contourRow->addWidget(new QLabel(ResText(StringId::kPenModeContourRole), modes));
     m_penMode.contourRole = static_cast<uint8_t>(ContourModeIndex(m_penMode.contourRole));
     QComboBox* contourList = ModeList(modes, QStringLiteral("contourMode"), m_penMode.contourRole);
     contourRow->addWidget(contourList, 1);
@@ -81,7 +81,7 @@ CDlgPenMode::CDlgPenMode(const PenModeSettings& settings, QWidget* parent) : QDi
     });
     layout->addWidget(modes);
 
-    auto* recognise = new QCheckBox(QStringLiteral("文件打开时是否自动识别轮廓"), this);
+    auto* recognise = new QCheckBox(ResText(StringId::kPenModeRecogniseOnOpen), this);
     recognise->setObjectName(QStringLiteral("recogniseOnOpen"));
     recognise->setChecked(m_penMode.recogniseOnOpen != 0);
     connect(recognise, &QCheckBox::toggled, this, [this](bool checked) {
@@ -99,8 +99,11 @@ void CDlgPenMode::PaintSwatches(QPainter& painter) const
 {
     for (int pen = 0; pen < kPenModePenCount; ++pen)
         PaintSwatch(painter, SwatchLeftOf(RectInDialog(*this, *penLists_[static_cast<size_t>(pen)])), m_penMode.penColor[pen]);
-    for (int mode = 0; mode < kPenModeRoleCount; ++mode)
-        PaintSwatch(painter, SwatchOfModeLabel(RectInDialog(*this, *modeLabels_[static_cast<size_t>(mode)])), m_penMode.roleColor[mode]);
+    for (int mode = 0; mode < kPenModeRoleCount; ++mode) {
+        const QLabel* label = modeLabels_[static_cast<size_t>(mode)];
+        PaintSwatch(painter, SwatchOfModeLabel(RectInDialog(*this, *label), label->fontMetrics().horizontalAdvance(label->text())),
+                    m_penMode.roleColor[mode]);
+    }
 }
 
 bool RunPenModeDialog(PenModeSettings& settings, QWidget* parent)

@@ -4,6 +4,7 @@
 #include "app/udp_server.h"
 #include "platform/critical_section.h"
 #include "ui/form_fields.h"
+#include "ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,14 +12,12 @@
 
 namespace {
 
-const char16_t* const kCalibrationLabels[kCalibrationValues] = {
-    u"长度方向理想尺寸\n(mm)", u"长度方向实际尺寸\n(mm)", u"宽度方向理想尺寸\n(mm)", u"宽度方向实际尺寸\n(mm)"};
 const char* const kCalibrationNames[kCalibrationValues] = {"idealLength", "realLength", "idealWidth", "realWidth"};
 
 }  // namespace
 
 CDlgPlotSetting::CDlgPlotSetting(CUDPServer& server, NET_Machine* machine)
-    : CPropertyPage(QStringLiteral("基础设置")), server_(server), machine_(machine)
+    : CPropertyPage(ResText(StringId::kBasicSettingsTab)), server_(server), machine_(machine)
 {
 }
 
@@ -31,19 +30,19 @@ void CDlgPlotSetting::OnInitDialog()
         values_ = DefaultPlotPage();
     }
     auto* form = new QFormLayout(this);
-    origin_ = AddEditField(form, QStringLiteral("原点设置(mm)"), QStringLiteral("origin"));
-    sections_ = AddEditField(form, QStringLiteral("分段数目"), QStringLiteral("sections"));
-    width_ = AddEditField(form, QStringLiteral("宽  度(mm)"), QStringLiteral("width"));
-    length_ = AddEditField(form, QStringLiteral("长  度(mm)"), QStringLiteral("length"));
+    origin_ = AddEditField(form, ResText(StringId::kPlotOrigin), QStringLiteral("origin"));
+    sections_ = AddEditField(form, ResText(StringId::kPlotSections), QStringLiteral("sections"));
+    width_ = AddEditField(form, ResText(StringId::kPlotWidth), QStringLiteral("width"));
+    length_ = AddEditField(form, ResText(StringId::kPlotLength), QStringLiteral("length"));
     rotation_ = new QComboBox(this);
     rotation_->setObjectName(QStringLiteral("rotation"));
     rotation_->addItems({QStringLiteral("0"), QStringLiteral("90"), QStringLiteral("180"), QStringLiteral("270")});
-    form->addRow(QStringLiteral("旋转角度:"), rotation_);
-    mirror_ = new QCheckBox(QStringLiteral("镜像"), this);
+    form->addRow(ResText(StringId::kPlotRotation), rotation_);
+    mirror_ = new QCheckBox(ResText(StringId::kPlotMirror), this);
     mirror_->setObjectName(QStringLiteral("mirror"));
     form->addRow(mirror_);
     for (int i = 0; i < kCalibrationValues; ++i) {
-        calibration_[i] = AddEditField(form, QString::fromUtf16(kCalibrationLabels[i]), QString::fromLatin1(kCalibrationNames[i]));
+        calibration_[i] = AddEditField(form, ResText(StringId::kPlotCalibrationLabels + i), QString::fromLatin1(kCalibrationNames[i]));
         SetFieldText(calibration_[i], FormatNumber(values_.calibrationMm[i]));
     }
     SetFieldText(origin_, FormatInteger(values_.originMm));

@@ -31,11 +31,11 @@ QComboBox* LoopSpList(QWidget* parent, const QString& objectName, int index)
 CDlgRecgniseLoop::CDlgRecgniseLoop(const PenModeSettings& penModes, QWidget* parent)
     : QDialog(parent), opened_(ReadRecgniseLoopValues()), swatchColours_(PenColoursFrom(penModes, 0))
 {
-    setWindowTitle(QStringLiteral("轮廓识别"));
+    setWindowTitle(ResText(StringId::kRecogniseCaption));
     m_values = opened_;
     auto* layout = new QVBoxLayout(this);
 
-    auto* range = new QGroupBox(QStringLiteral("在如下选择的曲线中识别轮廓"), this);
+    auto* range = new QGroupBox(ResText(StringId::kRecogniseRange), this);
     auto* rangeLayout = new QVBoxLayout(range);
     for (int i = 0; i < kSpCount; ++i) {
         auto* box = new QCheckBox(ToQString(LoopSpListItem(i + 1)), range);
@@ -49,10 +49,10 @@ CDlgRecgniseLoop::CDlgRecgniseLoop(const PenModeSettings& penModes, QWidget* par
     auto* form = new QFormLayout();
     layout->addLayout(form);
     outerList_ = LoopSpList(this, QStringLiteral("outerLoop"), opened_.outerIndex);
-    form->addRow(QStringLiteral("外轮廓属性修改为："), outerList_);
+    form->addRow(ResText(StringId::kRecogniseOuter), outerList_);
     innerList_ = LoopSpList(this, QStringLiteral("innerLoop"), opened_.innerIndex);
-    form->addRow(QStringLiteral("内轮廓属性修改为："), innerList_);
-    minAreaEdit_ = AddEditField(form, QStringLiteral("轮廓曲线的面积最小值(mm*mm)："), QStringLiteral("minArea"));
+    form->addRow(ResText(StringId::kRecogniseInner), innerList_);
+    minAreaEdit_ = AddEditField(form, ResText(StringId::kRecogniseMinArea), QStringLiteral("minArea"));
     SetFieldText(minAreaEdit_, opened_.minAreaText);
 
     QDialogButtonBox* buttons = AddOkCancelButtons(*this, layout);

@@ -9,10 +9,10 @@
 
 CDlgWait1::CDlgWait1(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Wait"));
+    setWindowTitle(ResText(StringId::kWaitCaption));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    text_ = new QLabel(QStringLiteral("正在搜索局域网，请稍后..."), this);
+    text_ = new QLabel(ResText(StringId::kLanSearchingLocal), this);
     text_->setObjectName(QStringLiteral("waitText"));
     layout->addWidget(text_);
 }

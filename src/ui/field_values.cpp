@@ -1,6 +1,7 @@
 // Dialog field exchange of integers and numbers.
 #include "ui/field_values.h"
 
+#include "app/string_table.h"
 #include "platform/message_box.h"
 #include "ui/fixed_point.h"
 
@@ -9,11 +10,6 @@
 #include <string>
 
 namespace {
-
-constexpr const char16_t* kIntegerMessage = u"Please enter an integer.";
-constexpr const char16_t* kIntegerRangeMessage = u"Please enter an integer between %1 and %2.";
-constexpr const char16_t* kNumberMessage = u"Please enter a number.";
-constexpr const char16_t* kNumberRangeMessage = u"Please enter a number between %1 and %2.";
 
 // The text without surrounding blanks, as ASCII; none when it holds another character.
 std::optional<std::string> TrimmedAscii(const CString& text)
@@ -33,9 +29,9 @@ std::optional<std::string> TrimmedAscii(const CString& text)
 }
 
 // Shows a range message with its two bounds.
-void ShowRangeMessage(const char16_t* message, const CString& low, const CString& high)
+void ShowRangeMessage(uint32_t message, const CString& low, const CString& high)
 {
-    CString text(message);
+    CString text = LoadResString(message);
     text.Replace(u"%1", low);
     text.Replace(u"%2", high);
     AfxMessageBox(text);
@@ -88,11 +84,11 @@ bool ReadNumber(const CString& text, T& value, std::optional<NumberRange> range)
 {
     const std::optional<T> read = ParseFiniteNumber<T>(text);
     if (!read) {
-        AfxMessageBox(CString(kNumberMessage));
+        AfxMessageBox(LoadResString(StringId::kEnterNumber));
         return false;
     }
     if (range && !InNumberRange(*read, *range)) {
-        ShowRangeMessage(kNumberRangeMessage, FormatNumber(range->min), FormatNumber(range->max));
+        ShowRangeMessage(StringId::kEnterNumberBetween, FormatNumber(range->min), FormatNumber(range->max));
         return false;
     }
     value = *read;
@@ -121,11 +117,11 @@ bool ReadIntegerValue(const CString& text, IntegerRange range, int64_t& value)
     int64_t read = 0;
     const IntegerScan scan = ScanInteger(text, read);
     if (scan == IntegerScan::NotInteger) {
-        AfxMessageBox(CString(kIntegerMessage));
+        AfxMessageBox(LoadResString(StringId::kEnterInteger));
         return false;
     }
     if (scan == IntegerScan::BeyondRange || read < range.min || read > range.max) {
-        ShowRangeMessage(kIntegerRangeMessage, FormatInteger(range.min), FormatInteger(range.max));
+        ShowRangeMessage(StringId::kEnterIntegerBetween, FormatInteger(range.min), FormatInteger(range.max));
         return false;
     }
     value = read;
@@ -145,7 +141,7 @@ bool ReadFixedPointField(const CString& text, int decimals, uint16_t& value)
     // The field holds 16 bits: a larger value is refused rather than cut to its low bits.
     const uint64_t read = ParseFixedPoint(text, decimals);
     if (read > UINT16_MAX) {
-        ShowRangeMessage(kNumberRangeMessage, FormatFixedPoint(0, decimals), FormatFixedPoint(UINT16_MAX, decimals));
+        ShowRangeMessage(StringId::kEnterNumberBetween, FormatFixedPoint(0, decimals), FormatFixedPoint(UINT16_MAX, decimals));
         return false;
     }
     value = static_cast<uint16_t>(read);

@@ -1,4 +1,4 @@
-// The directory fields' folder browser: the chosen folder into the edit, or "选择目录无效".
+// The directory fields' folder browser: the chosen folder into the edit, or a message that it is not valid.
 #include "ui/folder_browse.h"
 
 #include "platform/file_dialog.h"
@@ -13,7 +13,7 @@ void BrowseFolderInto(const CString& title, QLineEdit& edit)
     CString path = ToCString(edit.text());
     if (!GetFileDialogs().BrowseForFolder(title, path)) return;
     if (path.IsEmpty() || !FolderExists(path)) {
-        AfxMessageBox(u"选择目录无效");
+        AfxMessageBox(LoadResString(StringId::kFolderInvalid));
         return;
     }
     edit.setText(ToQString(path));

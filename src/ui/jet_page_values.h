@@ -17,6 +17,7 @@ inline constexpr NumberRange kJetStepValueRange{-32768, 32767};
 inline constexpr int32_t kRightColumn = 0;
 inline constexpr int32_t kLeftColumn = 1;
 inline constexpr int32_t kBothColumns = 2;
+inline constexpr int kJetColumnChoices = 3;
 
 struct JetPageValues {
     uint8_t nozzleStart[kJetHeads] = {};

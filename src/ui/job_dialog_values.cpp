@@ -2,34 +2,28 @@
 #include "ui/job_dialog_values.h"
 
 #include "app/settings_keys.h"
+#include "app/string_table.h"
 #include "app/udp_server.h"
 #include "machinelink/net_machine.h"
 #include "platform/settings_store.h"
 #include "ui/field_values.h"
 
+#include <algorithm>
 #include <limits>
 
-const std::array<const char16_t*, kPenModeCount> kPenModeNames = {u"笔", u"半刀", u"内刀", u"刀一", u"刀二", u"刀三"};
+CString PenModeName(int index) { return LoadResString(StringId::kPenModeNames + static_cast<uint32_t>(PenModeIndex(static_cast<uint8_t>(index)))); }
 
 int PenModeIndex(uint8_t mode) { return mode < kPenModeCount ? mode : 0; }
 
 int ContourModeIndex(uint8_t mode) { return mode < kPenModeCount ? mode : 3; }
 
-const char16_t* SpToolName(uint8_t role)
-{
-    switch (role) {
-    case 1: return u"半刀";
-    case 2: return u"内刀";
-    case 3: return u"外刀";
-    default: return u"喷墨";
-    }
-}
+CString SpToolName(uint8_t role) { return LoadResString(StringId::kSpRoleNames + (role <= 3 ? role : 0u)); }
 
 CString SpButtonText(int n, const std::optional<SpRoles>& roles)
 {
     CString text;
     if (roles && n >= 1 && n <= kSpCount)
-        text.Format(u"SP%d-%s", n, CString(SpToolName((*roles)[static_cast<size_t>(n - 1)])));
+        text.Format(u"SP%d-%s", n, (SpToolName((*roles)[static_cast<size_t>(n - 1)])));
     else
         text.Format(u"SP%d", n);
     return text;
@@ -51,7 +45,7 @@ int LoopSpListIndex(int32_t stored) { return stored >= 0 && stored <= kSpCount ?
 
 CString LoopSpListItem(int index)
 {
-    if (index == 0) return CString(u"不修改");
+    if (index == 0) return LoadResString(StringId::kNoChange);
     return SpButtonText(index, std::nullopt);
 }
 
@@ -75,7 +69,13 @@ CRect SwatchLeftOf(const CRect& control)
     return CRect(control.left - 15, control.top + 2, control.left - 15 + 12, control.bottom - 2);
 }
 
-CRect SwatchOfModeLabel(const CRect& label) { return CRect(label.left + 28, label.top, label.left + 28 + 20, label.bottom); }
+CRect SwatchOfModeLabel(const CRect& label, int textWidthPx)
+{
+    const int left = label.left + std::max(28, textWidthPx + 4);
+    return CRect(left, label.top, left + 20, label.bottom);
+}
+
+int ModeLabelWidth(int textWidthPx, int minimumPx) { return std::max(minimumPx, std::max(28, textWidthPx + 4) + 24); }
 
 RecgniseLoopValues ReadRecgniseLoopValues()
 {

@@ -11,21 +11,23 @@
 
 class CUDPServer;
 
-// The six tool modes of a pen, in list order: "笔", "半刀", "内刀", "刀一", "刀二", "刀三".
+// The six tool modes of a pen, in list order: pen, half knife, inner knife, knives 1 to 3.
 inline constexpr int kPenModeCount = 6;
-extern const std::array<const char16_t*, kPenModeCount> kPenModeNames;
+// The name of the mode a list index shows, in the chosen language.
+CString PenModeName(int index);
 
-// The list index a stored pen mode shows: a value above 5 shows "笔".
+// The list index a stored pen mode shows: a value above 5 shows the pen.
 int PenModeIndex(uint8_t mode);
-// The list index a stored contour mode shows: a value above 5 shows "刀一".
+// The list index a stored contour mode shows: a value above 5 shows knife 1.
 int ContourModeIndex(uint8_t mode);
 
 // The number of SP pens and their roles as a machine holds them (one byte each).
 inline constexpr int kSpCount = 8;
 using SpRoles = std::array<uint8_t, kSpCount>;
 
-// The tool name of an SP byte: 0 "喷墨", 1 "半刀", 2 "内刀", 3 "外刀", any other "喷墨".
-const char16_t* SpToolName(uint8_t role);
+// The tool name of an SP byte in the chosen language: 0 ink jet, 1 half knife, 2 inner
+// knife, 3 outer knife, any other ink jet.
+CString SpToolName(uint8_t role);
 // The text of SP button n (1..8): "SP%d-" and the tool name with roles, else "SP%d".
 CString SpButtonText(int n, const std::optional<SpRoles>& roles);
 // Copies the SP bytes of the machine of key under the manager's lock; none without it.
@@ -45,8 +47,11 @@ int32_t SpRangeBits(const std::array<bool, kSpCount>& boxes);
 // The 12-pixel swatch left of a control: 15 pixels left of it, 2 lower than its top and 4
 // shorter than it.
 CRect SwatchLeftOf(const CRect& control);
-// The 20-pixel swatch of a mode label: from 28 pixels right of its left edge, as tall as it.
-CRect SwatchOfModeLabel(const CRect& label);
+// The 20-pixel swatch of a mode label whose text is textWidthPx wide: from 28 pixels right of
+// its left edge, or 4 pixels past a longer text, as tall as it.
+CRect SwatchOfModeLabel(const CRect& label, int textWidthPx);
+// The width a mode label needs for its text and swatch: at least minimumPx.
+int ModeLabelWidth(int textWidthPx, int minimumPx);
 
 // The contour-recognition options ("LoopRecgnise" section).
 struct RecgniseLoopValues {

@@ -2,6 +2,7 @@
 #include "ui/job_dialog_widgets.h"
 
 #include "plotmodel/pen_mode_settings.h"
+#include "ui/qt_text.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -79,10 +80,10 @@ QHBoxLayout* RowWithSwatchRoom(QWidget* control)
 QDialogButtonBox* AddOkCancelButtons(QDialog& dialog, QBoxLayout* layout)
 {
     auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(ResText(StringId::kOk), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(ResText(StringId::kCancel), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancel"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);

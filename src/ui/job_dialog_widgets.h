@@ -1,5 +1,5 @@
 // Widgets shared by the job and pen dialogs: colour swatches beside controls, the row that
-// leaves room for one, and the "确定"/"取消" buttons.
+// leaves room for one, and the OK and Cancel buttons.
 #pragma once
 
 #include "platform/colorref.h"
@@ -56,6 +56,6 @@ private:
 // A row holding control after room for the swatch left of it.
 QHBoxLayout* RowWithSwatchRoom(QWidget* control);
 
-// Adds "确定" (named "ok") and "取消" (named "cancel", which rejects) to layout; the caller
+// Adds OK (named "ok") and Cancel (named "cancel", which rejects) to layout; the caller
 // connects the box's accepted signal.
 QDialogButtonBox* AddOkCancelButtons(QDialog& dialog, QBoxLayout* layout);

@@ -1,6 +1,7 @@
 // The LAN tools' workers and the search-and-assign flow of the settings dialog.
 #include "ui/lan_search_block.h"
 
+#include "app/string_table.h"
 #include "app/udp_server.h"
 #include "machinelink/lan_address_assignment.h"
 #include "machinelink/my_ping.h"
@@ -98,11 +99,11 @@ void LanSearchFlow::Start()
     if (busy_) return;
     block_.interfaceCount = block_.backend->GetInterfaceList(block_.interfaces);
     if (block_.interfaceCount <= 0) {
-        AfxMessageBox(u"无连接，可能网络电缆没有插好！");
+        AfxMessageBox(LoadResString(StringId::kLanNoConnection));
         return;
     }
     if (!waitBox_) waitBox_ = view_.CreateWaitBox();
-    waitBox_->SetText(u"正在搜索网络，请稍候...");
+    waitBox_->SetText(LoadResString(StringId::kLanSearching));
     waitBox_->Show();
     block_.foundInterface = -1;
     // Each search starts from an empty host list, so an earlier run's machines are neither
@@ -120,20 +121,20 @@ void LanSearchFlow::OnLanSearchMessage(WPARAM wParam)
     if (wParam == kLanSearchDone) {
         if (waitBox_) waitBox_->Hide();
         if (block_.foundInterface < 0) {
-            AfxMessageBox(u"网络上没有接入机器！");
+            AfxMessageBox(LoadResString(StringId::kLanNoMachine));
             CloseWaitBox();
             return;
         }
         const CString address = DottedAddress(InterfaceBroadcast(block_.interfaces[block_.foundInterface]));
         view_.ShowSearchedAddress(address);
         CString question;
-        question.Format(u"在网络%s搜索到%d台机器,\n是否为他们自动分配IP地址?\n", address, block_.search.hosts.GetSize());
-        if (MessageBox(question, u"IP Config", MB_YESNO) != IDYES) {
+        question.Format(LoadResString(StringId::kLanAskAssign), address, block_.search.hosts.GetSize());
+        if (MessageBox(question, LoadResString(StringId::kLanCaption), MB_YESNO) != IDYES) {
             CloseWaitBox();
             return;
         }
         if (waitBox_) {
-            waitBox_->SetText(u"正在为网络中的机器配置地址,请稍候...");
+            waitBox_->SetText(LoadResString(StringId::kLanAssigning));
             waitBox_->Show();
         }
         Run(&AutoAssignAddressThread);
@@ -141,5 +142,5 @@ void LanSearchFlow::OnLanSearchMessage(WPARAM wParam)
     }
     if (waitBox_) waitBox_->Hide();
     CloseWaitBox();
-    MessageBox(u"修改完成！", u"IP Config");
+    MessageBox(LoadResString(StringId::kLanAssigned), LoadResString(StringId::kLanCaption));
 }

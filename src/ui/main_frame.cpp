@@ -10,6 +10,7 @@
 #include "platform/system_actions.h"
 #include "ui/document_commands.h"
 #include "ui/frame_panes.h"
+#include "ui/qt_text.h"
 #include "ui/true_color_tool_bar.h"
 #include "ui/view_graphic.h"
 #include "uploadserver/tcp_client1.h"
@@ -52,12 +53,7 @@ QIcon ProgramIcon()
 
 }  // namespace
 
-QString MainFrameTitle(int32_t language)
-{
-    const QString name = language == kLanguageChinese ? QStringLiteral("Velqor平板喷墨切割机-服务器")
-                                                      : QStringLiteral("Velqor lan supper inkjet flat-bed cutter-server");
-    return name + QStringLiteral(" 20211014-1");
-}
+QString MainFrameTitle() { return ResText(StringId::kFrameTitle) + QStringLiteral(" 20211014-1"); }
 
 CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
     : CMessageTarget(Delivery::GuiThread), server_(server), doc_(doc), language_(language),
@@ -74,7 +70,7 @@ CMainFrame::CMainFrame(CUDPServer& server, CDocCorvane& doc, int32_t language)
     };
     messages_.shutdownComputer = [] { GetSystemActions().PowerOff(); };
     autoPrintTick_ = [this] { doc_.RunAutoPrintTick(); };
-    setWindowTitle(MainFrameTitle(language));
+    setWindowTitle(MainFrameTitle());
     setWindowIcon(ProgramIcon());
 }
 

@@ -40,8 +40,8 @@ inline constexpr int kColumnReserve = 317;
 // The tray tip holds at most this many characters.
 inline constexpr int kTrayTipMaxChars = 127;
 
-// The window title of language (1 Chinese, any other value English).
-QString MainFrameTitle(int32_t language);
+// The window title in the chosen language, its build mark appended.
+QString MainFrameTitle();
 
 class CMainFrame : public QMainWindow, public CMessageTarget, public CommandTarget {
 public:

@@ -1,4 +1,4 @@
-// The sheets of the machine's parameter pages, with their localised buttons and tab captions:
+// The sheets of the machine's parameter pages, with their own tab captions:
 // CMyPropertySheet (the cutting pages) and CDlgSheetSpeedCtl1 (the ink-jet pages).
 #pragma once
 
@@ -8,22 +8,21 @@
 
 class QCloseEvent;
 
-// A sheet whose OK and Cancel read "确定" and "取消" and whose first tabs take the given
-// captions.
+// A sheet whose first tabs take the given captions.
 class CLocalisedSheet : public CPropertySheet {
     Q_OBJECT
 public:
     CLocalisedSheet(const QString& caption, const QStringList& tabCaptions, QWidget* parent = nullptr);
 };
 
-// The cutting sheet: tabs "低速", "中速", "高速", "Z轴控制".
+// The cutting sheet: tabs of the low, middle and high speed sets and the Z axis.
 class CMyPropertySheet : public CLocalisedSheet {
     Q_OBJECT
 public:
     explicit CMyPropertySheet(const QString& caption, QWidget* parent = nullptr);
 };
 
-// The ink-jet sheet: tabs "基础设置", "速度", "喷头". Only OK and Cancel end it: the window's
+// The ink-jet sheet: tabs of the basic settings, the speeds and the heads. Only OK and Cancel end it: the window's
 // close command is ignored.
 class CDlgSheetSpeedCtl1 : public CLocalisedSheet {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // ParamRecord text forms and the rows of the other-parameters block.
 #include "ui/param_record.h"
 
+#include "app/string_table.h"
 #include "platform/byte_order.h"
 #include "platform/number_parse.h"
 #include "ui/value_change.h"
@@ -10,9 +11,7 @@
 
 namespace {
 
-constexpr const char16_t* kTrueText = u"是";
-constexpr const char16_t* kFalseText = u"否";
-constexpr const char16_t* kDelayDescription = u"一个单位0.5ms，取值范围1~60000(也就是最大30秒）";
+constexpr uint32_t kDelayDescription = StringId::kParamDelayHelp;
 constexpr double kBlockFloatTolerance = 0.01;
 
 // Reads the leading decimal integer as atoi does (blanks, sign, digits; 0 without digits),
@@ -115,20 +114,19 @@ bool RowChanged(const ParamBlockRow& row, const ParamValue& now, const ParamValu
 }  // namespace
 
 const ParamBlockRow kOtherParamRows[kOtherParamRowCount] = {
-    {0, kParamU16, 2, u"开气泵延时", kDelayDescription},
-    {2, kParamU16, 2, u"关气泵延时", kDelayDescription},
-    {4, kParamU16, 2, u"落压脚延时", kDelayDescription},
-    {6, kParamU16, 2, u"抬压脚延时", kDelayDescription},
-    {8, kParamU16, 2, u"送料速度", u""},
-    {10, kParamBool, 1, u"送料结束是否自动开气泵", u""},
-    {11, kParamU8, 1, u"送料方式", u"0:送纸电机送料; 1：X轴抓取送料."},
-    {12, kParamBool, 1, u"是否自动送料", u""},
-    {13, kParamU8, 1, u"限位类型",
-     u"限位类型取值范围: 0:低电平有效(平时为高，常开); 1:高电平有效(平时为低，常闭)； 注：主板版本必须大于等于22."},
-    {16, kParamFloat, 4, u"半切打点-切割长度", u""},
-    {20, kParamFloat, 4, u"半切打点-留空长度", u""},
-    {24, kParamFloat, 4, u"送料重叠长度", u""},
-    {14, kParamU16, 2, u"拾料时间(s)", u"取值范围: 0~65535"},
+    {0, kParamU16, 2, StringId::kOtherParamNames + 0, kDelayDescription},
+    {2, kParamU16, 2, StringId::kOtherParamNames + 1, kDelayDescription},
+    {4, kParamU16, 2, StringId::kOtherParamNames + 2, kDelayDescription},
+    {6, kParamU16, 2, StringId::kOtherParamNames + 3, kDelayDescription},
+    {8, kParamU16, 2, StringId::kOtherParamNames + 4, 0},
+    {10, kParamBool, 1, StringId::kOtherParamNames + 5, 0},
+    {11, kParamU8, 1, StringId::kOtherParamNames + 6, StringId::kParamFeedMethodHelp},
+    {12, kParamBool, 1, StringId::kOtherParamNames + 7, 0},
+    {13, kParamU8, 1, StringId::kOtherParamNames + 8, StringId::kParamLimitTypeHelp},
+    {16, kParamFloat, 4, StringId::kOtherParamNames + 9, 0},
+    {20, kParamFloat, 4, StringId::kOtherParamNames + 10, 0},
+    {24, kParamFloat, 4, StringId::kOtherParamNames + 11, 0},
+    {14, kParamU16, 2, StringId::kOtherParamNames + 12, StringId::kParamPickUpHelp},
 };
 
 CString FormatParamValue(const ParamRecord& record)
@@ -144,7 +142,7 @@ CString FormatParamValue(const ParamRecord& record)
     case kParamU32: text.Format(u"%u", v.u32); return text;
     case kParamFloat: return TrimmedDecimals(v.f, 4);
     case kParamDouble: return TrimmedDecimals(v.d, 6);
-    case kParamBool: return CString(v.u32 != 0 ? kTrueText : kFalseText);
+    case kParamBool: return LoadResString(v.u32 != 0 ? StringId::kYes : StringId::kNo);
     case kParamString:
     case kParamText: return record.text;
     default: return CString();
@@ -200,9 +198,9 @@ void LoadOtherParamRecords(std::span<const uint8_t, kOtherParamsBlockBytes> bloc
     for (int i = 0; i < kOtherParamRowCount; ++i) {
         const ParamBlockRow& row = kOtherParamRows[i];
         ParamRecord& record = records[static_cast<size_t>(i)];
-        record.name = row.name;
+        record.name = LoadResString(row.nameId);
         record.type = row.type;
-        record.description = row.description;
+        record.description = row.descriptionId != 0 ? LoadResString(row.descriptionId) : CString();
         record.text.Empty();
         ReadRowValue(row, block.data() + row.offsetBytes, record.value);
     }

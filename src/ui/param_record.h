@@ -42,7 +42,7 @@ struct ParamRecord {
 };
 
 // The value as the list shows it: integers in decimal, floats with 4 and doubles with 6
-// decimals less trailing zeros, booleans "是" / "否", strings as they are.
+// decimals less trailing zeros, booleans yes / no in the chosen language, strings as they are.
 CString FormatParamValue(const ParamRecord& record);
 
 // Reads text into the record's value. Integers read their leading decimal number (0 when
@@ -57,8 +57,8 @@ struct ParamBlockRow {
     int32_t offsetBytes;
     int32_t type;
     int32_t widthBytes;  // bytes the value occupies in the block
-    const char16_t* name;
-    const char16_t* description;
+    uint32_t nameId;         // string id of the row's name
+    uint32_t descriptionId;  // string id of its description; 0 for none
 };
 
 inline constexpr int kOtherParamsBlockBytes = 200;

@@ -43,7 +43,7 @@ void PaintPreviewRuler(CDC& dc, const PreviewMapping& m, const CArea& box, int c
 {
     const int32_t unit = RulerUnitMm(m.scalePxPerUnit);
     CString caption;
-    caption.Format(u"Unit:%dmm", unit);
+    caption.Format(LoadResString(StringId::kRulerUnit).GetString(), unit);
     dc.TextOut(Logical(clientWidth - m.originXPx - 150), Logical(-m.originYPx), caption);
     const int64_t base = RulerBaseY(m.scalePxPerUnit, box.Height(), box.ymax);
     for (const RulerTick& tick : VisibleRulerTicks(m, box.xmax, unit, clientWidth)) {

@@ -2,11 +2,13 @@
 #include "ui/property_sheet.h"
 
 #include "platform/message_box.h"
+#include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CPropertyPage::CPropertyPage(const QString& title) : title_(title) {}
@@ -25,7 +27,10 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
     setModal(true);
     QPushButton* ok = buttons_->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("sheetOk"));
-    buttons_->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("sheetCancel"));
+    ok->setText(ResText(StringId::kOk));
+    QPushButton* cancel = buttons_->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName(QStringLiteral("sheetCancel"));
+    cancel->setText(ResText(StringId::kCancel));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
@@ -57,12 +62,6 @@ void CPropertySheet::AddPage(CPropertyPage* page)
     }
 }
 
-void CPropertySheet::SetButtonTexts(const QString& ok, const QString& cancel)
-{
-    buttons_->button(QDialogButtonBox::Ok)->setText(ok);
-    buttons_->button(QDialogButtonBox::Cancel)->setText(cancel);
-}
-
 int CPropertySheet::GetActiveIndex() const { return activeIndex_; }
 
 bool CPropertySheet::SetActivePage(int index)
@@ -84,6 +83,14 @@ void CPropertySheet::OnTabChanged(int index)
     }
     activeIndex_ = index;
     pages_[static_cast<size_t>(index)]->EnsureInitialised();
+    // A page built only now may need more room than the sheet has, with longer labels. Its
+    // size counts in the tab widget's hint once the page is laid out: the sheet grows after.
+    if (isVisible()) {
+        QTimer::singleShot(0, this, [this] {
+            tabs_->updateGeometry();
+            resize(size().expandedTo(sizeHint()));
+        });
+    }
 }
 
 int CPropertySheet::DoModal()

@@ -61,9 +61,8 @@ public:
     void PressOK();
 
 protected:
-    // Captions of the first tabs, in place of their pages' titles; the buttons' texts.
+    // Captions of the first tabs, in place of their pages' titles.
     void SetTabCaptions(const QStringList& captions) { tabCaptions_ = captions; }
-    void SetButtonTexts(const QString& ok, const QString& cancel);
 
 private:
     void OnTabChanged(int index);

@@ -8,6 +8,6 @@ public:
     bool OpenFiles(const CString& title, const CString& filter, std::vector<CString>& paths) override;
     bool SaveFile(const CString& title, const CString& filter, const CString& suggested, CString& path) override;
     // A folder browser "浏览文件夹": folders only, with an edit, title as its label, buttons
-    // "确定" and "取消". It never changes the working directory.
+    // OK and Cancel. It never changes the working directory.
     bool BrowseForFolder(const CString& title, CString& path) override;
 };

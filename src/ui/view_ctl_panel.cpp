@@ -27,19 +27,21 @@ namespace {
 constexpr int kButtonSizePx = 40;
 constexpr int kPictureSizePx = 32;
 
-// The panel's buttons: control id, picture, tool tip (empty: none); jog buttons first.
+// The panel's buttons: control id, picture, string id of the tool tip (0: none); jog buttons
+// first.
 struct PanelButton {
     int id;
     int bitmap;
-    const char16_t* tip;
+    uint32_t tip;
 };
 constexpr PanelButton kJogButtons[] = {
-    {IDC_JOG_1001, 136, u""}, {IDC_JOG_1002, 137, u""}, {IDC_JOG_1003, 138, u""},
-    {IDC_JOG_1004, 139, u""}, {IDC_JOG_1019, 137, u""}, {IDC_JOG_1022, 136, u""},
+    {IDC_JOG_1001, 136, 0}, {IDC_JOG_1002, 137, 0}, {IDC_JOG_1003, 138, 0},
+    {IDC_JOG_1004, 139, 0}, {IDC_JOG_1019, 137, 0}, {IDC_JOG_1022, 136, 0},
 };
 constexpr PanelButton kCommandButtons[] = {
-    {IDC_RESET_MACHINE, 212, u"复位"},  {IDC_TEST_JET, 213, u"测试"},        {IDC_FIT_PREVIEW, 221, u"全屏"},
-    {IDC_TOGGLE_RULER, 223, u"标尺"},   {IDC_MACHINE_PREVIEW, 225, u"预览"}, {IDC_EXPORT_PLT, 226, u""},
+    {IDC_RESET_MACHINE, 212, StringId::kPanelReset}, {IDC_TEST_JET, 213, StringId::kPanelTest},
+    {IDC_FIT_PREVIEW, 221, StringId::kPanelFit},     {IDC_TOGGLE_RULER, 223, StringId::kPanelRuler},
+    {IDC_MACHINE_PREVIEW, 225, StringId::kPanelPreview}, {IDC_EXPORT_PLT, 226, 0},
 };
 
 QString ControlName(int id) { return QStringLiteral("Control%1").arg(id); }
@@ -51,7 +53,7 @@ void SetUpButton(QPushButton* button, const PanelButton& entry)
     button->setIcon(QPixmap::fromImage(LoadBitmapResource(entry.bitmap)));
     button->setIconSize(QSize(kPictureSizePx, kPictureSizePx));
     button->setFixedSize(kButtonSizePx, kButtonSizePx);
-    if (*entry.tip) button->setToolTip(QString::fromUtf16(entry.tip));
+    if (entry.tip != 0) button->setToolTip(ResText(entry.tip));
 }
 
 }  // namespace
@@ -175,7 +177,7 @@ CViewCtlPanel::CViewCtlPanel(CDocCorvane& doc, QWidget* parent) : QScrollArea(pa
             }
         });
     }
-    auto* label = new QLabel(QStringLiteral("模式"), form);
+    auto* label = new QLabel(ResText(StringId::kPanelMode), form);
     workMode_ = new QComboBox(form);
     workMode_->setObjectName(ControlName(IDC_WORK_MODE));
     grid->addWidget(label, 3, 0, 1, 2);
@@ -190,7 +192,7 @@ CViewCtlPanel::CViewCtlPanel(CDocCorvane& doc, QWidget* parent) : QScrollArea(pa
 void CViewCtlPanel::InitialUpdate()
 {
     for (uint32_t text : {StringId::kWorkModeNormal, StringId::kWorkModeCutOnly, StringId::kWorkModeJetOnly})
-        workMode_->addItem(ToQString(LoadResString(text)));
+        workMode_->addItem(ResText(text));
     workMode_->setCurrentIndex(GetProfileInt(SettingsKeys::kAutoPrintSection, SettingsKeys::kWorkMode, 0));
 }
 

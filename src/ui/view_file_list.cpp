@@ -165,10 +165,10 @@ void CViewFileList::OnRightClick(int row)
     if (menuJob_.job == nullptr) return;
     CMenu menu;
     menu.CreatePopupMenu();
-    menu.AppendMenu(MF_STRING, JobMenuId::kRecut, u"重新切割");
-    menu.AppendMenu(MF_STRING, JobMenuId::kCutPage, u"选页切割");
-    menu.AppendMenu(MF_STRING, JobMenuId::kCopies, u"输出份数");
-    menu.AppendMenu(MF_STRING, JobMenuId::kEdit, u"编辑");
+    menu.AppendMenu(MF_STRING, JobMenuId::kRecut, LoadResString(StringId::kJobMenuRecut));
+    menu.AppendMenu(MF_STRING, JobMenuId::kCutPage, LoadResString(StringId::kJobMenuCutPage));
+    menu.AppendMenu(MF_STRING, JobMenuId::kCopies, LoadResString(StringId::kJobMenuCopies));
+    menu.AppendMenu(MF_STRING, JobMenuId::kEdit, LoadResString(StringId::kJobMenuEdit));
     CPoint at;
     GetCursorPos(&at);
     menu.TrackPopupMenu(0, at.x, at.y, this);

@@ -71,8 +71,8 @@ void CViewMachList::OnRightClick(int row)
     if (menuMachine_ == nullptr) return;
     CMenu menu;
     menu.CreatePopupMenu();
-    menu.AppendMenu(MF_STRING, MachineMenuId::kLoadConfig, u"载入配置");
-    menu.AppendMenu(MF_STRING, MachineMenuId::kSaveConfig, u"保存配置");
+    menu.AppendMenu(MF_STRING, MachineMenuId::kLoadConfig, LoadResString(StringId::kMachineMenuLoadConfig));
+    menu.AppendMenu(MF_STRING, MachineMenuId::kSaveConfig, LoadResString(StringId::kMachineMenuSaveConfig));
     CPoint at;
     GetCursorPos(&at);
     menu.TrackPopupMenu(0, at.x, at.y, this);
@@ -96,7 +96,8 @@ void CViewMachList::LoadConfiguration()
 {
     if (MenuMachine() == nullptr) return;
     std::vector<CString> paths;
-    if (!GetFileDialogs().OpenFiles(u"载入配置", kConfigFileFilter, paths) || paths.empty()) return;
+    const CString filter = LoadResString(StringId::kConfigFilesFilter) + kConfigFilePatterns;
+    if (!GetFileDialogs().OpenFiles(LoadResString(StringId::kMachineMenuLoadConfig), filter, paths) || paths.empty()) return;
     NET_Machine* machine = MenuMachine();
     if (machine != nullptr) LoadMachineConfiguration(doc_.GetServer(), machine, paths.front());
 }
@@ -107,7 +108,8 @@ void CViewMachList::SaveConfiguration()
     // A wrong password does nothing, without a message.
     if (!GetViewDialogs().AskPassword(kSaveConfigPassword)) return;
     CString path;
-    if (!GetFileDialogs().SaveFile(u"保存配置", kConfigFileFilter, CString(), path)) return;
+    const CString filter = LoadResString(StringId::kConfigFilesFilter) + kConfigFilePatterns;
+    if (!GetFileDialogs().SaveFile(LoadResString(StringId::kMachineMenuSaveConfig), filter, CString(), path)) return;
     NET_Machine* machine = MenuMachine();
     if (machine == nullptr) return;
     CSingleLock hold(&doc_.GetServer().GetLock(), TRUE);

@@ -17,8 +17,8 @@ inline constexpr UINT kSaveConfig = 33002;  // "保存配置"
 
 // The password that saving a machine's configuration asks for.
 inline constexpr const char16_t* kSaveConfigPassword = u"qj";
-// The filter of the configuration file pickers.
-inline constexpr const char16_t* kConfigFileFilter = u"Format(*.con) (*.con)";
+// The patterns of the configuration file pickers, after their filter's name.
+inline constexpr const char16_t* kConfigFilePatterns = u" (*.con)";
 
 class CViewMachList : public CListViewBase, public MachineListRows, public CWnd {
 public:

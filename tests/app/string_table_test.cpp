@@ -1,7 +1,11 @@
-// The operator texts: one table per language, a text a table lacks in Chinese.
+// The operator texts: one complete table per language, English for unknown languages.
+#include "app/string_entries.h"
 #include "app/string_table.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -9,6 +13,52 @@ class StringTable : public ::testing::Test {
 protected:
     void TearDown() override { SetStringLanguage(kLanguageChinese); }
 };
+
+// True for a Chinese character, CJK punctuation or a full-width form.
+bool IsCjk(char16_t c)
+{
+    return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+bool HasCjk(const std::u16string& text)
+{
+    for (char16_t c : text)
+        if (IsCjk(c)) return true;
+    return false;
+}
+
+bool HasThai(const std::u16string& text)
+{
+    for (char16_t c : text)
+        if (c >= 0x0E00 && c <= 0x0E7F) return true;
+    return false;
+}
+
+// What a text's callers rely on: its format conversions ("%s", "%.2f", "%1") and line breaks,
+// in order.
+std::u16string Shape(const std::u16string& text)
+{
+    std::u16string shape;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n') {
+            shape += u'|';
+        } else if (text[i] == u'%' && i + 1 < text.size()) {
+            size_t end = i + 1;
+            while (end < text.size() && (text[end] == u'.' || (text[end] >= u'0' && text[end] <= u'9'))) ++end;
+            if (end < text.size() && text[end] >= u'a' && text[end] <= u'z') {
+                shape += text.substr(i, end - i + 1);  // a conversion ends with its letter
+                i = end;
+            } else {
+                // "%1" and "%2" are numbered places: their digits alone.
+                size_t digits = i + 1;
+                while (digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9') ++digits;
+                shape += text.substr(i, digits - i);
+                i = digits - 1;
+            }
+        }
+    }
+    return shape;
+}
 
 TEST_F(StringTable, EachLanguageHasItsTextsAndUnknownLanguagesAreEnglish)
 {
@@ -22,22 +72,49 @@ TEST_F(StringTable, EachLanguageHasItsTextsAndUnknownLanguagesAreEnglish)
         SetStringLanguage(c.language);
         EXPECT_EQ(LoadResString(StringId::kAlreadyRunning), CString(c.text)) << c.language;
     }
+    EXPECT_TRUE(LoadResString(1).IsEmpty());
 }
 
-TEST_F(StringTable, EveryChineseTextIsInTheOtherTablesAndUnknownNumbersAreEmpty)
+TEST_F(StringTable, EnglishAndThaiHoldEveryNumberWithoutAChineseCharacter)
 {
-    for (int32_t language : {2, 5}) {
-        for (uint32_t id : {StringId::kAlreadyRunning, StringId::kAskCloseProgram, StringId::kTrayTip,
-                            StringId::kOtherControllerRunning, StringId::kFileOpenError, StringId::kAllFilesFilter,
-                            StringId::kMissingFontFiles}) {
-            SetStringLanguage(kLanguageChinese);
-            const CString chinese = LoadResString(id);
-            SetStringLanguage(language);
-            EXPECT_FALSE(LoadResString(id).IsEmpty()) << id;
-            EXPECT_NE(LoadResString(id), chinese) << id;
+    struct Table {
+        int32_t language;
+        std::span<const StringEntry> entries;
+    };
+    ASSERT_FALSE(ChineseStrings().empty());
+    for (const Table& table : {Table{kLanguageEnglish, EnglishStrings()}, Table{kLanguageThai, ThaiStrings()}}) {
+        ASSERT_EQ(table.entries.size(), ChineseStrings().size()) << table.language;
+        for (size_t i = 0; i < ChineseStrings().size(); ++i) {
+            const StringEntry& chinese = ChineseStrings()[i];
+            ASSERT_EQ(table.entries[i].id, chinese.id) << table.language;
+            const std::u16string text = table.entries[i].text;
+            SetStringLanguage(table.language);
+            EXPECT_EQ(LoadResString(chinese.id).str(), text) << chinese.id;
+            EXPECT_FALSE(text.empty()) << table.language << " " << chinese.id;
+            EXPECT_FALSE(HasCjk(text)) << table.language << " " << chinese.id;
+            EXPECT_EQ(Shape(text), Shape(chinese.text)) << table.language << " " << chinese.id;
         }
     }
-    EXPECT_TRUE(LoadResString(1).IsEmpty());
+}
+
+TEST_F(StringTable, ThaiIsInThaiScriptExceptNamesAndCodesKeptAsInEnglish)
+{
+    std::vector<uint32_t> untranslated;
+    for (size_t i = 0; i < ThaiStrings().size(); ++i) {
+        const std::u16string thai = ThaiStrings()[i].text;
+        if (!HasThai(thai) && thai != std::u16string(EnglishStrings()[i].text)) untranslated.push_back(ThaiStrings()[i].id);
+    }
+    EXPECT_TRUE(untranslated.empty()) << untranslated.size() << " Thai texts are neither Thai nor as in English, the first "
+                                      << untranslated.front();
+}
+
+TEST(StringTableShape, ConversionsAndLineBreaksInOrder)
+{
+    EXPECT_EQ(Shape(u"文件\"%s\"不能载入：%s"), u"%s%s");
+    EXPECT_EQ(Shape(u"Network %s: %d machines found.\nAssign?\n"), u"%s%d||");
+    EXPECT_EQ(Shape(u"between %1 and %2."), u"%1%2");
+    EXPECT_EQ(Shape(u":%.2f%"), u"%.2f");
+    EXPECT_EQ(Shape(u"Unit:%dmm"), u"%d");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using corvane_test::RecordingMessageSink;
 TEST(JobDialogValues, StoredModesOutOfRangeShowTheirDefaults)
 {
     EXPECT_EQ(PenModeIndex(9), 0);
-    EXPECT_EQ(CString(kPenModeNames[static_cast<size_t>(PenModeIndex(9))]), u"笔");
+    EXPECT_EQ(PenModeName(PenModeIndex(9)), CString(u"笔"));
     EXPECT_EQ(PenModeIndex(5), 5);
     EXPECT_EQ(ContourModeIndex(6), 3);
     EXPECT_EQ(ContourModeIndex(2), 2);
@@ -65,7 +65,11 @@ TEST(JobDialogValues, SpRangeBitsAndBoxes)
 TEST(JobDialogValues, SwatchesSitBesideTheirControls)
 {
     EXPECT_EQ(SwatchLeftOf(CRect(100, 40, 180, 60)), CRect(85, 42, 97, 58));
-    EXPECT_EQ(SwatchOfModeLabel(CRect(10, 5, 60, 21)), CRect(38, 5, 58, 21));
+    EXPECT_EQ(SwatchOfModeLabel(CRect(10, 5, 60, 21), 12), CRect(38, 5, 58, 21));
+    // A longer text (another language's) pushes the swatch past its end and widens the label.
+    EXPECT_EQ(SwatchOfModeLabel(CRect(10, 5, 90, 21), 40), CRect(54, 5, 74, 21));
+    EXPECT_EQ(ModeLabelWidth(12, 52), 52);
+    EXPECT_EQ(ModeLabelWidth(40, 52), 68);
 }
 
 TEST(JobDialogValues, RecgniseLoopOkWritesOnlyWhatChanged)

@@ -3,6 +3,7 @@
 #include "ui/main_frame.h"
 
 #include "app/doc_corvane.h"
+#include "app/string_table.h"
 #include "app/udp_server.h"
 #include "fonts/plot_font_lib.h"
 #include "support/event_loop.h"
@@ -62,9 +63,12 @@ protected:
 TEST_F(MainFrameTest, TheTitleNamesTheProgramInItsLanguage)
 {
     EXPECT_EQ(MakeFrame(1)->windowTitle().toStdU16String(), u"Velqor平板喷墨切割机-服务器 20211014-1");
-    for (int32_t language : {2, 5})
+    for (int32_t language : {2, 5}) {
+        SetStringLanguage(language);
         EXPECT_EQ(MakeFrame(language)->windowTitle().toStdU16String(),
                   u"Velqor lan supper inkjet flat-bed cutter-server 20211014-1");
+    }
+    SetStringLanguage(kLanguageChinese);
 }
 
 TEST_F(MainFrameTest, TheUpperRowIs200HighAndWideWindowsSetTheFirstTwoColumns)
