@@ -8,6 +8,9 @@
 #include "preprocess/loop_finder.h"
 #include "preprocess/plot_loop.h"
 
+#include <cstdint>
+#include <unordered_set>
+
 namespace {
 
 constexpr float kContourTolerance = 2.1f;
@@ -31,15 +34,18 @@ constexpr unsigned char kInsideMauIndex = 1;
 void FindClosedContours(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open)
 {
     FindLoopsTwoPasses(finder, list, closed, open, kContourTolerance);
+    struct BoxHash {
+        size_t operator()(const CArea& b) const
+        {
+            uint64_t h = static_cast<uint32_t>(b.xmin);
+            for (int32_t v : {b.ymin, b.xmax, b.ymax}) h = h * 0x9E3779B97F4A7C15ULL ^ static_cast<uint32_t>(v);
+            return static_cast<size_t>(h ^ (h >> 29));
+        }
+    };
+    std::unordered_set<CArea, BoxHash> seen;
     for (PlotShape* s = closed.HeadShape(); s;) {
         PlotShape* next = closed.ShapeAfter(s);
-        const CArea& box = s->GetArea();
-        for (PlotShape* earlier = closed.HeadShape(); earlier != s; earlier = closed.ShapeAfter(earlier)) {
-            if (earlier->GetArea() == box) {
-                delete s;
-                break;
-            }
-        }
+        if (!seen.insert(s->GetArea()).second) delete s;
         s = next;
     }
 }
@@ -104,8 +110,7 @@ void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape
     PlotShapeList clusters;
     finder.CurveClusterFind(open, clusters, kClusterTolerance);
     open.Append(&clusters);
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o))
-        static_cast<PlotLoop*>(o)->GetShapeInList(open);
+    GetShapesInLoops(loops, open);
     open.OrderByArea(kOpenOrderBand);
     list.Append(&open);
     list.CalArea(1);

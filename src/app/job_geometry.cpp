@@ -14,6 +14,7 @@
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_cut_list.h"
 #include "plotmodel/plot_shape_list.h"
+#include "plotmodel/shape_box_index.h"
 #include "preprocess/path_analysis.h"
 #include "preprocess/plot_loop.h"
 
@@ -390,8 +391,10 @@ void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8])
     OL_List loops;
     PlotShape* outer = nullptr;
     RecogniseContourWithClusters(rest, loops, outer);
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) static_cast<PlotLoop*>(o)->GetShapeInList(knife);
+    GetShapesInLoops(loops, knife);
     knife.OrderByArea(kKnifeOrderBand);
+    // GetShapeInArea of knife and rest per loop, over indexes of both lists' boxes.
+    ShapeBoxIndex knifeIndex(knife), restIndex(rest);
     for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
         auto* loop = static_cast<PlotLoop*>(o);
         const CArea box = *loop->GetArea();
@@ -399,8 +402,11 @@ void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8])
             tail->GoOut();
             result.AddTail(tail);
         }
-        GetShapeInArea(box, knife, result, kLoopOverlapRatio);
-        GetShapeInArea(box, rest, result, kLoopOverlapRatio);
+        const auto coveredEnough = [&box](const PlotShape& s) {
+            return InterAreaRatio(s.GetArea(), box) >= kLoopOverlapRatio;
+        };
+        knifeIndex.MoveMeeting(box, result, coveredEnough);
+        restIndex.MoveMeeting(box, result, coveredEnough);
     }
     loops.Clear();
     result.Append(&knife);

@@ -54,20 +54,20 @@ bool GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
                                              (kLastWideTolerance - kFirstWideTolerance));
         if (!ContinuePreparation(progress, percent)) return false;
         second.Append(&open);
-        second.CalArea(1);
+        // The loop finder leaves the strokes it does not join as they were, and reads no list
+        // bounds of its input: the boxes made anew for the first wide round hold for the later.
+        if (tol == kFirstWideTolerance) second.CalArea(1);
         finder.LoopFinder(second, closed, open, CLoopFinder::kBandWidth, tol);
     }
     open.Append(&second);
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopSortBandMm);
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) LoopAt(o)->GetShapeInList(open);
+    GetShapesInLoops(loops, open);
     work.Append(&open);
 
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
-        LoopAt(o)->GetShapeInList(list);
-        LoopAt(o)->CalArea(1);
-    }
+    GetShapesInLoops(loops, list);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) LoopAt(o)->CalArea(1);
     if (outer != nullptr) loops.AddTail(LoopOf(outer));
     while (PlotShape* s = work.HeadShape()) {
         s->GoOut();

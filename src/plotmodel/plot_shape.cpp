@@ -4,6 +4,7 @@
 #include "plotmodel/plot_units.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <new>
 
@@ -34,6 +35,8 @@ PlotShape& PlotShape::operator=(const PlotShape& other)
     mauIndex_ = other.mauIndex_;
     patternIndex_ = other.patternIndex_;
     area_ = other.area_;
+    // A copy holds what it copies and no growth room: jobs are copied whole.
+    ReserveExactly(other.plNum_, other.ptNum_);
     Append(&other);
     return *this;
 }
@@ -78,8 +81,10 @@ void PlotShape::SetError(float e) { g_joinTolerance = std::fabs(e); }
 int PlotShape::CheckPlBuf(int n)
 {
     if (n <= 0) return 0;
+    // Grows (with a growth step) only when the buffer cannot hold what is needed, so a shape
+    // reserved exactly stays at its size.
     int64_t needed = static_cast<int64_t>(plNum_) + n;
-    if (needed >= static_cast<int64_t>(plPtNum_.size())) {
+    if (needed > static_cast<int64_t>(plPtNum_.size())) {
         int64_t capacity = needed + kPlGrowth;
         if (capacity > INT32_MAX) return 0;
         try {
@@ -95,7 +100,7 @@ int PlotShape::CheckPtBuf(int n)
 {
     if (n <= 0) return 0;
     int64_t needed = static_cast<int64_t>(ptNum_) + n;
-    if (needed * 2 >= static_cast<int64_t>(pts_.size())) {
+    if (needed * 2 > static_cast<int64_t>(pts_.size())) {
         int64_t capacity = needed + kPtGrowth;
         if (capacity > INT32_MAX / 2) return 0;
         try {
@@ -507,19 +512,48 @@ void PlotShape::Reverse()
 
 // ---- HPGL text ----
 
+namespace {
+
+// Appends v in its shortest fixed form that reads back (as a double narrowed to float, as the
+// HPGL reader does) to v itself: an integral value without decimals, "0" for either zero.
+// Where the shortest float digits would read back one float away, the double's digits are
+// written instead.
+void AppendShortest(CStringA& out, float v)
+{
+    char buffer[64];
+    if (v == 0.0f) v = 0.0f;
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
+    double back = 0.0;
+    const auto read = std::from_chars(buffer, written.ptr, back, std::chars_format::fixed);
+    if (std::isfinite(v) && (read.ec != std::errc() || static_cast<float>(back) != v))
+        written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v), std::chars_format::fixed);
+    out.Append(buffer, static_cast<int>(written.ptr - buffer));
+}
+
+}  // namespace
+
 void PlotShape::WritePlt(CStringA& out, bool asFloat) const
 {
     ForEachPl([&](const float* p, int32_t n, int32_t) {
         if (n <= 0) return;
-        if (asFloat)
-            out.AppendFormat("PU%f,%f;PD", p[0], p[1]);
-        else
+        if (asFloat) {
+            out += "PU";
+            AppendShortest(out, p[0]);
+            out += ',';
+            AppendShortest(out, p[1]);
+            out += ";PD";
+        } else {
             out.AppendFormat("PU%d,%d;PD", TruncateToInt32(p[0]), TruncateToInt32(p[1]));
+        }
         for (int32_t k = 1; k < n; ++k) {
-            if (asFloat)
-                out.AppendFormat("%f,%f,", p[2 * k], p[2 * k + 1]);
-            else
+            if (asFloat) {
+                AppendShortest(out, p[2 * k]);
+                out += ',';
+                AppendShortest(out, p[2 * k + 1]);
+                out += ',';
+            } else {
                 out.AppendFormat("%d,%d,", TruncateToInt32(p[2 * k]), TruncateToInt32(p[2 * k + 1]));
+            }
         }
         if (n > 1)
             out.SetAt(out.GetLength() - 1, ';');

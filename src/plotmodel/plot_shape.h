@@ -27,6 +27,7 @@
 #include <vector>
 
 class CPen;
+class LoopScanIndex;
 struct CRV_TYPE;
 class HpglExplainer;
 class HpglStreamExplainer;
@@ -186,7 +187,8 @@ public:
     // Reverses the order of all points and of the sub-polyline counts.
     void Reverse();
 
-    // Appends the shape as HPGL text: "PUx,y;PDx,y,...;" per sub-polyline, integers / floats.
+    // Appends the shape as HPGL text: "PUx,y;PDx,y,...;" per sub-polyline, as integers
+    // (truncated) / as floats, each in its shortest form that reads back to the same float.
     void ToPltString(CStringA& out) const;
     void ToPltStringFloat(CStringA& out) const;
 
@@ -253,8 +255,12 @@ public:
     static void CalIntersect(const float* pts, int32_t n, float x, CArray<float>& ys);
     // 1 when p lies inside this closed shape or on its boundary.
     int PtIsInLoop(const CFloatPoint& p) const;
+    // The same with this shape's crossings from its segment index (made over this shape).
+    int PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const;
     // 1 when this shape lies inside the closed shape loop.
     int IsInLoop(const PlotShape* loop) const;
+    // The same against a loop filed by its segments.
+    int IsInLoop(const LoopScanIndex& loop) const;
 
     // Scaled length of the segment a -> b of a pattern.
     static float GetLength(const float* a, const float* b, const structDash& d);
@@ -384,6 +390,13 @@ private:
     void CutAtLine(const float* pts, int32_t n, int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
     // The whole-shape cut at coordinate c of the given axis.
     void CutShapeAtLine(int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
+
+    // The x of the vertical line IsInLoop tests along: the middle of the cached bounds.
+    float LoopTestX() const;
+    // PtIsInLoop given this shape's crossings with the line at p.x (their number, or -1).
+    static int IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count);
+    // IsInLoop given the sorted crossings of the loop with the line at x.
+    int IsInsideCrossings(float x, const CArray<float>& outer) const;
 
     // Calls f(points, count, index) for every sub-polyline in order.
     template <class F>

@@ -5,6 +5,8 @@
 // the line counts as lying on its high side (right of a vertical line, above a horizontal one).
 #include "plotmodel/plot_shape.h"
 
+#include "plotmodel/loop_scan_index.h"
+
 #include "plotmodel/plot_shape_list.h"
 
 #include <algorithm>
@@ -136,7 +138,19 @@ int PlotShape::CalIntersect(float x, CArray<float>& ys) const
 int PlotShape::PtIsInLoop(const CFloatPoint& p) const
 {
     CArray<float> ys;
-    int count = CalIntersect(static_cast<float>(p.x), ys);
+    const int count = CalIntersect(static_cast<float>(p.x), ys);
+    return IsInCrossings(p, ys, count);
+}
+
+int PlotShape::PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const
+{
+    CArray<float> ys;
+    const int count = self.CalIntersect(static_cast<float>(p.x), ys);
+    return IsInCrossings(p, ys, count);
+}
+
+int PlotShape::IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count)
+{
     if (count <= 0) return 0;
     int below = 0;
     while (below < count && ys[below] < p.y) ++below;
@@ -150,9 +164,26 @@ int PlotShape::PtIsInLoop(const CFloatPoint& p) const
 int PlotShape::IsInLoop(const PlotShape* loop) const
 {
     if (!loop || ptNum_ <= 0) return 0;
-    float x = static_cast<float>((static_cast<double>(area_.xmin) + area_.xmax) / 2.0);
-    CArray<float> outer, inner;
+    const float x = LoopTestX();
+    CArray<float> outer;
     loop->CalIntersect(x, outer);
+    return IsInsideCrossings(x, outer);
+}
+
+int PlotShape::IsInLoop(const LoopScanIndex& loop) const
+{
+    if (ptNum_ <= 0) return 0;
+    const float x = LoopTestX();
+    CArray<float> outer;
+    loop.CalIntersect(x, outer);
+    return IsInsideCrossings(x, outer);
+}
+
+float PlotShape::LoopTestX() const { return static_cast<float>((static_cast<double>(area_.xmin) + area_.xmax) / 2.0); }
+
+int PlotShape::IsInsideCrossings(float x, const CArray<float>& outer) const
+{
+    CArray<float> inner;
     CalIntersect(x, inner);
     if (inner.IsEmpty()) {
         OL_Box box;

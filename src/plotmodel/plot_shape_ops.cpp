@@ -217,8 +217,10 @@ void PlotShape::BreakAtVertex(const float* pts, int n, OL_List& out, float tanTo
     // An empty sub-polyline makes no piece: a shape without points would only carry the
     // invalid box into the orderings that read the pieces' boxes.
     if (n <= 0 || !pts) return;
+    // Pieces are made at their size: a sheet broken at its corners has many small ones.
     if (n == 1) {
         auto* piece = new PlotShape;
+        piece->ReserveExactly(1, 1);
         piece->Append(pts, 1);
         out.AddTail(piece);
         return;
@@ -226,6 +228,7 @@ void PlotShape::BreakAtVertex(const float* pts, int n, OL_List& out, float tanTo
     for (int start = 0; start < n - 1;) {
         int end = GetNextCurve(n, pts, start, tanTol);
         auto* piece = new PlotShape;
+        piece->ReserveExactly(1, end - start + 1);
         piece->Append(pts + 2 * start, end - start + 1);
         out.AddTail(piece);
         start = end;
@@ -244,6 +247,7 @@ void PlotShape::BreakAt(PlotShapeList& out, float tanTol) const
         PlotShapeList pieces;
         if (n <= 2) {
             auto* piece = new PlotShape;
+            piece->ReserveExactly(1, n);
             piece->Append(p, n);
             pieces.AddTail(piece);
         } else {

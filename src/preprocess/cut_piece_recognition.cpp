@@ -78,7 +78,7 @@ int RecgniseCaiPian(PlotShapeList& list, OL_List& groups, REC_CAIPIAN_OPT opt)
         }
         g = next;
     }
-    for (OL_Object* g = groups.GetHead(); g; g = groups.GetNext(g)) static_cast<PlotLoop*>(g)->GetShapeInList(list);
+    GetShapesInLoops(groups, list);
     if (outside) list.AddTail(outside);
     list.OrderByArea(kListBand);
     return 1;

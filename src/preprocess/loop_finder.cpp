@@ -2,9 +2,11 @@
 // and joining stroke clusters.
 #include "preprocess/loop_finder.h"
 
+#include "preprocess/end_point_grid.h"
 #include "preprocess/stroke_ends.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -114,41 +116,54 @@ void CLoopFinder::BreakAtAngle(PlotShapeList& shapes, float degrees)
     shapes.Append(&pieces);
 }
 
-int CLoopFinder::CloseCrvFind(PlotShape& chain, PlotShapeList& strokes, float tol)
-{
-    int joined = 0;
-    while (chain.GetPlNum() == 1 && !chain.Start().IsCloseTo(chain.End(), tol)) {
-        const CFloatPoint end = chain.End();
-        PlotShape* found = nullptr;
-        for (PlotShape* s = strokes.HeadShape(); s && !found; s = strokes.ShapeAfter(s))
-            if (stroke_ends::CanJoin(*s) && (s->Start().IsCloseTo(end, tol) || s->End().IsCloseTo(end, tol))) found = s;
-        if (!found) break;
-        PlotShape piece;
-        piece = *found;
-        if (!piece.Start().IsCloseTo(end, tol)) piece.Reverse();
-        if (!chain.AddAtLast(piece)) break;
-        delete found;
-        ++joined;
-    }
-    return joined;
-}
-
 void CLoopFinder::CurveClusterFind(PlotShapeList& shapes, PlotShapeList& out, float tol)
 {
     // Shapes that cannot be joined (several sub-polylines, fewer than 2 points) and closed
     // strokes move over untouched; only the open strokes are chained.
-    PlotShapeList open;
+    std::vector<PlotShape*> open;
     while (PlotShape* s = shapes.HeadShape()) {
         s->GoOut();
         bool closed = s->Start().IsCloseTo(s->End(), tol);
-        (stroke_ends::CanJoin(*s) && !closed ? open : out).AddTail(s);
+        if (stroke_ends::CanJoin(*s) && !closed)
+            open.push_back(s);
+        else
+            out.AddTail(s);
     }
-    while (PlotShape* s = open.HeadShape()) {
-        s->GoOut();
+    // The ends of the open strokes by grid cell, each filed with the stroke's place in the
+    // list: the first remaining stroke touching a chain's end is the one of the lowest place.
+    EndPointGrid<size_t> ends(tol);
+    for (size_t i = 0; i < open.size(); ++i) {
+        ends.Add(open[i]->Start(), i);
+        ends.Add(open[i]->End(), i);
+    }
+    std::vector<bool> taken(open.size(), false);
+    // Extends the chain forward from its end with the first remaining stroke whose start or
+    // end lies within tol, again and again, until it closes or nothing touches its end.
+    auto extend = [&](PlotShape& chain) {
+        while (chain.GetPlNum() == 1 && !chain.Start().IsCloseTo(chain.End(), tol)) {
+            const CFloatPoint end = chain.End();
+            size_t found = open.size();
+            ends.Near(end, [&](size_t i) {
+                if (i >= found || taken[i]) return;
+                if (open[i]->Start().IsCloseTo(end, tol) || open[i]->End().IsCloseTo(end, tol)) found = i;
+            });
+            if (found == open.size()) break;
+            PlotShape piece;
+            piece = *open[found];
+            if (!piece.Start().IsCloseTo(end, tol)) piece.Reverse();
+            if (!chain.AddAtLast(piece)) break;
+            taken[found] = true;
+            delete open[found];
+        }
+    };
+    for (size_t i = 0; i < open.size(); ++i) {
+        if (taken[i]) continue;
+        taken[i] = true;
+        PlotShape* s = open[i];
         // Forward from the end, then backward from the start, keeping the stroke's direction.
-        CloseCrvFind(*s, open, tol);
+        extend(*s);
         s->Reverse();
-        CloseCrvFind(*s, open, tol);
+        extend(*s);
         s->Reverse();
         s->CalArea();
         out.AddTail(s);

@@ -40,12 +40,10 @@ public:
     // strip by ascending top edge; band <= 0 keeps the order.
     void SortPlotLoop(OL_List& groups, int32_t band);
     // Joins every cluster of open strokes meeting end to end within tol into longer strokes;
-    // everything moves to out and shapes is emptied.
+    // everything moves to out and shapes is emptied. Each open stroke in list order is
+    // extended forward from its end, then backward from its start, each time with the first
+    // remaining stroke (in list order) that has an end within tol, until it closes.
     void CurveClusterFind(PlotShapeList& shapes, PlotShapeList& out, float tol);
-    // Extends the stroke chain forward from its end with the first remaining stroke of
-    // strokes whose start or end lies within tol, again and again; the joined strokes are
-    // deleted. Returns the number joined.
-    int CloseCrvFind(PlotShape& chain, PlotShapeList& strokes, float tol);
 
     // Orientation of a loop after removing repeated points: 1 when it runs so that it must be
     // reversed, 0 when not or with at most 3 points, -1 without points.

@@ -2,11 +2,13 @@
 // the strip order of the pieces.
 #include "preprocess/loop_finder.h"
 
+#include "plotmodel/loop_scan_index.h"
 #include "plotmodel/strip_rows.h"
 #include "preprocess/plot_loop.h"
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -15,6 +17,8 @@ namespace {
 constexpr double kFrameShare = 0.95;
 // Plotter units per millimetre of the strip band.
 constexpr int64_t kUnitsPerMm = 40;
+// Outer loops of up to this many points are walked rather than filed by their segments.
+constexpr int kWalkedLoopPoints = 32;
 
 // The point of a loop tested against an outer loop: the middle of its first and last points
 // for fewer than 3 points, else the middle of points n/2 and n/2 + 1.
@@ -35,9 +39,16 @@ PlotShape* TakeOutermost(PlotShapeList& loops, PlotShapeList& inner)
         if (outer->GetArea().IsInBox(s->GetArea())) outer = s;
     outer->GoOut();
     const CArea& box = outer->GetArea();
+    // A large outer loop is filed by its segments once a loop inside its box needs the test.
+    std::optional<LoopScanIndex> scan;
+    auto inside = [&](const CFloatPoint& p) {
+        if (outer->GetTolPtNum() <= kWalkedLoopPoints) return outer->PtIsInLoop(p) != 0;
+        if (!scan) scan.emplace(*outer);
+        return outer->PtIsInLoop(p, *scan) != 0;
+    };
     for (PlotShape* s = loops.HeadShape(); s;) {
         PlotShape* next = loops.ShapeAfter(s);
-        if (s->GetArea().IsInBox(box) && (s->GetArea() == box || outer->PtIsInLoop(TestPoint(*s)))) {
+        if (s->GetArea().IsInBox(box) && (s->GetArea() == box || inside(TestPoint(*s)))) {
             s->GoOut();
             inner.AddTail(s);
         }

@@ -42,6 +42,8 @@ struct PLOT_SHAPE_SECTION {
     size_t current = 0;
     PlotShapeList owner;
     std::vector<PlotShape*> strokes;
+    // The strokes' first and last points, in band order, read once.
+    std::vector<CFloatPoint> starts, finishes;
     std::vector<bool> taken;
     EndGrid ends;
 
@@ -66,8 +68,10 @@ struct PLOT_SHAPE_SECTION {
             s->GoOut();
             owner.AddTail(s);
             strokes.push_back(s);
-            ends.Add(s->Start(), static_cast<int>(strokes.size()) - 1);
-            ends.Add(s->End(), static_cast<int>(strokes.size()) - 1);
+            starts.push_back(s->Start());
+            finishes.push_back(s->End());
+            ends.Add(starts.back(), static_cast<int>(strokes.size()) - 1);
+            ends.Add(finishes.back(), static_cast<int>(strokes.size()) - 1);
         }
         taken.assign(strokes.size(), false);
     }
@@ -91,11 +95,12 @@ struct Link {
     bool reversed;
 };
 
-// The cluster being searched: its strokes (owned by a list while they wait) and an index of
-// their end points by grid cell, so the strokes touching a point are found without a scan.
+// The cluster being searched: its strokes (owned by a list while they wait) and, for a large
+// cluster, an index of their end points by grid cell, so the strokes touching a point are
+// found without a scan.
 class Cluster {
 public:
-    explicit Cluster(float tol) : tol_(tol), grid_(tol) {}
+    explicit Cluster(float tol) : tol_(tol) {}
 
     PlotShapeList& Owner() { return owner_; }
     std::vector<Stroke>& Strokes() { return strokes_; }
@@ -114,29 +119,107 @@ public:
             steep = std::max(steep, d.x == 0 ? std::numeric_limits<double>::infinity() : std::fabs(d.y / d.x));
         }
         strokes_.push_back({s, Vertex(p, 0), Vertex(p, n - 1), p[2 * left], steep});
-        int index = static_cast<int>(strokes_.size()) - 1;
-        grid_.Add(strokes_.back().start, index);
-        grid_.Add(strokes_.back().end, index);
     }
 
-    // The free strokes (not used, not aside, not in the chain) with an end within tol of q.
-    void Touching(const CFloatPoint& q, std::vector<int>& out) const
+    // The free strokes (not used, not aside, not in the chain) with an end within tol of q,
+    // ascending. A small cluster is scanned; a larger one files its ends in a grid once.
+    void Touching(const CFloatPoint& q, std::vector<int>& out)
     {
         out.clear();
-        grid_.Near(q, [&](int i) {
+        auto consider = [&](int i) {
             const Stroke& s = strokes_[static_cast<size_t>(i)];
             if (s.used || s.aside || s.inChain) return;
             if (s.start.IsCloseTo(q, tol_) || s.end.IsCloseTo(q, tol_)) out.push_back(i);
-        });
+        };
+        if (strokes_.size() <= kScannedClusterSize) {
+            for (int i = 0; i < static_cast<int>(strokes_.size()); ++i) consider(i);
+            return;
+        }
+        if (!grid_) {
+            grid_ = std::make_unique<EndGrid>(tol_);
+            for (int i = 0; i < static_cast<int>(strokes_.size()); ++i) {
+                grid_->Add(strokes_[static_cast<size_t>(i)].start, i);
+                grid_->Add(strokes_[static_cast<size_t>(i)].end, i);
+            }
+        }
+        grid_->Near(q, consider);
         std::sort(out.begin(), out.end());
         out.erase(std::unique(out.begin(), out.end()), out.end());
     }
 
+    // Marks a free stroke (or one of the chain) as leading nowhere / as joined into a loop.
+    void SetAside(int i)
+    {
+        strokes_[static_cast<size_t>(i)].aside = true;
+        aside_.push_back(i);
+    }
+    void SetUsed(int i)
+    {
+        strokes_[static_cast<size_t>(i)].used = true;
+        ++usedCount_;
+    }
+    // Frees every stroke set aside (after a loop was found).
+    void ClearAside()
+    {
+        for (int i : aside_) strokes_[static_cast<size_t>(i)].aside = false;
+        aside_.clear();
+    }
+    bool AnyFree() const { return usedCount_ + aside_.size() < strokes_.size(); }
+
+    // The free stroke a loop search starts at: the smallest leftmost x, on equal x the
+    // steepest segment at the leftmost vertex, on equal both the first; -1 when none is free.
+    int FirstFree()
+    {
+        if (byStart_.empty()) Rank();
+        if (!ranked_) {
+            int first = -1;
+            for (int i = 0; i < static_cast<int>(strokes_.size()); ++i) {
+                const Stroke& s = strokes_[static_cast<size_t>(i)];
+                if (s.used || s.aside) continue;
+                if (first < 0 || StartsBefore(s, strokes_[static_cast<size_t>(first)])) first = i;
+            }
+            return first;
+        }
+        while (nextStart_ < byStart_.size() && strokes_[static_cast<size_t>(byStart_[nextStart_])].used) ++nextStart_;
+        for (size_t k = nextStart_; k < byStart_.size(); ++k) {
+            const Stroke& s = strokes_[static_cast<size_t>(byStart_[k])];
+            if (!s.used && !s.aside) return byStart_[k];
+        }
+        return -1;
+    }
+
 private:
+    static bool StartsBefore(const Stroke& a, const Stroke& b)
+    {
+        return a.minX < b.minX || (a.minX == b.minX && a.steepness > b.steepness);
+    }
+    // Orders the strokes as FirstFree takes them, once; a cluster with a coordinate that is no
+    // number has no such order and is scanned instead.
+    void Rank()
+    {
+        byStart_.resize(strokes_.size());
+        for (size_t i = 0; i < strokes_.size(); ++i) {
+            byStart_[i] = static_cast<int>(i);
+            if (std::isnan(strokes_[i].minX) || std::isnan(strokes_[i].steepness)) ranked_ = false;
+        }
+        if (ranked_)
+            std::stable_sort(byStart_.begin(), byStart_.end(), [this](int a, int b) {
+                return StartsBefore(strokes_[static_cast<size_t>(a)], strokes_[static_cast<size_t>(b)]);
+            });
+    }
+
+    // Clusters of up to this many strokes are scanned rather than filed in a grid.
+    static constexpr size_t kScannedClusterSize = 24;
+
     float tol_;
     PlotShapeList owner_;
     std::vector<Stroke> strokes_;
-    EndGrid grid_;
+    std::unique_ptr<EndGrid> grid_;
+    std::vector<int> aside_;
+    size_t usedCount_ = 0;
+    std::vector<int> byStart_;
+    size_t nextStart_ = 0;  // byStart_ before it holds used strokes only
+    bool ranked_ = true;
 };
 
 class LoopSearch {
@@ -226,9 +309,8 @@ bool LoopSearch::Extend()
         if (level.next >= level.candidates.size()) {
             // Every way on from here failed: the stroke that led here leads nowhere.
             levels.pop_back();
-            Stroke& last = At(chain_.back().stroke);
-            last.inChain = false;
-            last.aside = true;
+            At(chain_.back().stroke).inChain = false;
+            cluster_.SetAside(chain_.back().stroke);
             chain_.pop_back();
             continue;
         }
@@ -261,13 +343,13 @@ PlotShape* LoopSearch::Connect()
         delete loop;
         for (const Link& l : chain_) {
             At(l.stroke).inChain = false;
-            At(l.stroke).aside = true;
+            cluster_.SetAside(l.stroke);
         }
         return nullptr;
     }
     for (const Link& l : chain_) {
         Stroke& s = At(l.stroke);
-        s.used = true;
+        cluster_.SetUsed(l.stroke);
         s.inChain = false;
         delete s.shape;
         s.shape = nullptr;
@@ -279,17 +361,11 @@ PlotShape* LoopSearch::Connect()
 PlotShape* LoopSearch::Find()
 {
     chain_.clear();
-    int first = -1;
-    for (int i = 0; i < static_cast<int>(cluster_.Strokes().size()); ++i) {
-        const Stroke& s = At(i);
-        if (s.used || s.aside) continue;
-        if (first < 0 || s.minX < At(first).minX || (s.minX == At(first).minX && s.steepness > At(first).steepness))
-            first = i;
-    }
+    const int first = cluster_.FirstFree();
     if (first < 0) return nullptr;
     Stroke& s = At(first);
     if (s.shape->IsClose(tol_)) {
-        s.used = true;
+        cluster_.SetUsed(first);
         PlotShape* loop = s.shape;
         s.shape = nullptr;
         loop->GoOut();
@@ -303,7 +379,7 @@ PlotShape* LoopSearch::Find()
         CFloatPoint at = direction == 2 ? s.start : s.end;
         std::vector<Link> candidates = Candidates(at, nullptr);
         if (candidates.size() <= 1) {
-            s.aside = true;  // a dangling end
+            cluster_.SetAside(first);  // a dangling end
             return nullptr;
         }
         chain_.push_back(candidates.front());
@@ -324,9 +400,8 @@ bool FindCrvCluster(PLOT_SHAPE_SECTION& section, Cluster& cluster, float tol)
         section.taken[i] = true;
         cluster.Add(section.strokes[i]);
     };
-    PlotShape* first = section.strokes[section.current];
+    std::vector<CFloatPoint> freeEnds{section.starts[section.current], section.finishes[section.current]};
     take(section.current);
-    std::vector<CFloatPoint> freeEnds{first->Start(), first->End()};
     std::vector<int> near;
     while (!freeEnds.empty()) {
         CFloatPoint q = freeEnds.back();
@@ -340,8 +415,7 @@ bool FindCrvCluster(PLOT_SHAPE_SECTION& section, Cluster& cluster, float tol)
         std::sort(near.begin(), near.end());
         near.erase(std::unique(near.begin(), near.end()), near.end());
         for (int i : near) {
-            PlotShape* s = section.strokes[static_cast<size_t>(i)];
-            CFloatPoint a = s->Start(), b = s->End();
+            const CFloatPoint a = section.starts[static_cast<size_t>(i)], b = section.finishes[static_cast<size_t>(i)];
             bool atStart = a.IsCloseTo(q, tol), atEnd = b.IsCloseTo(q, tol);
             if (!atStart && !atEnd) continue;
             take(static_cast<size_t>(i));
@@ -375,13 +449,11 @@ void CLoopFinder::LoopFinder(PlotShapeList& shapes, PlotShapeList& loops, PlotSh
             PlotShape* loop = search.Find();
             if (loop) {
                 loops.AddTail(loop);
-                for (Stroke& s : cluster.Strokes()) s.aside = false;
+                cluster.ClearAside();
                 failures = 0;
                 continue;
             }
-            bool anyFree = false;
-            for (const Stroke& s : cluster.Strokes()) anyFree = anyFree || (!s.used && !s.aside);
-            if (!anyFree || failures > 1) break;
+            if (!cluster.AnyFree() || failures > 1) break;
             ++failures;
         }
         rest.Append(&cluster.Owner());

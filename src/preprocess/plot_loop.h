@@ -34,3 +34,8 @@ public:
 private:
     PlotShapeList shapes_;
 };
+
+// GetShapeInList for every loop of loops in turn: each takes what lies inside its outer loop
+// of what the loops before it left. The shapes are filed by box once, so each loop looks only
+// at the shapes whose box meets its outer loop's.
+void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes);

@@ -358,11 +358,8 @@ TEST_F(ResumeState, PageFilesCarryCutModesAndRecIndexesInTheirPens)
     EXPECT_EQ(path.ToUtf8(), folder_ + "/page0.plt");
     ASSERT_EQ(WritePageFile(path, page), 1);
     EXPECT_EQ(ReadFile(folder_ + "/page0.plt"),
-              "HX;IN;SP3;PU0.000000,0.000000;PD100.000000,0.000000;"
-              "SP0;PU0.000000,10.000000;PD100.000000,10.000000;"
-              "SP21;PU0.000000,20.000000;PD100.000000,20.000000;PU0.000000,30.000000;PD100.000000,30.000000;"
-              "SP27;PU16400.000000,0.000000;PD16400.000000,400.000000;"
-              "SP64;PU0.000000,40.000000;PD100.000000,40.000000;");
+              "HX;IN;SP3;PU0,0;PD100,0;SP0;PU0,10;PD100,10;SP21;PU0,20;PD100,20;PU0,30;PD100,30;"
+              "SP27;PU16400,0;PD16400,400;SP64;PU0,40;PD100,40;");
 
     PlotShapeList list;
     ASSERT_EQ(ReadPageFile(path, list), 1);
@@ -433,6 +430,49 @@ TEST_F(ResumeState, PageFilesOfEveryPageAndTheirDashesReadBack)
     EXPECT_EQ(plain.Count(), 1);
     ASSERT_EQ(sink.Shown().size(), 1u);
     EXPECT_EQ(sink.Shown()[0].text, LoadResString(StringId::kJobOverPointBudget));
+}
+
+// Page-file coordinates are written in their shortest form, and every float reads back as
+// itself; files of the older fixed six-decimal form still read to the same shapes.
+TEST_F(ResumeState, PageFileCoordinatesAreShortestAndReadBackExactly)
+{
+    const float values[] = {0.0f,  1.0f,       -0.0f,      -40.0f,      0.1f,         12.5f,      1.0f / 3.0f,
+                            1e-7f, 123456.79f, 16777216.0f, -8388607.5f, 0.30000001f, 1234.5677f, 2.0e9f};
+    PlotPage page;
+    auto* shape = new PlotShape;
+    for (float v : values) shape->AddPoint(v, -v, shape->GetPlNum() == 0 ? 1 : 0);
+    shape->SetMauIndex(2);
+    page.CutList().AddTail(shape);
+    const CString path = GetPageFilePath(Folder(), 0);
+    ASSERT_EQ(WritePageFile(path, page), 1);
+    const std::string text = ReadFile(folder_ + "/page0.plt");
+    EXPECT_EQ(text.substr(0, 25), "HX;IN;SP21;PU0,0;PD1,-1,0");
+    EXPECT_NE(text.find(",0.1,-0.1,12.5,-12.5,"), std::string::npos) << text;
+    EXPECT_EQ(text.find("e"), std::string::npos) << "no exponent form: " << text;
+    PlotShapeList list;
+    ASSERT_EQ(ReadPageFile(path, list), 1);
+    ASSERT_EQ(list.Count(), 1);
+    ASSERT_EQ(list.HeadShape()->GetTolPtNum(), static_cast<int>(std::size(values)));
+    for (size_t i = 0; i < std::size(values); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(list.HeadShape()->Point(static_cast<int>(i)).x, values[i]);
+        EXPECT_EQ(list.HeadShape()->Point(static_cast<int>(i)).y, -values[i]);
+    }
+
+    // The older form of the same kind of page.
+    const std::string old = folder_ + "/page1.plt";
+    ASSERT_TRUE(WriteFile(old, "HX;IN;SP3;PU0.000000,0.000000;PD100.500000,-0.250000;"
+                               "SP21;PU0.000000,20.000000;PD100.000000,20.000000,16400.000000,400.000000;"));
+    PlotShapeList read;
+    ASSERT_EQ(ReadPageFile(CString::FromUtf8(old), read), 1);
+    ASSERT_EQ(read.Count(), 2);
+    EXPECT_EQ(read.HeadShape()->GetPenIndex(), 3);
+    EXPECT_EQ(read.HeadShape()->End().x, 100.5f);
+    EXPECT_EQ(read.HeadShape()->End().y, -0.25f);
+    PlotShape* cut = read.ShapeAfter(read.HeadShape());
+    EXPECT_EQ(cut->GetMauIndex(), 2);
+    EXPECT_EQ(cut->GetTolPtNum(), 3);
+    EXPECT_EQ(read.GetArea(), CArea(0, 0, 16400, 400));
 }
 
 // A writer killed at any moment leaves every file as it was before or after, never a part.

@@ -378,10 +378,10 @@ TEST(PlotShapeText, WritesPenUpThenPenDownPerSubPolyline)
     };
     const Case cases[] = {
         {"three points", {{{0, 0}, {400, 0}, {400, 400}}}, "PU0,0;PD400,0,400,400;",
-         "PU0.000000,0.000000;PD400.000000,0.000000,400.000000,400.000000;"},
-        {"one point", {{{5.9f, -6.9f}}}, "PU5,-6;PD;", "PU5.900000,-6.900000;PD;"},
+         "PU0,0;PD400,0,400,400;"},
+        {"one point", {{{5.9f, -6.9f}}}, "PU5,-6;PD;", "PU5.9,-6.9;PD;"},
         {"two sub-polylines", {{{1, 2}, {3, 4}}, {{5, 6}, {7, 8}}}, "PU1,2;PD3,4;PU5,6;PD7,8;",
-         "PU1.000000,2.000000;PD3.000000,4.000000;PU5.000000,6.000000;PD7.000000,8.000000;"},
+         "PU1,2;PD3,4;PU5,6;PD7,8;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

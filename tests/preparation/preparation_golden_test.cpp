@@ -1,0 +1,182 @@
+// The preparation stages on seeded sheets give the joins, page contents and cut order they
+// gave with the plain list scans they replaced: each case's result is hashed (every shape's
+// pen, cut mode and points, in order) and compared with the hash the scans gave.
+//
+// The sheets mix random walks, short strokes, rectangles of loose sides with gaps that close
+// at different tolerances of the loop finder's sequence (some nested), and a lattice of
+// slanted strokes, all shuffled, over a sheet small enough for the scans to finish.
+// CORVANE_PRINT_PREPARATION_HASHES=1 prints the hashes a run gives.
+#include "app/contour_recognition.h"
+#include "app/job_geometry.h"
+#include "app/pagination.h"
+#include "plotmodel/plot_page.h"
+#include "plotmodel/plot_shape.h"
+#include "plotmodel/plot_shape_list.h"
+#include "preprocess/loop_finder.h"
+#include "preprocess/plot_loop.h"
+#include "support/spread_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace corvane_test {
+namespace {
+
+// Pen 1 knife, 2 print, 3 half knife, 4 inner knife.
+constexpr uint8_t kPenTable[8] = {3, 0, 1, 2, 3, 3, 3, 3};
+constexpr int32_t kPageWidth = 4000;
+
+class Hash {
+public:
+    void Add(uint64_t v)
+    {
+        for (int i = 0; i < 8; ++i) {
+            h_ ^= (v >> (8 * i)) & 0xFF;
+            h_ *= 1099511628211ULL;
+        }
+    }
+    void Add(const PlotShape& s)
+    {
+        Add(static_cast<uint64_t>(s.GetPenIndex()) << 16 | static_cast<uint64_t>(s.GetMauIndex()) << 8);
+        Add(static_cast<uint64_t>(s.GetPlNum()));
+        for (int k = 0; k < s.GetPlNum(); ++k) {
+            int32_t n = 0;
+            const float* p = s.GetPl(k, n);
+            Add(static_cast<uint64_t>(n));
+            for (int32_t i = 0; p && i < 2 * n; ++i) {
+                uint32_t bits = 0;
+                std::memcpy(&bits, &p[i], sizeof bits);
+                Add(bits);
+            }
+        }
+    }
+    void Add(const PlotShapeList& list)
+    {
+        Add(0xA11ULL);
+        for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) Add(*s);
+    }
+    uint64_t Value() const { return h_; }
+
+private:
+    uint64_t h_ = 1469598103934665603ULL;
+};
+
+// One seeded sheet, its strokes shuffled and every third one reversed.
+void MakeSheet(uint32_t seed, PlotShapeList& list)
+{
+    WalkSheetOptions walks;
+    walks.seed = seed;
+    walks.strokes = 40;
+    walks.pointsPerStroke = 60;
+    walks.widthMm = 300;
+    walks.heightMm = 150;
+    std::vector<SheetStroke> strokes = WalkSheet(walks);
+    for (auto part : {ShortStrokeSheet(seed, 150, 300, 150, 4),
+                      BrokenRectangleSheet(seed, 12, {0.0f, 1.0f, 1.6f, 3.0f, 7.5f, 20.0f, 35.0f}, 2000.0f, 1),
+                      BrokenRectangleSheet(seed + 1, 6, {0.5f, 2.5f, 12.0f}, 2000.0f, 4),
+                      LatticeSheet(100, 60.0f, 30.0f, 90.0f, 1)})
+        strokes.insert(strokes.end(), part.begin(), part.end());
+    std::mt19937 rng(seed);
+    std::shuffle(strokes.begin(), strokes.end(), rng);
+    for (size_t i = 0; i < strokes.size(); i += 3) {
+        std::vector<float>& xy = strokes[i].xy;
+        std::vector<float> r;
+        for (size_t k = xy.size(); k >= 2; k -= 2) r.insert(r.end(), {xy[k - 2], xy[k - 1]});
+        xy = r;
+    }
+    AppendSheet(strokes, list);
+}
+
+uint64_t ClusterHash(uint32_t seed)
+{
+    PlotShapeList shapes, out;
+    MakeSheet(seed, shapes);
+    CLoopFinder finder;
+    finder.BreakAtAngle(shapes, 20.0f);
+    finder.CurveClusterFind(shapes, out, 2.2f);
+    Hash h;
+    h.Add(out);
+    return h.Value();
+}
+
+uint64_t PageHash(uint32_t seed)
+{
+    PlotShapeList shapes;
+    MakeSheet(seed, shapes);
+    PageMachineValues machine;
+    machine.cutWidth = kPageWidth;
+    machine.cutHeight = 40000;
+    machine.xRangeMax = 1000000.0;
+    machine.feedAllowanceMm = 10.0f;
+    std::copy(std::begin(kPenTable), std::end(kPenTable), machine.penTable);
+    PlotPageList pages;
+    EXPECT_EQ(PaginateByWidth(shapes, pages, kPageWidth, machine), 1);
+    Hash h;
+    for (PlotPage* p = pages.HeadPage(); p; p = pages.PageAfter(p)) {
+        h.Add(p->DrawList());
+        h.Add(p->CutList());
+    }
+    return h.Value();
+}
+
+uint64_t CutOrderHash(uint32_t seed)
+{
+    PlotShapeList shapes, cut;
+    MakeSheet(seed, shapes);
+    SplitShapesByTool(shapes, cut, kPenTable);
+    OrderCutsByLoops(cut, kPenTable);
+    Hash h;
+    h.Add(shapes);
+    h.Add(cut);
+    return h.Value();
+}
+
+uint64_t ContourHash(uint32_t seed)
+{
+    PlotShapeList shapes;
+    MakeSheet(seed, shapes);
+    OL_List loops;
+    PlotShape* outer = nullptr;
+    RecogniseContourWithClusters(shapes, loops, outer);
+    Hash h;
+    h.Add(shapes);
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) h.Add(static_cast<PlotLoop*>(o)->Shapes());
+    if (outer) h.Add(*outer);
+    delete outer;
+    return h.Value();
+}
+
+struct GoldenCase {
+    const char* stage;
+    uint64_t (*run)(uint32_t seed);
+    uint64_t hashes[4];  // seeds 1 to 4
+};
+
+const GoldenCase kCases[] = {
+    {"CurveClusterFind", ClusterHash, {0xc5153fe9c0bf80e4ULL, 0x5588119bf00f273fULL, 0x02ddcaa387fe8aaeULL, 0x0026e2d3005f1909ULL}},
+    {"PaginateByWidth", PageHash, {0xf834b7d1e3cf7bc9ULL, 0x0c02a98e9b59493cULL, 0xc3afa1e8014f2dfdULL, 0xd3c96ae6bf7a59efULL}},
+    {"OrderCutsByLoops", CutOrderHash, {0x5d77e61009efd004ULL, 0xbc36b1f32317badfULL, 0x942aecff734df1e7ULL, 0x1f4c767942502e64ULL}},
+    {"RecogniseContourWithClusters", ContourHash, {0x2e4c84bc1afb3d30ULL, 0x8c48616462413489ULL, 0x178251a8b8f9b52bULL, 0xf6f5df659c7b8e1dULL}},
+};
+
+TEST(PreparationGolden, SeededSheetsGiveTheResultsOfThePlainScans)
+{
+    const bool print = std::getenv("CORVANE_PRINT_PREPARATION_HASHES") != nullptr;
+    for (const GoldenCase& c : kCases) {
+        for (uint32_t seed = 1; seed <= 4; ++seed) {
+            const uint64_t got = c.run(seed);
+            if (print) std::printf("%s seed %u: 0x%016llxULL\n", c.stage, seed, static_cast<unsigned long long>(got));
+            EXPECT_EQ(got, c.hashes[seed - 1]) << c.stage << " seed " << seed;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane_test
