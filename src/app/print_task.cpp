@@ -206,7 +206,7 @@ int CPrintTask::LoadPrintTaskFile()
         std::fclose(f);
     }
     if (!jobList->HeadShape()) return RefuseLoad(DispatchRefusal::kNoShapes);
-    return FinishHpglLoad() ? 1 : RefuseLoad(DispatchRefusal::kNoShapes);
+    return FinishHpglLoad();
 }
 
 int CPrintTask::FinishHpglLoad()
@@ -254,7 +254,7 @@ int CPrintTask::FinishHpglLoad()
         }
         s = next;
     }
-    return PlaceAtOneOne(false);
+    return PlaceAtOneOne(false) ? 1 : RefuseLoad(DispatchRefusal::kNoShapes);
 }
 
 int CPrintTask::ExportPlt(const CString& p) const

@@ -68,7 +68,10 @@ TEST_P(HostileInput, IsRefusedAndToldOrLoadsTheSameContentOnEveryRead)
         const int loaded = task.LoadFromPath(CString::FromUtf8(Fixture(c.file)));
         EXPECT_EQ(loaded, c.outcome == Outcome::kLoads ? 1 : 0);
         const bool refused = c.outcome == Outcome::kOverBudget;
-        EXPECT_EQ(task.loadRefusal, refused ? DispatchRefusal::kOverPointBudget : DispatchRefusal::kNone);
+        const DispatchRefusal reason = refused                                ? DispatchRefusal::kOverPointBudget
+                                       : c.outcome == Outcome::kNothingToCut ? DispatchRefusal::kNoShapes
+                                                                             : DispatchRefusal::kNone;
+        EXPECT_EQ(task.loadRefusal, reason);
         // The loader only records the reason; the document tells the operator (JobLoadFailure).
         EXPECT_TRUE(sink.Shown().empty());
         if (refused) return;  // a refusal reads the same each time; the walk to the budget is slow here
