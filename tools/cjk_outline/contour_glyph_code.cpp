@@ -1,8 +1,9 @@
 // ContourGlyphCode: moves, pen changes and the scale of a glyph of closed contours.
 #include "cjk_outline/contour_glyph_code.h"
 
+#include "shx_encoder/shx_font_encoder.h"
+
 #include <algorithm>
-#include <cstdlib>
 
 namespace cjk_outline {
 namespace {
@@ -11,25 +12,11 @@ constexpr char kPenDown = 1;
 constexpr char kPenUp = 2;
 constexpr char kDivideScale = 3;
 constexpr char kMoveList = 9;
-constexpr int32_t kMaxByteMove = 127;
 
-// Appends the pairs of a move by (dx, dy) in equal steps that each fit a signed byte; none
-// is (0, 0), which would end the list.
+// Appends the bare pairs of a move by (dx, dy), as a code-9 list takes them.
 int32_t AppendPairs(std::string& code, int32_t dx, int32_t dy)
 {
-    int32_t longest = std::max(std::abs(dx), std::abs(dy));
-    int32_t steps = (longest + kMaxByteMove - 1) / kMaxByteMove;
-    int32_t doneX = 0;
-    int32_t doneY = 0;
-    for (int32_t k = 1; k <= steps; ++k) {
-        int32_t toX = static_cast<int32_t>(static_cast<int64_t>(dx) * k / steps);
-        int32_t toY = static_cast<int32_t>(static_cast<int64_t>(dy) * k / steps);
-        code += static_cast<char>(static_cast<signed char>(toX - doneX));
-        code += static_cast<char>(static_cast<signed char>(toY - doneY));
-        doneX = toX;
-        doneY = toY;
-    }
-    return steps;
+    return shx_font::AppendByteStepMove(code, dx, dy, 0);
 }
 
 void EndList(std::string& code) { code.append(2, '\0'); }

@@ -12,7 +12,6 @@ namespace {
 constexpr char kPenDown = 1;
 constexpr char kPenUp = 2;
 constexpr char kMove = 8;
-constexpr int32_t kMaxByteMove = 127;
 
 struct Metrics {
     int32_t baseline = 0;   // Hershey y of the baseline
@@ -33,24 +32,8 @@ constexpr char kMultiplyScale = 4;
 
 int32_t Advance(const HersheyGlyph& g) { return g.right - g.left; }
 
-// Appends code-8 moves by (dx, dy) in equal steps that each fit a signed byte, so that a
-// long line drawn in steps stays on its line.
-void AppendMove(std::string& code, int32_t dx, int32_t dy)
-{
-    int32_t longest = std::max(std::abs(dx), std::abs(dy));
-    int32_t steps = (longest + kMaxByteMove - 1) / kMaxByteMove;
-    int32_t doneX = 0;
-    int32_t doneY = 0;
-    for (int32_t k = 1; k <= steps; ++k) {
-        int32_t toX = static_cast<int32_t>(static_cast<int64_t>(dx) * k / steps);
-        int32_t toY = static_cast<int32_t>(static_cast<int64_t>(dy) * k / steps);
-        code += kMove;
-        code += static_cast<char>(static_cast<signed char>(toX - doneX));
-        code += static_cast<char>(static_cast<signed char>(toY - doneY));
-        doneX = toX;
-        doneY = toY;
-    }
-}
+// Appends code-8 moves by (dx, dy), each pair fitting a signed byte.
+void AppendMove(std::string& code, int32_t dx, int32_t dy) { shx_font::AppendByteStepMove(code, dx, dy, kMove); }
 
 // The byte code of one glyph: pen up, down by the rise and into Hershey units; every stroke
 // pen up to its start, pen down along it; then pen up to the advance on the baseline.

@@ -2,6 +2,7 @@
 #include "shx_encoder/shx_font_encoder.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace shx_font {
 namespace {
@@ -129,6 +130,25 @@ std::string ShxFontBytes(const ShxFontDef& font)
     case ShxFontKind::Unifont: return UnifontFile(font);
     }
     return {};
+}
+
+int32_t AppendByteStepMove(std::string& code, int32_t dx, int32_t dy, char prefix)
+{
+    constexpr int32_t kMaxByteMove = 127;
+    const int32_t longest = std::max(std::abs(dx), std::abs(dy));
+    const int32_t steps = (longest + kMaxByteMove - 1) / kMaxByteMove;
+    int32_t doneX = 0;
+    int32_t doneY = 0;
+    for (int32_t k = 1; k <= steps; ++k) {
+        const int32_t toX = static_cast<int32_t>(static_cast<int64_t>(dx) * k / steps);
+        const int32_t toY = static_cast<int32_t>(static_cast<int64_t>(dy) * k / steps);
+        if (prefix != 0) code += prefix;
+        code += static_cast<char>(static_cast<signed char>(toX - doneX));
+        code += static_cast<char>(static_cast<signed char>(toY - doneY));
+        doneX = toX;
+        doneY = toY;
+    }
+    return steps;
 }
 
 }  // namespace shx_font

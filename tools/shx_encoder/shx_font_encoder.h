@@ -46,4 +46,10 @@ std::string ShxCode(std::initializer_list<int> bytes);
 // The bytes of the font file.
 std::string ShxFontBytes(const ShxFontDef& font);
 
+// Appends a move by (dx, dy) as signed-byte pairs in equal steps that each fit a byte, so
+// that a long line drawn in steps stays on its line; each pair follows prefix unless prefix is
+// 0 (code 8 moves by one pair; a code-9 list takes bare pairs, and none is (0, 0), which would
+// end it). Returns the number of pairs.
+int32_t AppendByteStepMove(std::string& code, int32_t dx, int32_t dy, char prefix);
+
 }  // namespace shx_font
