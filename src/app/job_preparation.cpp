@@ -91,6 +91,13 @@ void RunPreparation(JobPreparationInput& input, JobPreparationResult& result,
     result.preview = std::move(preview);
 }
 
+// The stage hook of the tests (empty in the program).
+std::function<void(PreparationStage)>& StageHook()
+{
+    static std::function<void(PreparationStage)> hook;
+    return hook;
+}
+
 }  // namespace
 
 JobPreparation::JobPreparation(std::unique_ptr<JobPreparationInput> input)
@@ -115,7 +122,10 @@ void JobPreparation::Report(PreparationStage stage, int percent)
 
 void JobPreparation::Run()
 {
-    const auto stage = [this](PreparationStage s) { Report(s, 0); };
+    const auto stage = [this](PreparationStage s) {
+        Report(s, 0);
+        if (StageHook()) StageHook()(s);
+    };
     const PreparationProgress progress = [this](int percent) {
         Report(Stage(), percent);
         return !cancel_.load();
@@ -134,6 +144,8 @@ void JobPreparation::Run()
     finished_.store(true);
     PostMainMessage(WM_JOB_PREPARATION_DONE, machineKey_, 0);
 }
+
+void JobPreparation::SetStageHookForTests(std::function<void(PreparationStage)> hook) { StageHook() = std::move(hook); }
 
 JobPreparationResult JobPreparation::TakeResult()
 {

@@ -99,6 +99,10 @@ public:
     // had already finished.
     JobPreparationResult TakeResult();
 
+    // Tests only, set while no worker runs: called on each worker as a stage begins; it may
+    // block for a bounded time to hold the worker there. Empty in the program.
+    static void SetStageHookForTests(std::function<void(PreparationStage)> hook);
+
 private:
     void Run();
     void Report(PreparationStage stage, int percent);

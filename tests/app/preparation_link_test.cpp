@@ -3,6 +3,7 @@
 // very motion text that the same page prepared on the GUI thread gives.
 #include "app/doc_corvane.h"
 #include "app/job_geometry.h"
+#include "app/job_preparation.h"
 #include "app/main_frame_messages.h"
 #include "app/pagination.h"
 #include "app/print_task.h"
@@ -27,8 +28,11 @@
 
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace corvane_test {
 namespace {
@@ -127,6 +131,24 @@ TEST_F(PreparationOverLink, TheWindowAndItsClientsAreServedWhileAJobIsPreparedAn
     QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
     timer.start();
 
+    // The worker is held at its geometry stage until the window has been seen served, so what
+    // is checked does not depend on how fast this build prepares.
+    std::atomic<bool> release{false};
+    JobPreparation::SetStageHookForTests([&release](PreparationStage s) {
+        if (s != PreparationStage::kGeometry) return;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!release.load() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    struct HookReset {
+        std::atomic<bool>& release;
+        ~HookReset()
+        {
+            release.store(true);
+            JobPreparation::SetStageHookForTests(nullptr);
+        }
+    } hookReset{release};
+
     ASSERT_EQ(doc_.DispatchJobToMachine(job, machine_, 1, -1), 1);
     const int ticksAtStart = ticks;
     wire_ = ConnectToUploadServer();
@@ -137,11 +159,12 @@ TEST_F(PreparationOverLink, TheWindowAndItsClientsAreServedWhileAJobIsPreparedAn
     ASSERT_TRUE(Drive([&] {
         wire_->Poll();
         received += wire_->TakeReceived();
-        if (received.find(Utf16Bytes(u"<FILEa,0>")) == std::string::npos) return false;
+        if (received.find(Utf16Bytes(u"<FILEa,0>")) == std::string::npos || ticks == ticksAtStart) return false;
         listedWhilePrepared = doc_.IsMachineBeingPrepared(machine_->ip);
         ticksWhenListed = ticks;
         return true;
     }));
+    release.store(true);
     EXPECT_TRUE(listedWhilePrepared) << "the preparation ended before the client was served";
     EXPECT_NE(received.find(Utf16Bytes(u"<FILEc><FILEi")), std::string::npos);
     EXPECT_GT(ticksWhenListed, ticksAtStart) << "the timer stood still";
