@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -124,13 +125,12 @@ void RecogniseContourOnOpen(PlotShapeList& list)
     // The widening rounds: 1.9, 2.9, ... 39.9 while strokes stay open. The count, not the
     // float sum, ends the rounds, so no rounding adds or drops one.
     const int rounds = static_cast<int>((kOpenWideningEnd - kOpenWideningStart) / kOpenWideningStep) + 1;
-    for (int round = 0; round < rounds && open.HeadShape(); ++round) {
-        work.Append(&open);
-        work.CalArea(1);
-        finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth,
-                          kOpenWideningStart + static_cast<float>(round) * kOpenWideningStep);
-        open.Append(&work);
-    }
+    std::vector<float> tolerances;
+    for (int round = 0; round < rounds; ++round)
+        tolerances.push_back(kOpenWideningStart + static_cast<float>(round) * kOpenWideningStep);
+    work.Append(&open);
+    work.CalArea(1);
+    finder.LoopFinderRounds(work, closed, open, tolerances, {});
     OL_List loops;
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);

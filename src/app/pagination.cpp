@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -49,17 +50,19 @@ bool GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     CLoopFinder finder;
     PlotShapeList closed, open, second;
     FindLoopsTwoPasses(finder, work, closed, open, kLoopTolerance);
-    for (float tol = kFirstWideTolerance; open.Count() > 0 && tol < kLastWideTolerance; tol += 1.0f) {
-        const int percent = static_cast<int>(kGroupingPercent * (tol - kFirstWideTolerance) /
-                                             (kLastWideTolerance - kFirstWideTolerance));
-        if (!ContinuePreparation(progress, percent)) return false;
+    // The wide rounds: 2.1, 3.1, ... below 40, the tolerance summed in float as it always was.
+    std::vector<float> tolerances;
+    for (float tol = kFirstWideTolerance; tol < kLastWideTolerance; tol += 1.0f) tolerances.push_back(tol);
+    if (open.Count() > 0) {
         second.Append(&open);
-        // The loop finder leaves the strokes it does not join as they were, and reads no list
-        // bounds of its input: the boxes made anew for the first wide round hold for the later.
-        if (tol == kFirstWideTolerance) second.CalArea(1);
-        finder.LoopFinder(second, closed, open, CLoopFinder::kBandWidth, tol);
+        second.CalArea(1);
+        const auto proceed = [&](size_t round) {
+            const float tol = tolerances[round];
+            return ContinuePreparation(progress, static_cast<int>(kGroupingPercent * (tol - kFirstWideTolerance) /
+                                                                  (kLastWideTolerance - kFirstWideTolerance)));
+        };
+        if (!finder.LoopFinderRounds(second, closed, open, tolerances, proceed)) return false;
     }
-    open.Append(&second);
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopSortBandMm);

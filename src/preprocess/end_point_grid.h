@@ -72,9 +72,12 @@ private:
         uint32_t next;
     };
 
+    // A coordinate that is no number is near nothing; it is filed in cell 0 rather than
+    // converted, which would be undefined.
     int64_t Cell(double v) const
     {
         double c = std::floor(v / cell_);
+        if (std::isnan(c)) return 0;
         return c > 4e9 ? 4000000000LL : (c < -4e9 ? -4000000000LL : static_cast<int64_t>(c));
     }
     static uint64_t Key(int64_t cx, int64_t cy)

@@ -13,7 +13,10 @@
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class CLoopFinder {
 public:
@@ -32,6 +35,14 @@ public:
     // Shapes that are not one sub-polyline of 2 or more points go to rest untouched. The
     // int argument is not used.
     void LoopFinder(PlotShapeList& shapes, PlotShapeList& loops, PlotShapeList& rest, int32_t unused, float tol);
+    // Told the round's index before each round and now and then during one; false stops.
+    using RoundProceed = std::function<bool(size_t round)>;
+    // LoopFinder once per tolerance in turn, each round on the strokes the round before left,
+    // with the same loops and rest as those calls; the rounds end early once no stroke that
+    // can join is left. False when proceed stopped them: the loops found so far are in
+    // loops, every stroke not joined is in rest.
+    bool LoopFinderRounds(PlotShapeList& shapes, PlotShapeList& loops, PlotShapeList& rest,
+                          const std::vector<float>& tolerances, const RoundProceed& proceed);
     // Groups the loops into PlotLoops appended to groups (outermost loops with the loops inside
     // them, in nesting order); a rectangle over 95 % of all loops' bounds, tested on the first
     // outermost loop, becomes frame (in no list, the caller's). Returns 0.

@@ -14,6 +14,7 @@
 #include "plotmodel/plot_shape_list.h"
 #include "preprocess/loop_finder.h"
 #include "preprocess/plot_loop.h"
+#include "reference_loop_finder.h"
 #include "support/spread_sheet.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace corvane_test {
 namespace {
@@ -176,6 +179,144 @@ TEST(PreparationGolden, SeededSheetsGiveTheResultsOfThePlainScans)
             EXPECT_EQ(got, c.hashes[seed - 1]) << c.stage << " seed " << seed;
         }
     }
+}
+
+// The loop finder's rounds, shared, against one reference call per tolerance on what the call
+// before left: the same loops and the same strokes left, in the same order.
+
+// Walks crossing each other often, so one cluster holds most strokes at wide tolerances.
+std::vector<SheetStroke> DenseWalks(uint32_t seed, int strokes)
+{
+    WalkSheetOptions walks;
+    walks.seed = seed;
+    walks.strokes = strokes;
+    walks.pointsPerStroke = 120;
+    walks.widthMm = 120;
+    walks.heightMm = 80;
+    return WalkSheet(walks);
+}
+
+// Ends crowded on a few spots (more than any end lists), axis-parallel strokes whose turns tie,
+// and strokes with a coordinate that is no number.
+std::vector<SheetStroke> CrowdsAndTies(uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> jitter(-1.5f, 1.5f), spot(0.0f, 3000.0f);
+    std::vector<SheetStroke> out;
+    for (int crowd = 0; crowd < 4; ++crowd) {
+        const float cx = spot(rng), cy = spot(rng);
+        for (int k = 0; k < 40; ++k) {
+            const float a = 6.2831853f * static_cast<float>(k) / 40.0f;
+            const float x0 = cx + (k % 3 == 0 ? 0.0f : jitter(rng)), y0 = cy + (k % 3 == 0 ? 0.0f : jitter(rng));
+            out.push_back({1, {x0, y0, std::round(cx + 200 * std::cos(a)), std::round(cy + 200 * std::sin(a))}});
+        }
+    }
+    for (int row = 0; row < 12; ++row)
+        for (int col = 0; col < 12; ++col) {
+            const float x = 4000.0f + 80.0f * col, y = 80.0f * row;
+            out.push_back({1, {x, y, x + 80.0f - static_cast<float>(row % 4), y}});
+            out.push_back({1, {x, y, x, y + 80.0f - static_cast<float>(col % 3)}});
+        }
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    out.push_back({1, {nan, 10.0f, 20.0f, 10.0f, 20.0f, 30.0f}});
+    out.push_back({1, {20.0f, 30.0f, 25.0f, nan}});
+    return out;
+}
+
+// Runs the rounds both ways on a copy of the same strokes, broken at corners as the
+// preparation breaks them, and says where they differ.
+void ExpectRoundsMatch(const std::vector<SheetStroke>& strokes, const std::vector<float>& tolerances,
+                       const char* name)
+{
+    PlotShapeList shared, reference;
+    AppendSheet(strokes, shared);
+    CLoopFinder finder;
+    finder.BreakAtAngle(shared, 20.0f);
+    shared.CalArea(1);
+    reference = shared;
+
+    PlotShapeList referenceLoops, open, pending;
+    open.Append(&reference);
+    for (float tol : tolerances) {
+        pending.Append(&open);
+        ReferenceLoopFinder(finder, pending, referenceLoops, open, tol);
+    }
+    PlotShapeList sharedLoops, sharedLeft;
+    EXPECT_TRUE(finder.LoopFinderRounds(shared, sharedLoops, sharedLeft, tolerances, {}));
+
+    Hash expectLoops, gotLoops, expectLeft, gotLeft;
+    expectLoops.Add(referenceLoops);
+    gotLoops.Add(sharedLoops);
+    expectLeft.Add(open);
+    gotLeft.Add(sharedLeft);
+    EXPECT_EQ(sharedLoops.Count(), referenceLoops.Count()) << name;
+    EXPECT_EQ(gotLoops.Value(), expectLoops.Value()) << name << ": the loops differ";
+    EXPECT_EQ(sharedLeft.Count(), open.Count()) << name;
+    EXPECT_EQ(gotLeft.Value(), expectLeft.Value()) << name << ": the strokes left differ";
+}
+
+std::vector<float> WideRounds()
+{
+    std::vector<float> tolerances;
+    for (float tol = 2.1f; tol < 40.0f; tol += 1.0f) tolerances.push_back(tol);
+    return tolerances;
+}
+
+TEST(LoopFinderRounds, SharedRoundsGiveWhatOneCallPerRoundGave)
+{
+    const std::vector<float> narrowing = {6.0f, 1.1f, 2.1f, 2.1f};
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        std::vector<SheetStroke> mixed;
+        PlotShapeList golden;
+        MakeSheet(seed, golden);
+        for (PlotShape* s = golden.HeadShape(); s; s = golden.ShapeAfter(s)) {
+            int32_t n = 0;
+            const float* p = s->GetPl(0, n);
+            mixed.push_back({s->GetPenIndex(), std::vector<float>(p, p + 2 * n)});
+        }
+        const std::string at = " seed " + std::to_string(seed);
+        ExpectRoundsMatch(DenseWalks(seed, 40), WideRounds(), ("dense walks" + at).c_str());
+        ExpectRoundsMatch(CrowdsAndTies(seed), WideRounds(), ("crowds and ties" + at).c_str());
+        ExpectRoundsMatch(mixed, WideRounds(), ("mixed sheet" + at).c_str());
+        ExpectRoundsMatch(mixed, narrowing, ("mixed sheet, narrowing" + at).c_str());
+        ExpectRoundsMatch(mixed, {1.1f}, ("mixed sheet, one round" + at).c_str());
+    }
+}
+
+TEST(LoopFinderRounds, AStopInARoundKeepsEveryStrokeNotJoined)
+{
+    PlotShapeList strokes;
+    AppendSheet(DenseWalks(7, 200), strokes);
+    CLoopFinder finder;
+    finder.BreakAtAngle(strokes, 20.0f);
+    strokes.CalArea(1);
+    PlotShapeList copy;
+    copy = strokes;
+    const int pieces = strokes.Count();
+
+    // A run to its end, counting how often it asks whether to go on.
+    PlotShapeList loops, left;
+    size_t asked = 0, rounds = 0;
+    ASSERT_TRUE(finder.LoopFinderRounds(strokes, loops, left, WideRounds(), [&](size_t round) {
+        ++asked;
+        rounds = std::max(rounds, round + 1);
+        return true;
+    }));
+    ASSERT_GT(asked, rounds) << "the sheet is too small to be asked within a round";
+
+    // Stopped half-way: false, and whatever is not in a loop is left, each piece once.
+    PlotShapeList stoppedLoops, stoppedLeft;
+    size_t calls = 0;
+    EXPECT_FALSE(finder.LoopFinderRounds(copy, stoppedLoops, stoppedLeft, WideRounds(),
+                                         [&](size_t) { return ++calls < asked / 2; }));
+    EXPECT_EQ(calls, asked / 2);
+    EXPECT_EQ(copy.Count(), 0);
+    EXPECT_GE(stoppedLeft.Count(), left.Count());
+    EXPECT_LE(stoppedLeft.Count(), pieces);
+    int points = 0;
+    for (PlotShapeList* list : {&stoppedLoops, &stoppedLeft})
+        for (PlotShape* s = list->HeadShape(); s; s = list->ShapeAfter(s)) points += s->GetTolPtNum();
+    EXPECT_GT(points, 0);
 }
 
 }  // namespace

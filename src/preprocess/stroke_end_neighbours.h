@@ -1,0 +1,72 @@
+// StrokeEndNeighbours: the ends of a set of strokes, each with the other ends within the
+// tolerances of a widening sequence of rounds, so the ends within a round's tolerance are read
+// off without a grid look-up or a distance test.
+//
+// End 2·i is the first point of stroke i, end 2·i + 1 its last point; coordinates are plotter
+// units as the strokes hold them (float). "Within tol" is per axis, as CFloatPoint::IsCloseTo
+// computes it, so an end that is no finite point is within nothing, not even itself.
+//
+// Each end lists its neighbours by the first round whose tolerance takes them in, up to
+// kListedNeighbours of them; an end with more (a crowd of ends on one spot) is answered from a
+// grid of the ends, kept for those.
+#pragma once
+
+#include "preprocess/end_point_grid.h"
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct StrokeEnd {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+class StrokeEndNeighbours {
+public:
+    // Ends listed by more neighbours than this are answered from the grid.
+    static constexpr uint32_t kListedNeighbours = 24;
+    // The most rounds a sequence may have.
+    static constexpr size_t kMaxRounds = 255;
+
+    // ends: two per stroke (first, last point); tolerances: the rounds' tolerances, not
+    // decreasing, at most kMaxRounds of them.
+    StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vector<float> tolerances);
+
+    const StrokeEnd& End(uint32_t e) const { return ends_[e]; }
+    float Tolerance(size_t round) const { return tolerances_[round]; }
+
+    static bool Within(const StrokeEnd& a, const StrokeEnd& b, float tol)
+    {
+        return std::fabs(static_cast<double>(a.x) - b.x) <= tol && std::fabs(static_cast<double>(a.y) - b.y) <= tol;
+    }
+
+    // Calls f(e') for every end e' within the round's tolerance of end e, e itself included,
+    // each once, in no particular order.
+    template <class F>
+    void ForEachWithin(uint32_t e, size_t round, F f) const
+    {
+        const StrokeEnd& q = ends_[e];
+        const float tol = tolerances_[round];
+        if (!Within(q, q, tol)) return;
+        f(e);
+        if (crowded_[e]) {
+            grid_->Near(CFloatPoint(q.x, q.y), [&](uint32_t other) {
+                if (other != e && Within(ends_[other], q, tol)) f(other);
+            });
+            return;
+        }
+        // By first round: the first neighbour of a later round ends the list.
+        for (uint32_t k = first_[e]; k < first_[e + 1] && fromRound_[k] <= round; ++k) f(near_[k]);
+    }
+
+private:
+    std::vector<StrokeEnd> ends_;
+    std::vector<float> tolerances_;
+    std::vector<uint32_t> first_;    // each end's list in near_ runs to the next end's first
+    std::vector<uint32_t> near_;
+    std::vector<uint8_t> fromRound_;  // by entry of near_: the first round it is within
+    std::vector<uint8_t> crowded_;    // by end: 1 when its neighbours come from the grid
+    std::unique_ptr<EndPointGrid<uint32_t>> grid_;  // only while some end is crowded
+};
