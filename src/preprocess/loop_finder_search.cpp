@@ -67,6 +67,8 @@ struct Link {
 
 class LoopRounds {
 public:
+    // The strokes in list order, which is also the order of their ids: strokes that follow
+    // each other in the list mostly join each other, so a round's reads stay close together.
     LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strokes, const std::vector<float>& tolerances);
 
     // The round of that index; loops found go to loops. False when proceed said stop.
@@ -217,12 +219,24 @@ LoopRounds::LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strok
         }
         facts_.push_back({s, s->GetArea().xmin, s->GetArea().xmax, p[2 * left], steep});
     }
+    // Sorted with their keys at hand, ties by index, as a stable sort of the indices would.
+    struct Keyed {
+        double minX, steepness;
+        uint32_t id;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(n);
+    for (uint32_t i = 0; i < n; ++i)
+        if (!Unranked(facts_[i])) keyed.push_back({facts_[i].minX, facts_[i].steepness, i});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.minX != b.minX) return a.minX < b.minX;
+        if (a.steepness != b.steepness) return a.steepness > b.steepness;
+        return a.id < b.id;
+    });
+    byStartAll_.reserve(keyed.size());
+    for (const Keyed& k : keyed) byStartAll_.push_back(k.id);
     order_.resize(n);
     for (uint32_t i = 0; i < n; ++i) order_[i] = i;
-    for (uint32_t i = 0; i < n; ++i)
-        if (!Unranked(facts_[i])) byStartAll_.push_back(i);
-    std::stable_sort(byStartAll_.begin(), byStartAll_.end(),
-                     [this](uint32_t a, uint32_t b) { return StartsBefore(facts_[a], facts_[b]); });
     placeInBands_.assign(n, 0);
     stamp_.assign(n, 0);
     clusterOf_.assign(n, ClusterPlace{});

@@ -27,8 +27,12 @@ class StrokeEndNeighbours {
 public:
     // Ends listed by more neighbours than this are answered from the grid.
     static constexpr uint32_t kListedNeighbours = 24;
-    // The most rounds a sequence may have.
-    static constexpr size_t kMaxRounds = 255;
+    // The most rounds a sequence may have, and the most ends whose lists are kept: an entry
+    // packs the neighbour's end (high bits) with its first round (low bits). Ends past the
+    // limit are all answered from the grid.
+    static constexpr size_t kMaxRounds = 64;
+    static constexpr unsigned kRoundBits = 6;
+    static constexpr size_t kMaxListedEnds = size_t{1} << (32 - kRoundBits);
 
     // ends: two per stroke (first, last point); tolerances: the rounds' tolerances, not
     // decreasing, at most kMaxRounds of them.
@@ -58,15 +62,17 @@ public:
             return;
         }
         // By first round: the first neighbour of a later round ends the list.
-        for (uint32_t k = first_[e]; k < first_[e + 1] && fromRound_[k] <= round; ++k) f(near_[k]);
+        for (uint32_t k = first_[e], end = first_[e] + count_[e]; k < end && (near_[k] & kRoundMask) <= round; ++k)
+            f(near_[k] >> kRoundBits);
     }
 
 private:
     std::vector<StrokeEnd> ends_;
     std::vector<float> tolerances_;
-    std::vector<uint32_t> first_;    // each end's list in near_ runs to the next end's first
-    std::vector<uint32_t> near_;
-    std::vector<uint8_t> fromRound_;  // by entry of near_: the first round it is within
+    std::vector<uint32_t> first_;     // by end: where its list begins in near_
+    std::vector<uint8_t> count_;      // by end: how long its list is
+    static constexpr uint32_t kRoundMask = (1u << kRoundBits) - 1;
+    std::vector<uint32_t> near_;      // neighbour << kRoundBits | the first round it is within
     std::vector<uint8_t> crowded_;    // by end: 1 when its neighbours come from the grid
     std::unique_ptr<EndPointGrid<uint32_t>> grid_;  // only while some end is crowded
 };
