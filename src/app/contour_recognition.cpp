@@ -75,17 +75,16 @@ void MoveSmallLoneLoopsToOpen(OL_List& loops, PlotShapeList& open)
 
 }  // namespace
 
-void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
-                        float tol)
+bool FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
+                        float tol, const std::vector<float>& widening, const std::function<bool(size_t pass)>& proceed)
 {
     finder.LoopGet(list, closed, tol);
     finder.BreakAtAngle(list, kBreakAngleDeg);
-    finder.LoopFinder(list, closed, open, CLoopFinder::kBandWidth, tol);
-    PlotShapeList work;
-    work.Append(&open);
-    work.CalArea(1);
-    finder.LoopFinder(work, closed, open, CLoopFinder::kBandWidth, tol);
-    open.Append(&work);
+    // The loop finder leaves the strokes it does not join as they were: one run of rounds
+    // gives what a call per pass on the strokes the pass before left gives.
+    std::vector<float> passes{tol, tol};
+    passes.insert(passes.end(), widening.begin(), widening.end());
+    return finder.LoopFinderRounds(list, closed, open, passes, proceed);
 }
 
 void RecogniseContourPlain(PlotShapeList& list)
@@ -120,17 +119,14 @@ void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape
 void RecogniseContourOnOpen(PlotShapeList& list)
 {
     CLoopFinder finder;
-    PlotShapeList closed, open, work;
-    FindLoopsTwoPasses(finder, list, closed, open, kOpenFirstTolerance);
+    PlotShapeList closed, open;
     // The widening rounds: 1.9, 2.9, ... 39.9 while strokes stay open. The count, not the
     // float sum, ends the rounds, so no rounding adds or drops one.
     const int rounds = static_cast<int>((kOpenWideningEnd - kOpenWideningStart) / kOpenWideningStep) + 1;
-    std::vector<float> tolerances;
+    std::vector<float> widening;
     for (int round = 0; round < rounds; ++round)
-        tolerances.push_back(kOpenWideningStart + static_cast<float>(round) * kOpenWideningStep);
-    work.Append(&open);
-    work.CalArea(1);
-    finder.LoopFinderRounds(work, closed, open, tolerances, {});
+        widening.push_back(kOpenWideningStart + static_cast<float>(round) * kOpenWideningStep);
+    FindLoopsTwoPasses(finder, list, closed, open, kOpenFirstTolerance, widening);
     OL_List loops;
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);

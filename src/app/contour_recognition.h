@@ -5,16 +5,22 @@
 #include "geometry/ol_box.h"
 #include "geometry/ol_list.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class CLoopFinder;
 class PlotShape;
 class PlotShapeList;
 
 // Moves the closed shapes of list to closed and chains its strokes into loops within tol, in
-// two passes of the loop finder; what closes no loop goes to open (list is emptied).
-void FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
-                        float tol);
+// two passes of the loop finder, then in one more pass per widening tolerance; what closes no
+// loop goes to open (list is emptied). proceed hears the passes' indices (the two first are 0
+// and 1); false when it stopped them, with every stroke not joined in open.
+bool FindLoopsTwoPasses(CLoopFinder& finder, PlotShapeList& list, PlotShapeList& closed, PlotShapeList& open,
+                        float tol, const std::vector<float>& widening = {},
+                        const std::function<bool(size_t pass)>& proceed = {});
 // Recognises the pieces of a freshly loaded job: closed contours found with widening
 // tolerances (0.9, then 1.9 up to 39.9), grouped into loops in strips; each piece's outline
 // gets rec index 4 and the shapes inside it mau index 1, a lone contour under 100 units² stays

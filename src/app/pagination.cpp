@@ -48,21 +48,18 @@ bool GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     PlotShapeList work;
     MoveShapesIf(list, work, [penTable](const PlotShape& s) { return IsCutToolClass(ShapeToolClass(s, penTable)); });
     CLoopFinder finder;
-    PlotShapeList closed, open, second;
-    FindLoopsTwoPasses(finder, work, closed, open, kLoopTolerance);
-    // The wide rounds: 2.1, 3.1, ... below 40, the tolerance summed in float as it always was.
-    std::vector<float> tolerances;
-    for (float tol = kFirstWideTolerance; tol < kLastWideTolerance; tol += 1.0f) tolerances.push_back(tol);
-    if (open.Count() > 0) {
-        second.Append(&open);
-        second.CalArea(1);
-        const auto proceed = [&](size_t round) {
-            const float tol = tolerances[round];
-            return ContinuePreparation(progress, static_cast<int>(kGroupingPercent * (tol - kFirstWideTolerance) /
-                                                                  (kLastWideTolerance - kFirstWideTolerance)));
-        };
-        if (!finder.LoopFinderRounds(second, closed, open, tolerances, proceed)) return false;
-    }
+    PlotShapeList closed, open;
+    // The wide rounds after the two passes: 2.1, 3.1, ... below 40, the tolerance summed in
+    // float as it always was. Progress runs with them.
+    std::vector<float> widening;
+    for (float tol = kFirstWideTolerance; tol < kLastWideTolerance; tol += 1.0f) widening.push_back(tol);
+    const auto proceed = [&](size_t pass) {
+        if (pass < 2) return ContinuePreparation(progress, 0);
+        const float tol = widening[pass - 2];
+        return ContinuePreparation(progress, static_cast<int>(kGroupingPercent * (tol - kFirstWideTolerance) /
+                                                              (kLastWideTolerance - kFirstWideTolerance)));
+    };
+    if (!FindLoopsTwoPasses(finder, work, closed, open, kLoopTolerance, widening, proceed)) return false;
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopSortBandMm);

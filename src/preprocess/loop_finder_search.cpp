@@ -38,6 +38,9 @@ constexpr double kBackwardsSlope = 0.008;
 // Clusters of up to this many strokes order their loop starts by sorting; larger ones take
 // them from the order of all strokes, ranked once.
 constexpr size_t kSortedClusterShare = 16;
+// Rounds between two renumberings of the strokes in the order they were left (the first
+// after the second round).
+constexpr size_t kRoundsPerRenumbering = 4;
 // Strokes or search steps between two calls of the caller's proceed.
 constexpr uint32_t kStepsPerProceed = 1u << 14;
 
@@ -74,6 +77,9 @@ public:
     // The round of that index; loops found go to loops. False when proceed said stop.
     bool Round(size_t round, PlotShapeList& loops, const CLoopFinder::RoundProceed& proceed);
     bool AnyLeft() const { return !order_.empty(); }
+    // Numbers the strokes left anew in their order and forgets the joined ones, so the next
+    // rounds, which meet the strokes in about that order, read their arrays in order.
+    void Renumber();
     // The strokes left, in their order; the rounds keep none.
     std::vector<PlotShape*> TakeLeft();
 
@@ -88,6 +94,7 @@ private:
     void Touching(uint32_t end, std::vector<uint32_t>& out);
     int FirstFree();
     void RankStarts();
+    void RankAll();
     void SearchCluster(PlotShapeList& loops);
     bool Proceed();
 
@@ -139,7 +146,7 @@ private:
     // By end: the vertex next to it on its stroke (the second, or the last but one).
     std::vector<StrokeEnd> nextTo_;
     // The strokes of all clusters by start order (StartsBefore, ties by index), unranked ones
-    // left out.
+    // left out; made when a large cluster first needs it.
     std::vector<uint32_t> byStartAll_;
     // The strokes left, in list order.
     std::vector<uint32_t> order_;
@@ -219,22 +226,6 @@ LoopRounds::LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strok
         }
         facts_.push_back({s, s->GetArea().xmin, s->GetArea().xmax, p[2 * left], steep});
     }
-    // Sorted with their keys at hand, ties by index, as a stable sort of the indices would.
-    struct Keyed {
-        double minX, steepness;
-        uint32_t id;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(n);
-    for (uint32_t i = 0; i < n; ++i)
-        if (!Unranked(facts_[i])) keyed.push_back({facts_[i].minX, facts_[i].steepness, i});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.minX != b.minX) return a.minX < b.minX;
-        if (a.steepness != b.steepness) return a.steepness > b.steepness;
-        return a.id < b.id;
-    });
-    byStartAll_.reserve(keyed.size());
-    for (const Keyed& k : keyed) byStartAll_.push_back(k.id);
     order_.resize(n);
     for (uint32_t i = 0; i < n; ++i) order_[i] = i;
     placeInBands_.assign(n, 0);
@@ -283,6 +274,27 @@ void LoopRounds::Candidates(uint32_t end, const CFloatPoint* reference, std::vec
     for (const Ordered& o : ordered) out.push_back(o.link);
 }
 
+// Orders all strokes by StartsBefore, ties by index, sorted with their keys at hand (as a
+// stable sort of the indices would), once; the unranked ones are left out.
+void LoopRounds::RankAll()
+{
+    struct Keyed {
+        double minX, steepness;
+        uint32_t id;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(facts_.size());
+    for (uint32_t i = 0; i < facts_.size(); ++i)
+        if (!Unranked(facts_[i])) keyed.push_back({facts_[i].minX, facts_[i].steepness, i});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.minX != b.minX) return a.minX < b.minX;
+        if (a.steepness != b.steepness) return a.steepness > b.steepness;
+        return a.id < b.id;
+    });
+    byStartAll_.reserve(keyed.size());
+    for (const Keyed& k : keyed) byStartAll_.push_back(k.id);
+}
+
 // Orders the cluster's strokes as FirstFree takes them, once: by StartsBefore, on ties by
 // place. A cluster with a coordinate that is no number has no such order and is scanned.
 void LoopRounds::RankStarts()
@@ -299,6 +311,7 @@ void LoopRounds::RankStarts()
         return;
     }
     // A large cluster: its strokes in the order of all, then each run of equal starts by place.
+    if (byStartAll_.empty()) RankAll();
     for (uint32_t id : byStartAll_)
         if (clusterOf_[id].cluster == clusterNumber_) byStart_.push_back(clusterOf_[id].place);
     for (size_t a = 0; a < byStart_.size();) {
@@ -556,6 +569,33 @@ bool LoopRounds::Round(size_t round, PlotShapeList& loops, const CLoopFinder::Ro
     return true;
 }
 
+void LoopRounds::Renumber()
+{
+    ends_.KeepStrokes(order_);
+    std::vector<StrokeFacts> facts(order_.size());
+    std::vector<StrokeEnd> nextTo(2 * order_.size());
+    std::vector<uint32_t> newId(facts_.size(), kJoined);
+    for (uint32_t i = 0; i < order_.size(); ++i) {
+        facts[i] = facts_[order_[i]];
+        nextTo[2 * i] = nextTo_[2 * order_[i]];
+        nextTo[2 * i + 1] = nextTo_[2 * order_[i] + 1];
+        newId[order_[i]] = i;
+    }
+    // The start order keeps its order by key; among equal keys the places decide.
+    std::vector<uint32_t> byStart;
+    byStart.reserve(order_.size());
+    for (uint32_t id : byStartAll_)
+        if (newId[id] != kJoined) byStart.push_back(newId[id]);
+    facts_ = std::move(facts);
+    nextTo_ = std::move(nextTo);
+    byStartAll_ = std::move(byStart);
+    const size_t n = order_.size();
+    for (uint32_t i = 0; i < n; ++i) order_[i] = i;
+    placeInBands_.assign(n, 0);
+    stamp_.assign(n, 0);
+    clusterOf_.assign(n, ClusterPlace{});
+}
+
 std::vector<PlotShape*> LoopRounds::TakeLeft()
 {
     std::vector<PlotShape*> left;
@@ -600,6 +640,7 @@ bool CLoopFinder::LoopFinderRounds(PlotShapeList& shapes, PlotShapeList& loops, 
                 finished = false;
                 break;
             }
+            if (round % kRoundsPerRenumbering == 1) rounds.Renumber();
         }
         strokes = rounds.TakeLeft();
     }

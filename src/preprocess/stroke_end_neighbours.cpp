@@ -62,11 +62,13 @@ StrokeEndNeighbours::StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vecto
         cells.back().end = i + 1;
     }
 
-    // Each end's neighbours, with the first round that takes each in, gathered cell by cell.
-    near_.reserve(8 * sorted.size());
+    // Each end's neighbours, with the first round that takes each in, gathered cell by cell:
+    // once to count them, once to file them in end order, so ends that follow each other have
+    // their lists side by side (the rounds read them in about that order).
     std::vector<std::pair<uint8_t, uint32_t>> list;
     std::vector<NearRow> rows;
     bool anyCrowded = false;
+    const auto sweep = [&](bool fill) {
     for (size_t rowBegin = 0; rowBegin < cells.size();) {
         const int64_t row = cells[rowBegin].at.row;
         size_t rowEnd = rowBegin;
@@ -107,22 +109,82 @@ StrokeEndNeighbours::StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vecto
                                                                 [](float tol, double d) { return tol < d; });
                             list.push_back({static_cast<uint8_t>(round - tolerances_.begin()), other});
                         }
-                first_[e] = static_cast<uint32_t>(near_.size());
                 if (list.size() > kListedNeighbours || n > kMaxListedEnds) {
                     crowded_[e] = 1;
                     anyCrowded = true;
                     continue;
                 }
-                std::sort(list.begin(), list.end());
-                for (const auto& [round, other] : list) near_.push_back(other << kRoundBits | round);
                 count_[e] = static_cast<uint8_t>(list.size());
+                if (!fill) continue;
+                std::sort(list.begin(), list.end());
+                uint32_t at = first_[e];
+                for (const auto& [round, other] : list) near_[at++] = other << kRoundBits | round;
             }
         }
         rowBegin = rowEnd;
     }
-    near_.shrink_to_fit();
+    };
+    sweep(false);
+    uint32_t total = 0;
+    for (size_t e = 0; e < n; ++e) {
+        first_[e] = total;
+        total += count_[e];
+    }
+    near_.assign(total, 0);
+    sweep(true);
     if (!anyCrowded) return;
     // The crowded ends' neighbours come from a grid of all ends at the largest tolerance.
     grid_ = std::make_unique<EndPointGrid<uint32_t>>(maxTol / 2);
     for (const auto& [cell, e] : sorted) grid_->Add(CFloatPoint(ends_[e].x, ends_[e].y), e);
+}
+
+void StrokeEndNeighbours::KeepStrokes(const std::vector<uint32_t>& kept)
+{
+    constexpr uint32_t kGone = 0xFFFFFFFFu;
+    const size_t oldEnds = ends_.size();
+    std::vector<uint32_t> newEnd(oldEnds, kGone);
+    for (uint32_t i = 0; i < kept.size(); ++i) {
+        newEnd[2 * kept[i]] = 2 * i;
+        newEnd[2 * kept[i] + 1] = 2 * i + 1;
+    }
+    std::vector<StrokeEnd> ends(2 * kept.size());
+    std::vector<uint32_t> first(ends.size());
+    std::vector<uint8_t> count(ends.size(), 0), crowded(ends.size(), 0);
+    // Counted first, so the new lists take just their room.
+    size_t entries = 0;
+    for (uint32_t e = 0; e < ends.size(); ++e) {
+        const uint32_t old = 2 * kept[e / 2] + e % 2;
+        if (crowded_[old]) continue;
+        for (uint32_t k = first_[old]; k < first_[old] + count_[old]; ++k)
+            if (newEnd[near_[k] >> kRoundBits] != kGone) ++entries;
+    }
+    std::vector<uint32_t> near;
+    near.reserve(entries);
+    bool anyCrowded = false;
+    for (uint32_t e = 0; e < ends.size(); ++e) {
+        const uint32_t old = 2 * kept[e / 2] + e % 2;
+        ends[e] = ends_[old];
+        first[e] = static_cast<uint32_t>(near.size());
+        if (crowded_[old]) {
+            crowded[e] = 1;
+            anyCrowded = true;
+            continue;
+        }
+        // The list keeps its order by round; ends forgotten drop out of it.
+        for (uint32_t k = first_[old]; k < first_[old] + count_[old]; ++k) {
+            const uint32_t to = newEnd[near_[k] >> kRoundBits];
+            if (to != kGone) near.push_back(to << kRoundBits | (near_[k] & kRoundMask));
+        }
+        count[e] = static_cast<uint8_t>(near.size() - first[e]);
+    }
+    ends_ = std::move(ends);
+    first_ = std::move(first);
+    count_ = std::move(count);
+    crowded_ = std::move(crowded);
+    near_ = std::move(near);
+    grid_.reset();
+    if (!anyCrowded) return;
+    grid_ = std::make_unique<EndPointGrid<uint32_t>>(tolerances_.back() / 2);
+    for (uint32_t e = 0; e < ends_.size(); ++e)
+        if (Within(ends_[e], ends_[e], tolerances_.back())) grid_->Add(CFloatPoint(ends_[e].x, ends_[e].y), e);
 }

@@ -39,6 +39,9 @@ public:
     StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vector<float> tolerances);
 
     const StrokeEnd& End(uint32_t e) const { return ends_[e]; }
+    // Keeps the strokes kept[0], kept[1], ... as strokes 0, 1, ... (their ends with them) and
+    // forgets the others: their ends are within nothing any more.
+    void KeepStrokes(const std::vector<uint32_t>& kept);
     float Tolerance(size_t round) const { return tolerances_[round]; }
 
     static bool Within(const StrokeEnd& a, const StrokeEnd& b, float tol)
