@@ -111,8 +111,12 @@ void CLoopFinder::BreakAtAngle(PlotShapeList& shapes, float degrees)
 {
     float tanTol = std::tan(static_cast<float>(degrees * kPi / 180.0));
     PlotShapeList pieces;
-    for (PlotShape* s = shapes.HeadShape(); s; s = shapes.ShapeAfter(s)) s->BreakAt(pieces, tanTol);
-    shapes.Clear();
+    // Each shape goes as soon as it is broken, so the shapes and all their pieces are never
+    // held together.
+    while (PlotShape* s = shapes.HeadShape()) {
+        s->BreakAt(pieces, tanTol);
+        delete s;
+    }
     shapes.Append(&pieces);
 }
 
