@@ -1,6 +1,9 @@
 // ReleaseFreedMemory over glibc's malloc_trim.
 #include "platform/freed_memory.h"
 
+// Any C library header tells whether this is glibc.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
