@@ -139,7 +139,7 @@ void RecogniseContourOnOpen(PlotShapeList& list)
         outline->SetRecIndex(kOutlineRecIndex);
         for (PlotShape* s = shapes.ShapeAfter(outline); s; s = shapes.ShapeAfter(s)) s->SetMauIndex(kInsideMauIndex);
     }
-    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) static_cast<PlotLoop*>(o)->GetShapeInList(open);
+    GetShapesInLoops(loops, open);
     // Anything the finder left in closed (none groups no loop) stays with the job.
     open.Append(&closed);
     if (outer) {

@@ -393,7 +393,8 @@ void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8])
     RecogniseContourWithClusters(rest, loops, outer);
     GetShapesInLoops(loops, knife);
     knife.OrderByArea(kKnifeOrderBand);
-    // GetShapeInArea of knife and rest per loop, over indexes of both lists' boxes.
+    // Per loop, the shapes of knife and rest whose box the loop's box covers enough, found
+    // through indexes of both lists' boxes.
     ShapeBoxIndex knifeIndex(knife), restIndex(rest);
     for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
         auto* loop = static_cast<PlotLoop*>(o);

@@ -3,6 +3,7 @@
 
 #include "app/resume_state.h"
 #include "machinelink/net_machine.h"
+#include "platform/freed_memory.h"
 
 #include <new>
 
@@ -66,6 +67,9 @@ void RunPreparation(JobPreparationInput& input, JobPreparationResult& result,
         return;
     }
 
+    // What the pagination freed (the job's copy, its broken pieces, the finder's indexes) goes
+    // back to the system before the geometry allocates anew.
+    ReleaseFreedMemory();
     stage(PreparationStage::kGeometry);
     auto jetList = std::make_unique<PlotShapeCutList>();
     auto motionList = std::make_unique<PlotShapeCutList>();
@@ -76,6 +80,11 @@ void RunPreparation(JobPreparationInput& input, JobPreparationResult& result,
         result.refusal = refusal != DispatchRefusal::kNone ? refusal : DispatchRefusal::kMachineValuesUnusable;
         return;
     }
+    // The motion list is kept for the whole page, and its shapes were built point by point with
+    // room to grow (about twice their points): each is trimmed to its points, and what that
+    // frees is released before the preview's copy is made.
+    motionList->FreeUsedSpace();
+    ReleaseFreedMemory();
     // The preview shows the motion list back in job units.
     const PrepareMachineValues& m = input.prepareValues;
     auto preview = std::make_unique<PlotShapeCutList>();

@@ -29,6 +29,9 @@ constexpr structDash kPageFileDash{1.0f, 3.0f, 15.0f, 0.025f, 0.025f};
 // Pens that carry cut modes (mau + 19) and rec indexes (rec + 59) through a page file.
 constexpr int kMauPenBase = 19;
 constexpr int kRecPenBase = 59;
+// A page file's text goes to disk in parts of about this size, so a page of a large job is
+// never whole in memory.
+constexpr int kPageFilePartBytes = 1 << 20;
 
 // Names the CutState file written next; flips after every successful write.
 std::atomic<int> nextCutStateFile{0};
@@ -333,19 +336,28 @@ int ReadNewestCutState(const CString& folder, int32_t& cutEnd)
 
 int WritePageFile(const CString& path, const PlotPage& page)
 {
-    CStringA text("HX;IN;");
-    bool first = true;
-    int lastPen = 0;
-    for (const PlotShapeList* list : {&page.DrawList(), &page.CutList()}) {
-        for (PlotShape* s = list->HeadShape(); s; s = list->ShapeAfter(s)) {
-            const int pen = PageFilePen(*s);
-            if (first || pen != lastPen) text.AppendFormat("SP%d;", pen);
-            first = false;
-            lastPen = pen;
-            s->ToPltStringFloat(text);
+    const auto produce = [&page](const FileChunkSink& write) {
+        CStringA text("HX;IN;");
+        const auto flush = [&] {
+            const bool ok = write(text.GetString(), static_cast<size_t>(text.GetLength()));
+            text.Empty();
+            return ok;
+        };
+        bool first = true;
+        int lastPen = 0;
+        for (const PlotShapeList* list : {&page.DrawList(), &page.CutList()}) {
+            for (PlotShape* s = list->HeadShape(); s; s = list->ShapeAfter(s)) {
+                const int pen = PageFilePen(*s);
+                if (first || pen != lastPen) text.AppendFormat("SP%d;", pen);
+                first = false;
+                lastPen = pen;
+                s->ToPltStringFloat(text);
+                if (text.GetLength() >= kPageFilePartBytes && !flush()) return false;
+            }
         }
-    }
-    return ReplaceFileAtomically(path, text.GetString(), static_cast<size_t>(text.GetLength())) ? 1 : 0;
+        return flush();
+    };
+    return ReplaceFileAtomically(path, produce) ? 1 : 0;
 }
 
 int WritePageFiles(const CString& folder, const PlotPageList& pages)

@@ -109,6 +109,13 @@ int64_t WallClockNs()
 
 bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes, std::optional<int64_t> modifiedNs)
 {
+    return ReplaceFileAtomically(
+        path, [data, bytes](const FileChunkSink& write) { return write(data, bytes); }, modifiedNs);
+}
+
+bool ReplaceFileAtomically(const CString& path, const std::function<bool(const FileChunkSink&)>& produce,
+                           std::optional<int64_t> modifiedNs)
+{
     const std::string target = path.ToUtf8();
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
@@ -126,7 +133,12 @@ bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes, 
     }
     if (fd < 0) return false;
 
-    bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), bytes) && fsync(fd) == 0;
+    bool written = true;
+    const FileChunkSink write = [fd, &written](const void* data, size_t bytes) {
+        written = written && WriteAll(fd, static_cast<const uint8_t*>(data), bytes);
+        return written;
+    };
+    bool ok = produce(write) && written && fsync(fd) == 0;
     if (ok && modifiedNs) {
         timespec times[2] = {{0, UTIME_OMIT}, ToTimespec(*modifiedNs)};
         ok = futimens(fd, times) == 0;

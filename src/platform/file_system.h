@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,13 @@ int64_t WallClockNs();
 // only the last flush of the folder failed (the new contents are in place but may not survive
 // a power loss).
 bool ReplaceFileAtomically(const CString& path, const void* data, size_t bytes,
+                           std::optional<int64_t> modifiedNs = std::nullopt);
+// Where a producer hands the bytes of a file in parts, in order; false once writing failed.
+using FileChunkSink = std::function<bool(const void* data, size_t bytes)>;
+// The same replace of a file whose bytes produce hands to its sink in parts, so that a large
+// file is never whole in memory. produce returns false to give the write up (or when the sink
+// failed): path is then untouched and the result false.
+bool ReplaceFileAtomically(const CString& path, const std::function<bool(const FileChunkSink&)>& produce,
                            std::optional<int64_t> modifiedNs = std::nullopt);
 
 // The name ReplaceFileAtomically gives the temporary file of a write of name by process pid:

@@ -190,20 +190,6 @@ float InterAreaRatio(const CArea& a, const CArea& b)
     return static_cast<float>((static_cast<double>(oh) / ah) * (static_cast<double>(ow) / aw));
 }
 
-void GetShapeInArea(const CArea& area, PlotShapeList& from, PlotShapeList& to, float ratio)
-{
-    for (PlotShape* s = from.HeadShape(); s;) {
-        PlotShape* next = from.ShapeAfter(s);
-        // Only shapes whose box meets the area move, also for a ratio of 0 or less.
-        const CArea& box = s->GetArea();
-        if (box.IsIntersectWith(area) && InterAreaRatio(box, area) >= ratio) {
-            s->GoOut();
-            to.AddTail(s);
-        }
-        s = next;
-    }
-}
-
 int CurveIntersectWithCurve(CArray<PtOnPolyline> hits[2], const PlotShape* a, const PlotShape* b)
 {
     hits[0].RemoveAll();

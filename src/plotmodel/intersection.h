@@ -78,8 +78,6 @@ int GetMidArea(PtOnPolyline& a, PtOnPolyline& b, CArea& out);
 int GetEndPointArea(PtOnPolyline& a, PtOnPolyline& b, CArea& out);
 // The share of box a covered by box b, 0 when they do not meet.
 float InterAreaRatio(const CArea& a, const CArea& b);
-// Moves every shape of from whose box meets area with InterAreaRatio(box, area) >= ratio to to.
-void GetShapeInArea(const CArea& area, PlotShapeList& from, PlotShapeList& to, float ratio);
 
 // Recognises the cut pieces among the shapes of the chosen pens: closed outlines grouped with
 // what lies inside them (PlotLoop groups appended to groups), the rest ordered back into

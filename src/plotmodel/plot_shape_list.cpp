@@ -69,6 +69,11 @@ void PlotShapeList::Move(int32_t dx, int32_t dy)
     area_.ymax = TruncateToInt32(static_cast<double>(area_.ymax) + dy);
 }
 
+void PlotShapeList::FreeUsedSpace()
+{
+    for (PlotShape* s = HeadShape(); s; s = ShapeAfter(s)) s->FreeUsedSpace();
+}
+
 void PlotShapeList::Render(structRender& r) const
 {
     if (!r.dc) return;

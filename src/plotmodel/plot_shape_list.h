@@ -44,6 +44,9 @@ public:
     void Stretchx(float k);
     void Stretchy(float k);
     void Move(int32_t dx, int32_t dy);
+    // Shrinks every shape's buffers to the points it holds (PlotShape::FreeUsedSpace): for a
+    // list kept long after shapes were built point by point with room to grow.
+    void FreeUsedSpace();
 
     // Cuts every shape at the vertical line x: pieces left of it go to left, the others to
     // right (a null list drops what would go there). The shapes stay in this list.

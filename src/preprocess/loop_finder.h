@@ -5,7 +5,7 @@
 // tolerances are per axis. The program's sequence: LoopGet (closed shapes), BreakAtAngle,
 // LoopFinder (strokes chained end to end until they close; repeated with growing
 // tolerance), FileAllLargeLoops (groups and the sheet's frame), SortPlotLoop (strips), then
-// PlotLoop::GetShapeInList per group.
+// GetShapesInLoops over the groups.
 #pragma once
 
 #include "geometry/float_point.h"

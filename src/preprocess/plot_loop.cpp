@@ -13,43 +13,6 @@ constexpr int kWalkedLoopPoints = 32;
 
 }  // namespace
 
-void PlotLoop::GetShapeInList(PlotShapeList& shapes)
-{
-    PlotShape* outer = GetLargestLoop();
-    if (!outer) return;
-    for (PlotShape* s = shapes.HeadShape(); s;) {
-        PlotShape* next = shapes.ShapeAfter(s);
-        // A shape whose box misses the outer loop's box cannot lie inside it.
-        if (s->GetArea().IsIntersectWith(outer->GetArea()) && s->IsInLoop(outer)) {
-            s->GoOut();
-            shapes_.AddTail(s);
-        }
-        s = next;
-    }
-}
-
-void PlotLoop::GetShapeInListAndSort(PlotShapeList& shapes)
-{
-    PlotShape* outer = GetLargestLoop();
-    if (!outer) return;
-    const CArea bounds = shapes_.GetArea();
-    for (PlotShape* s = shapes.HeadShape(); s;) {
-        PlotShape* next = shapes.ShapeAfter(s);
-        if (s->GetArea().IsInBox(bounds)) {
-            PlotShape* behind = outer;
-            for (PlotShape* g = static_cast<PlotShape*>(shapes_.GetTail()); g && g != outer;
-                 g = static_cast<PlotShape*>(shapes_.GetPres(g)))
-                if (s->GetArea().IsInBox(g->GetArea())) {
-                    behind = g;
-                    break;
-                }
-            s->GoOut();
-            shapes_.InsertBehind(s, behind);
-        }
-        s = next;
-    }
-}
-
 void PlotLoop::Split(int32_t x, PlotLoop& left, PlotLoop& right) const
 {
     for (PlotShape* s = shapes_.HeadShape(); s; s = shapes_.ShapeAfter(s)) s->CutByVLine(x, &left.shapes_, &right.shapes_);

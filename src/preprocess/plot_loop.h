@@ -22,11 +22,6 @@ public:
     CArea CalArea(int recompute) { return shapes_.CalArea(recompute); }
     // The outer loop, or null for an empty group.
     PlotShape* GetLargestLoop() const { return shapes_.HeadShape(); }
-    // Moves every shape of shapes that lies inside the outer loop to the end of the group.
-    void GetShapeInList(PlotShapeList& shapes);
-    // Moves the shapes whose bounds lie inside the group's bounds into the group, each behind
-    // the last group shape whose bounds contain its bounds (behind the outer loop when none).
-    void GetShapeInListAndSort(PlotShapeList& shapes);
     // Cuts every shape at the vertical line x into the groups left and right (pieces left of
     // the line to left) and recomputes both groups' bounds.
     void Split(int32_t x, PlotLoop& left, PlotLoop& right) const;
@@ -35,7 +30,8 @@ private:
     PlotShapeList shapes_;
 };
 
-// GetShapeInList for every loop of loops in turn: each takes what lies inside its outer loop
-// of what the loops before it left. The shapes are filed by box once, so each loop looks only
-// at the shapes whose box meets its outer loop's.
+// For every loop of loops in turn, moves the shapes of shapes that lie inside its outer loop to
+// the end of the loop, in list order; each loop takes from what the loops before it left. The
+// shapes are filed by box once, so each loop looks only at the shapes whose box meets its outer
+// loop's.
 void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes);

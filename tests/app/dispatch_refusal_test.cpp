@@ -1,13 +1,10 @@
 // Refused starts: every reason told in the status bar, the job's state column and the clients'
 // line, with nothing sent to the machine; a cancelled start leaves no resume state behind.
-#include "doc_fixture.h"
-
-#include "link_fixture.h"
+#include "main_frame_fixture.h"
 #include "spread_strokes.h"
 
 #include "app/dispatch_refusal.h"
 #include "app/list_lines.h"
-#include "app/main_frame_messages.h"
 #include "app/print_task.h"
 #include "app/resume_state.h"
 #include "app/string_table.h"
@@ -15,46 +12,26 @@
 #include "machinelink/net_machine.h"
 #include "plotmodel/plot_shape_cut_list.h"
 #include "support/event_loop.h"
-#include "support/loopback_tcp_client.h"
+#include "support/loopback_link.h"
 #include "support/preparation_wait.h"
 #include "support/test_environment.h"
-#include "uploadserver/tcp_client1.h"
-#include "uploadserver/tcp_server1.h"
-#include "uploadserver/upload_messages.h"
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 namespace corvane_test {
 namespace {
 
-void FreeCopy(WPARAM wParam, LPARAM) { CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam)); }
-
 // A document with one machine row (selected) and an upload client on the real server.
-class Refusals : public DocFixture {
+class Refusals : public MainFrameClients {
 protected:
     void SetUp() override
     {
-        DocFixture::SetUp();
-        EnsureEventLoop();
+        MainFrameClients::SetUp();
         doc.showStatusText = [this](const CString& text) { status = text; };
         machine = AddMachine(60, true, kJobIdle);
         machineRows.rows[0].checked = 1;
         machineRows.SelectRow(0);
-        wire = ConnectToUploadServer();
-        ASSERT_NE(wire, nullptr);
-        ASSERT_TRUE(RunEventLoopUntil([&] {
-            for (const PostedMessage& m : window.Drain())
-                if (m.message == WM_TCP_CLIENT_ACCEPTED) client = reinterpret_cast<CTCPClient1*>(m.wParam);
-            return client != nullptr;
-        }));
-    }
-    void TearDown() override
-    {
-        wire->Close();
-        EXPECT_TRUE(RunEventLoopUntil([&] { return CTCPClient1::FindClient(client) < 0; }));
-        CTCPServer1::GetGlobalServer()->Close();
     }
     // The job of a plot file of hpgl, listed and selected.
     CPrintTask* SelectedJob(const std::string& name, const std::string& hpgl)
@@ -64,14 +41,6 @@ protected:
         EXPECT_EQ(doc.AddJobToList(job, -1), 1);
         SelectRows({0});
         return job;
-    }
-    // A client's job command, as the upload server posts it.
-    void Remote(const std::u16string& text)
-    {
-        auto* copy = new char16_t[text.size() + 1 + sizeof(void*) / sizeof(char16_t)]();
-        std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
-        frame.Post(WM_TCP_FILE_COMMAND, reinterpret_cast<WPARAM>(copy), static_cast<LPARAM>(text.size()), FreeCopy);
-        frame.DeliverPosted();
     }
     // What the client received, once it holds wanted (or the wait ran out).
     std::u16string ReceivedWith(const std::u16string& wanted)
@@ -94,11 +63,8 @@ protected:
         return text;
     }
 
-    MainFrameMessages frame{doc, CMessageTarget::Delivery::ByHand};
     NET_Machine* machine = nullptr;
     CString status;
-    std::unique_ptr<LoopbackTcpClient> wire;
-    CTCPClient1* client = nullptr;
 };
 
 // A knife square (pen 3) and a printed line (pen 1 is print work on a new machine record).
@@ -140,7 +106,7 @@ TEST_F(Refusals, AStartThatCannotBeDispatchedSaysWhyAndSendsNothing)
             CPrintTask* job = SelectedJob("bad.plt", c.hpgl ? *c.hpgl : std::string());
             status = CString();
             if (remote)
-                Remote(u"<FILEs:0,0");  // the start of machine row 0 and job row 0
+                File(u"<FILEs:0,0");  // the start of machine row 0 and job row 0
             else
                 doc.StartCurrentMachine();
             ASSERT_TRUE(FinishPreparations(doc));
@@ -221,7 +187,7 @@ TEST_F(Refusals, AStopWhilePreparingCancelsAndLeavesNoResumeStateAndSendsNothing
             60000));
         EXPECT_TRUE(std::filesystem::exists(GetPageFilePath(folder, 0).ToUtf8()));
         if (remote) {
-            Remote(u"<FILEt:0,0");  // the stop of machine row 0
+            File(u"<FILEt:0,0");  // the stop of machine row 0
         } else {
             doc.OnCancelJob();
         }

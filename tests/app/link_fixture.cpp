@@ -2,9 +2,13 @@
 // ports for its whole run.
 #include "link_fixture.h"
 
+#include "support/event_loop.h"
 #include "support/link_ports_lock.h"
 #include "support/loopback_tcp_client.h"
+#include "support/recording_message_target.h"
+#include "uploadserver/tcp_client1.h"
 #include "uploadserver/tcp_server1.h"
+#include "uploadserver/upload_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +28,18 @@ std::unique_ptr<LoopbackTcpClient> ConnectToUploadServer()
         ADD_FAILURE() << "no connection to the upload server on port " << port;
         return nullptr;
     }
+    return client;
+}
+
+CTCPClient1* AcceptedUploadClient(RecordingMessageTarget& window)
+{
+    CTCPClient1* client = nullptr;
+    const bool accepted = RunEventLoopUntil([&] {
+        for (const PostedMessage& m : window.Drain())
+            if (m.message == WM_TCP_CLIENT_ACCEPTED) client = reinterpret_cast<CTCPClient1*>(m.wParam);
+        return client != nullptr;
+    });
+    if (!accepted) ADD_FAILURE() << "the upload server accepted no client";
     return client;
 }
 

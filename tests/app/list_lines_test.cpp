@@ -7,7 +7,6 @@
 #include "machinelink/net_machine.h"
 #include "uploadserver/tcp_client1.h"
 #include "uploadserver/tcp_server1.h"
-#include "uploadserver/upload_messages.h"
 
 #include "support/event_loop.h"
 #include "support/loopback_tcp_client.h"
@@ -202,11 +201,8 @@ protected:
         EnsureEventLoop();
         wire_ = ConnectToUploadServer();
         ASSERT_NE(wire_, nullptr);
-        ASSERT_TRUE(RunEventLoopUntil([&] {
-            for (const PostedMessage& m : window_.Drain())
-                if (m.message == WM_TCP_CLIENT_ACCEPTED) client_ = reinterpret_cast<CTCPClient1*>(m.wParam);
-            return client_ != nullptr;
-        }));
+        client_ = AcceptedUploadClient(window_);
+        ASSERT_NE(client_, nullptr);
     }
 
     void TearDown() override

@@ -1,12 +1,11 @@
 // The main frame's message handlers: remote clients' commands parsed within their length,
 // the lists for a new client, and the machines' status, configuration, progress and page notices.
-#include "doc_fixture.h"
+#include "main_frame_fixture.h"
 
 #include "link_fixture.h"
 
 #include "app/list_lines.h"
 #include "app/config_globals.h"
-#include "app/main_frame_messages.h"
 #include "app/print_task.h"
 #include "app/resume_state.h"
 #include "app/string_table.h"
@@ -15,50 +14,17 @@
 #include "machinelink/net_machine.h"
 #include "platform/file_system.h"
 #include "plotmodel/plot_shape_cut_list.h"
-#include "support/event_loop.h"
 #include "support/fake_clock.h"
 #include "support/preparation_wait.h"
 #include "support/test_environment.h"
-#include "support/loopback_tcp_client.h"
 #include "uploadserver/tcp_client1.h"
-#include "uploadserver/tcp_server1.h"
 #include "uploadserver/upload_messages.h"
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 namespace corvane_test {
 namespace {
-
-void FreeCopy(WPARAM wParam, LPARAM) { CTCPClient1::DeleteBuf(reinterpret_cast<char16_t*>(wParam)); }
-
-class MainFrame : public DocFixture {
-protected:
-    // Posts a client's message as the upload server does (a heap copy, a 0 unit and room for
-    // the sender) with the given length, and delivers it.
-    void Remote(UINT message, std::u16string_view text, int32_t length = -1, CTCPClient1* sender = nullptr)
-    {
-        auto* copy = new char16_t[text.size() + 1 + sizeof(void*) / sizeof(char16_t)]();
-        std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
-        std::memcpy(copy + text.size() + 1, &sender, sizeof sender);
-        frame.Post(message, reinterpret_cast<WPARAM>(copy), length < 0 ? static_cast<LPARAM>(text.size()) : length, FreeCopy);
-        frame.DeliverPosted();
-    }
-    void File(std::u16string_view text, int32_t length = -1, CTCPClient1* sender = nullptr)
-    {
-        Remote(WM_TCP_FILE_COMMAND, text, length, sender);
-    }
-    void Mach(std::u16string_view text) { Remote(WM_TCP_MACHINE_COMMAND, text); }
-    void Deliver(UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        frame.Post(message, wParam, lParam);
-        frame.DeliverPosted();
-    }
-
-    MainFrameMessages frame{doc, CMessageTarget::Delivery::ByHand};
-    std::vector<std::string> timer;
-};
 
 TEST_F(MainFrame, ChangesCopiesOnlyForAWholeMessageWithinItsLength)
 {
@@ -346,6 +312,7 @@ TEST_F(MainFrame, MachineKeysGoToTheNamedRowsOnlineMachine)
 
 TEST_F(MainFrame, TipsPauseTheAutoPrintTimer)
 {
+    std::vector<std::string> timer;
     frame.pauseAutoPrint = [&] { timer.push_back("stop"); };
     frame.resumeAutoPrint = [&] { timer.push_back("start"); };
     NET_Machine* machine = AddMachine(44, true, kJobIdle);
@@ -406,46 +373,6 @@ TEST_F(MainFrame, JetProgressReachesAListedJobOnly)
 }
 
 // The lines to the upload clients, through the real server on 127.0.0.1.
-class MainFrameClients : public MainFrame {
-protected:
-    void SetUp() override
-    {
-        MainFrame::SetUp();
-        EnsureEventLoop();
-        wire = ConnectToUploadServer();
-        ASSERT_NE(wire, nullptr);
-        ASSERT_TRUE(RunEventLoopUntil([&] {
-            for (const PostedMessage& m : window.Drain())
-                if (m.message == WM_TCP_CLIENT_ACCEPTED) client = reinterpret_cast<CTCPClient1*>(m.wParam);
-            return client != nullptr;
-        }));
-    }
-    void TearDown() override
-    {
-        wire->Close();
-        EXPECT_TRUE(RunEventLoopUntil([&] { return CTCPClient1::FindClient(client) < 0; }));
-        CTCPServer1::GetGlobalServer()->Close();
-        MainFrame::TearDown();
-    }
-    // The text that has arrived once it ends with end.
-    std::u16string ReceivedUpTo(std::u16string_view end)
-    {
-        const std::string wanted = Utf16Bytes(end);
-        RunEventLoopUntil([&] {
-            wire->Poll();
-            const std::string& got = wire->Received();
-            return got.size() >= wanted.size() && got.compare(got.size() - wanted.size(), wanted.size(), wanted) == 0;
-        });
-        const std::string bytes = wire->TakeReceived();
-        std::u16string text(bytes.size() / 2, u'\0');
-        std::memcpy(text.data(), bytes.data(), text.size() * 2);
-        return text;
-    }
-
-    std::unique_ptr<LoopbackTcpClient> wire;
-    CTCPClient1* client = nullptr;
-};
-
 TEST_F(MainFrameClients, ANewClientGetsBothListsThenTheDirectoryPrintState)
 {
     AddMachine(48, true, kJobIdle);
@@ -453,21 +380,21 @@ TEST_F(MainFrameClients, ANewClientGetsBothListsThenTheDirectoryPrintState)
     CPrintTask* job = ListJob("a.plt");
     doc.directoryPrint = 1;
     Deliver(WM_TCP_CLIENT_ACCEPTED, reinterpret_cast<WPARAM>(client), 0);
-    const std::u16string text = ReceivedUpTo(u"<FILEa,1>");
+    const std::u16string text = wire->TakeTextUpTo(u"<FILEa,1>");
     EXPECT_EQ(text.rfind(u"<FILEc><FILEi0,-1,0|" + job->path.str() + u"|127.0.0.48|", 0), 0u);
     EXPECT_NE(text.find(u"><MACHc><MACHi1,0|127.0.0.48|ON|"), std::u16string::npos);
 
     // Changes of the list follow as lines.
     doc.RemoteChangeCopies(2, 0);
-    EXPECT_EQ(ReceivedUpTo(u"|0/3>").rfind(u"<FILEu0,-1,0|", 0), 0u);
+    EXPECT_EQ(wire->TakeTextUpTo(u"|0/3>").rfind(u"<FILEu0,-1,0|", 0), 0u);
     ListJob("b.plt");
     SelectRows({0});
     doc.OnMoveJobDown();
-    EXPECT_EQ(ReceivedUpTo(u"|0/1>").rfind(u"<FILEs0,1,0|", 0), 0u);
+    EXPECT_EQ(wire->TakeTextUpTo(u"|0/1>").rfind(u"<FILEs0,1,0|", 0), 0u);
     doc.RemoteDeleteJob(1);
-    EXPECT_EQ(ReceivedUpTo(u"a.plt>").rfind(u"<FILEd0,-1,1|", 0), 0u);
+    EXPECT_EQ(wire->TakeTextUpTo(u"a.plt>").rfind(u"<FILEd0,-1,1|", 0), 0u);
     doc.OnDirectoryPrint();
-    EXPECT_EQ(ReceivedUpTo(u"<FILEa,0>"), u"<FILEa,0>");
+    EXPECT_EQ(wire->TakeTextUpTo(u"<FILEa,0>"), u"<FILEa,0>");
 }
 
 TEST_F(MainFrameClients, AFoundMachinesLineGoesOutBeforeItsInterruptedJobIsListed)
@@ -489,12 +416,12 @@ TEST_F(MainFrameClients, AFoundMachinesLineGoesOutBeforeItsInterruptedJobIsListe
         u"<MACHi1,0|127.0.0.70|ON|00-00-00-00-00-00|460000000000000000000000|" + machine->GetVersionText().str() + u">";
     const std::u16string jobLine = doc.BuildJobLine(kLineInserted, 0).str();
     ASSERT_FALSE(jobLine.empty());
-    EXPECT_EQ(ReceivedUpTo(jobLine), machineLine + jobLine);
+    EXPECT_EQ(wire->TakeTextUpTo(jobLine), machineLine + jobLine);
 
     // A second machine is neither checked nor resumed from a folder it does not have.
     NET_Machine* second = AddMachine(71, false, kJobIdle, false);
     Deliver(WM_NET_MACHINE_FOUND, second->ip, 0);
-    EXPECT_EQ(ReceivedUpTo(u">"),
+    EXPECT_EQ(wire->TakeTextUpTo(u">"),
               u"<MACHi0,1|127.0.0.71|OFF|00-00-00-00-00-00|470000000000000000000000|" + second->GetVersionText().str() + u">");
     EXPECT_EQ(doc.GetJobList().Count(), 1);
 }
@@ -515,7 +442,7 @@ TEST_F(MainFrameClients, SendsTheShapesOfANamedRowToTheClientThatAsked)
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
     File(u"<FILEg:0,N:" + upper, -1, client);
     EXPECT_EQ(job->loaded, 1);
-    const std::u16string text = ReceivedUpTo(u"<PEND>");
+    const std::u16string text = wire->TakeTextUpTo(u"<PEND>");
     EXPECT_EQ(text.rfind(u"<FILEu0,-1,0|" + path, 0), 0u);
     EXPECT_NE(text.find(u"<PHED,N:" + path + u">"), std::u16string::npos);
     EXPECT_EQ(job->GetCutList()->Count(), 1);  // a copy went

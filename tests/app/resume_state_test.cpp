@@ -378,6 +378,24 @@ TEST_F(ResumeState, PageFilesCarryCutModesAndRecIndexesInTheirPens)
     EXPECT_EQ(list.GetArea(), CArea(0, 0, 16400, 400));
 }
 
+TEST_F(ResumeState, APageFileLargerThanOnePartIsWrittenWhole)
+{
+    // About 1.4 MB of text, written in parts: pen changes fall on both sides of a part's end.
+    PlotPage page;
+    std::string expected = "HX;IN;";
+    const int lines = 70000;
+    for (int i = 0; i < lines; ++i) {
+        const int pen = i < lines / 2 ? 3 : 4;
+        page.CutList().AddTail(Line(0, static_cast<float>(i), 100, static_cast<float>(i), pen, 127, 127));
+        if (i == 0 || i == lines / 2) expected += "SP" + std::to_string(pen) + ";";
+        expected += "PU0," + std::to_string(i) + ";PD100," + std::to_string(i) + ";";
+    }
+    ASSERT_GT(expected.size(), 1u << 20);
+    const CString path = GetPageFilePath(Folder(), 0);
+    ASSERT_EQ(WritePageFile(path, page), 1);
+    EXPECT_TRUE(ReadFile(folder_ + "/page0.plt") == expected) << "the file differs from the page's text";
+}
+
 TEST_F(ResumeState, PageFilesOfEveryPageAndTheirDashesReadBack)
 {
     PlotPageList pages;

@@ -101,6 +101,27 @@ TEST(FileSystem, ReplacesWholeFilesAndDatesThem)
     EXPECT_EQ(FolderEntries(folder).size(), 2u);
 }
 
+TEST(FileSystem, ReplacesAFileFromItsPartsOrLeavesItWhenTheWriteIsGivenUp)
+{
+    const std::string folder = ScratchDir();
+    const std::string path = folder + "page0.plt";
+    const std::vector<std::string> parts = {"HX;IN;", "", std::string(100000, 'P'), "SP1;"};
+    ASSERT_TRUE(ReplaceFileAtomically(Path(path), [&](const FileChunkSink& write) {
+        for (const std::string& part : parts)
+            if (!write(part.data(), part.size())) return false;
+        return true;
+    }));
+    EXPECT_EQ(ReadFile(path), parts[0] + parts[2] + parts[3]);
+
+    // A producer that gives up half-way leaves the old file and no temporary.
+    EXPECT_FALSE(ReplaceFileAtomically(Path(path), [](const FileChunkSink& write) {
+        write("new", 3);
+        return false;
+    }));
+    EXPECT_EQ(ReadFile(path), parts[0] + parts[2] + parts[3]);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"page0.plt"});
+}
+
 TEST(FileSystem, DeletesFiles)
 {
     const std::string path = ScratchDir() + "gone.plt";

@@ -148,24 +148,6 @@ TEST(InterAreaRatio, IsTheShareOfTheFirstBoxCoveredByTheSecond)
     for (const Case& c : cases) EXPECT_FLOAT_EQ(InterAreaRatio(c.a, c.b), c.expected) << c.name;
 }
 
-TEST(GetShapeInArea, MovesTheShapesWhoseBoxMeetsTheAreaEnough)
-{
-    PlotShapeList from, to;
-    PlotShape* inside = NewShape({{10, 10}, {20, 20}});
-    PlotShape* touching = NewShape({{100, 10}, {150, 20}});
-    PlotShape* half = NewShape({{50, 50}, {150, 60}});
-    PlotShape* far = NewShape({{1000, 1000}, {2000, 2000}});
-    for (PlotShape* s : {inside, touching, half, far}) from.AddTail(s);
-    // Ratio 0 takes exactly the shapes whose box touches the area, not the far one.
-    GetShapeInArea(CArea(0, 0, 100, 100), from, to, 0.0f);
-    EXPECT_EQ(Shapes(to), (std::vector<PlotShape*>{inside, touching, half}));
-    EXPECT_EQ(Shapes(from), (std::vector<PlotShape*>{far}));
-
-    from.Append(&to);
-    GetShapeInArea(CArea(0, 0, 100, 100), from, to, 0.5f);
-    EXPECT_EQ(Shapes(to), (std::vector<PlotShape*>{inside, half}));
-}
-
 TEST(CurveIntersect, PairsCrossingsOnBothShapesAndWithItself)
 {
     std::unique_ptr<PlotShape> square(NewShape(kSquare)), line(NewShape({{-10, 50}, {110, 50}}));

@@ -276,44 +276,36 @@ TEST(SortPlotLoop, OrdersGroupsInStripsByTheirTopEdge)
 
 TEST(PlotLoop, CollectsTheShapesInsideAndSplitsAtALine)
 {
-    PlotLoop group;
+    // The second group has the same outline: it takes only what the first one left.
+    OL_List loops;
+    auto* group = new PlotLoop;
+    auto* twin = new PlotLoop;
     PlotShape* outer = NewShape(Square(0, 0, 1000));
-    group.Shapes().AddTail(outer);
-    group.CalArea(0);
+    PlotShape* twinOuter = NewShape(Square(0, 0, 1000));
+    group->Shapes().AddTail(outer);
+    twin->Shapes().AddTail(twinOuter);
+    for (PlotLoop* g : {group, twin}) {
+        g->CalArea(0);
+        loops.AddTail(g);
+    }
     PlotShapeList shapes;
-    PlotShape* inside = NewShape({{100, 100}, {900, 900}});
     PlotShape* outside = NewShape({{2000, 100}, {2900, 900}});
+    PlotShape* inside = NewShape({{100, 100}, {900, 900}});
     PlotShape* across = NewShape({{500, 500}, {1500, 500}});
-    for (PlotShape* s : {inside, outside, across}) shapes.AddTail(s);
-    group.GetShapeInList(shapes);
-    EXPECT_EQ(Shapes(group.Shapes()), (std::vector<PlotShape*>{outer, inside}));
+    PlotShape* alsoInside = NewShape({{200, 800}, {800, 200}});
+    for (PlotShape* s : {outside, inside, across, alsoInside}) shapes.AddTail(s);
+    GetShapesInLoops(loops, shapes);
+    EXPECT_EQ(Shapes(group->Shapes()), (std::vector<PlotShape*>{outer, inside, alsoInside}));
+    EXPECT_EQ(Shapes(twin->Shapes()), (std::vector<PlotShape*>{twinOuter}));
     EXPECT_EQ(Shapes(shapes), (std::vector<PlotShape*>{outside, across}));
 
     PlotLoop left, right;
-    group.Split(500, left, right);
+    group->Split(500, left, right);
     EXPECT_EQ(left.GetArea()->xmax, 500);
     EXPECT_EQ(right.GetArea()->xmin, 500);
     EXPECT_EQ(left.GetArea()->xmin, 0);
     EXPECT_EQ(right.GetArea()->xmax, 1000);
-    EXPECT_EQ(group.Shapes().Count(), 2) << "the group keeps its shapes";
-}
-
-TEST(PlotLoop, SortsCollectedShapesBehindTheInnermostLoopAroundThem)
-{
-    PlotLoop group;
-    PlotShape* outer = NewShape(Square(0, 0, 1000));
-    PlotShape* hole = NewShape(Square(100, 100, 300));
-    group.Shapes().AddTail(outer);
-    group.Shapes().AddTail(hole);
-    group.CalArea(0);
-    PlotShapeList shapes;
-    PlotShape* inHole = NewShape({{150, 150}, {200, 200}});
-    PlotShape* inOuter = NewShape({{600, 600}, {700, 700}});
-    PlotShape* away = NewShape({{5000, 5000}, {6000, 6000}});
-    for (PlotShape* s : {inHole, inOuter, away}) shapes.AddTail(s);
-    group.GetShapeInListAndSort(shapes);
-    EXPECT_EQ(Shapes(group.Shapes()), (std::vector<PlotShape*>{outer, inOuter, hole, inHole}));
-    EXPECT_EQ(Shapes(shapes), (std::vector<PlotShape*>{away}));
+    EXPECT_EQ(group->Shapes().Count(), 3) << "the group keeps its shapes";
 }
 
 }  // namespace
