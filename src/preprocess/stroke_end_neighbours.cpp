@@ -12,17 +12,25 @@
 namespace {
 
 struct CellOf {
-    int64_t row, column;
+    int32_t row, column;
     bool operator<(const CellOf& b) const { return row != b.row ? row < b.row : column < b.column; }
     bool operator==(const CellOf& b) const { return row == b.row && column == b.column; }
 };
 
-// A cell number held within ±4·10^9, as the end grid holds them.
-int64_t CellNumber(double v, double cell)
+// A cell number held within ±2·10^9 (so a neighbour's is too): far cells share the cell at the
+// end of the range, which only widens the candidates the exact test sees.
+int32_t CellNumber(double v, double cell)
 {
     const double c = std::floor(v / cell);
-    return c > 4e9 ? 4000000000LL : (c < -4e9 ? -4000000000LL : static_cast<int64_t>(c));
+    return c > 2e9 ? 2000000000 : (c < -2e9 ? -2000000000 : static_cast<int32_t>(c));
 }
+
+// A finite end by its cell, with its point at hand so the sweep reads the ends in order.
+struct SortedEnd {
+    CellOf cell;
+    uint32_t end;
+    StrokeEnd at;
+};
 
 // A run of sorted ends in one cell.
 struct Cell {
@@ -48,17 +56,18 @@ StrokeEndNeighbours::StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vecto
     const float maxTol = tolerances_.back();
     const double cellWidth = std::max(static_cast<double>(maxTol), 1.0);
 
-    std::vector<std::pair<CellOf, uint32_t>> sorted;
+    std::vector<SortedEnd> sorted;
     sorted.reserve(n);
     for (size_t e = 0; e < n; ++e)
         if (Within(ends_[e], ends_[e], maxTol))
-            sorted.push_back({{CellNumber(ends_[e].y, cellWidth), CellNumber(ends_[e].x, cellWidth)}, static_cast<uint32_t>(e)});
-    std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
-        return a.first < b.first || (a.first == b.first && a.second < b.second);
+            sorted.push_back({{CellNumber(ends_[e].y, cellWidth), CellNumber(ends_[e].x, cellWidth)},
+                              static_cast<uint32_t>(e), ends_[e]});
+    std::sort(sorted.begin(), sorted.end(), [](const SortedEnd& a, const SortedEnd& b) {
+        return a.cell < b.cell || (a.cell == b.cell && a.end < b.end);
     });
     std::vector<Cell> cells;
     for (uint32_t i = 0; i < sorted.size(); ++i) {
-        if (cells.empty() || !(cells.back().at == sorted[i].first)) cells.push_back({sorted[i].first, i, i});
+        if (cells.empty() || !(cells.back().at == sorted[i].cell)) cells.push_back({sorted[i].cell, i, i});
         cells.back().end = i + 1;
     }
 
@@ -91,15 +100,19 @@ StrokeEndNeighbours::StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vecto
             for (NearRow& r : rows)
                 while (r.cursor < r.end && cells[r.cursor].at.column < column - 1) ++r.cursor;
             for (uint32_t i = cells[c].begin; i < cells[c].end; ++i) {
-                const uint32_t e = sorted[i].second;
-                const StrokeEnd& q = ends_[e];
+                const uint32_t e = sorted[i].end;
+                if (fill && count_[e] == 0) continue;  // crowded, or no neighbour
+                const StrokeEnd& q = sorted[i].at;
                 list.clear();
+                size_t found = 0;
                 for (const NearRow& r : rows)
                     for (size_t k = r.cursor; k < r.end && cells[k].at.column <= column + 1; ++k)
                         for (uint32_t j = cells[k].begin; j < cells[k].end; ++j) {
-                            const uint32_t other = sorted[j].second;
-                            const StrokeEnd& o = ends_[other];
+                            const uint32_t other = sorted[j].end;
+                            const StrokeEnd& o = sorted[j].at;
                             if (other == e || !Within(o, q, maxTol)) continue;
+                            ++found;
+                            if (!fill) continue;
                             // Within a tolerance exactly when the larger per-axis distance is at
                             // most it; the tolerances do not decrease, so the first round that
                             // takes the end in is found by bisection.
@@ -109,13 +122,15 @@ StrokeEndNeighbours::StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vecto
                                                                 [](float tol, double d) { return tol < d; });
                             list.push_back({static_cast<uint8_t>(round - tolerances_.begin()), other});
                         }
-                if (list.size() > kListedNeighbours || n > kMaxListedEnds) {
-                    crowded_[e] = 1;
-                    anyCrowded = true;
+                if (!fill) {
+                    if (found > kListedNeighbours || n > kMaxListedEnds) {
+                        crowded_[e] = 1;
+                        anyCrowded = true;
+                    } else {
+                        count_[e] = static_cast<uint8_t>(found);
+                    }
                     continue;
                 }
-                count_[e] = static_cast<uint8_t>(list.size());
-                if (!fill) continue;
                 std::sort(list.begin(), list.end());
                 uint32_t at = first_[e];
                 for (const auto& [round, other] : list) near_[at++] = other << kRoundBits | round;
@@ -135,12 +150,13 @@ StrokeEndNeighbours::StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vecto
     if (!anyCrowded) return;
     // The crowded ends' neighbours come from a grid of all ends at the largest tolerance.
     grid_ = std::make_unique<EndPointGrid<uint32_t>>(maxTol / 2);
-    for (const auto& [cell, e] : sorted) grid_->Add(CFloatPoint(ends_[e].x, ends_[e].y), e);
+    for (const SortedEnd& s : sorted) grid_->Add(CFloatPoint(s.at.x, s.at.y), s.end);
+    gridEnd_.resize(n);
+    for (uint32_t e = 0; e < n; ++e) gridEnd_[e] = e;
 }
 
 void StrokeEndNeighbours::KeepStrokes(const std::vector<uint32_t>& kept)
 {
-    constexpr uint32_t kGone = 0xFFFFFFFFu;
     const size_t oldEnds = ends_.size();
     std::vector<uint32_t> newEnd(oldEnds, kGone);
     for (uint32_t i = 0; i < kept.size(); ++i) {
@@ -182,9 +198,12 @@ void StrokeEndNeighbours::KeepStrokes(const std::vector<uint32_t>& kept)
     count_ = std::move(count);
     crowded_ = std::move(crowded);
     near_ = std::move(near);
-    grid_.reset();
-    if (!anyCrowded) return;
-    grid_ = std::make_unique<EndPointGrid<uint32_t>>(tolerances_.back() / 2);
-    for (uint32_t e = 0; e < ends_.size(); ++e)
-        if (Within(ends_[e], ends_[e], tolerances_.back())) grid_->Add(CFloatPoint(ends_[e].x, ends_[e].y), e);
+    // The grid keeps the ends it filed; what they are now called follows them.
+    if (!anyCrowded) {
+        grid_.reset();
+        std::vector<uint32_t>().swap(gridEnd_);
+        return;
+    }
+    for (uint32_t& e : gridEnd_)
+        if (e != kGone) e = newEnd[e];
 }

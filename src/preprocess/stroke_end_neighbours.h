@@ -59,8 +59,9 @@ public:
         if (!Within(q, q, tol)) return;
         f(e);
         if (crowded_[e]) {
-            grid_->Near(CFloatPoint(q.x, q.y), [&](uint32_t other) {
-                if (other != e && Within(ends_[other], q, tol)) f(other);
+            grid_->Near(CFloatPoint(q.x, q.y), [&](uint32_t filed) {
+                const uint32_t other = gridEnd_[filed];
+                if (other != kGone && other != e && Within(ends_[other], q, tol)) f(other);
             });
             return;
         }
@@ -77,5 +78,7 @@ private:
     static constexpr uint32_t kRoundMask = (1u << kRoundBits) - 1;
     std::vector<uint32_t> near_;      // neighbour << kRoundBits | the first round it is within
     std::vector<uint8_t> crowded_;    // by end: 1 when its neighbours come from the grid
+    static constexpr uint32_t kGone = 0xFFFFFFFFu;
     std::unique_ptr<EndPointGrid<uint32_t>> grid_;  // only while some end is crowded
+    std::vector<uint32_t> gridEnd_;  // by end as the grid filed it: what it is called now, or kGone
 };
