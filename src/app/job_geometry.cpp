@@ -490,7 +490,10 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
         return 1;
     }
     int32_t length = box.xmax;
+    // Bounds recomputed after a cut; without one the box is still the shapes'.
+    bool cutAny = false;
     if (width < box.xmax) {
+        cutAny = true;
         PlotShapeList left;
         target.CutByVLine(width, &left, nullptr);
         KeepPieces(target, left);
@@ -500,6 +503,7 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
         clipOffset = 0;
     }
     if (height < box.ymax) {
+        cutAny = true;
         PlotShapeList below;
         target.CutByHLine(height, &below, nullptr);
         KeepPieces(target, below);
@@ -507,16 +511,18 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
                                     static_cast<float>(height), kPrintMau));
     }
     if (box.ymin < 0) {
+        cutAny = true;
         PlotShapeList above;
         target.CutByHLine(0, nullptr, &above);
         KeepPieces(target, above);
     }
     if (box.xmin < 0) {
+        cutAny = true;
         PlotShapeList right;
         target.CutByVLine(0, nullptr, &right);
         KeepPieces(target, right);
     }
-    target.CalArea(1);
+    if (cutAny) target.CalArea(1);
     return 1;
 }
 

@@ -85,6 +85,7 @@ bool RunShapeRuns(int runs, int threads, const std::function<void(int run, Shape
         return !stop.load();
     }
 
+    if (poll && !poll(0)) return false;
     std::atomic<int> nextRun{0};
     std::mutex lock;
     std::condition_variable finished;

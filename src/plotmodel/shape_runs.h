@@ -1,12 +1,12 @@
 // Per-shape work over runs of consecutive shapes on a few worker threads, with the results
 // put back in list order, so the outcome is that of one pass over the whole list.
 //
-// Method: the list is cut into runs (several per thread, so that a slow run does not hold the
-// others up); the threads take the runs in turn from a shared counter. The calling thread
-// waits meanwhile and is the only one that calls the poll, about every 20 ms; a poll that
-// says stop makes every run stop at its next shape. A worker's exception stops the others
-// and is thrown again on the calling thread. With one thread the work runs on the calling
-// thread alone, polled every 64 shapes.
+// Method: the list is cut into runs that share its points (several per thread, so that a slow
+// run does not hold the others up); the threads take the runs in turn from a shared counter.
+// The calling thread waits meanwhile and is the only one that calls the poll, at the start
+// and about every 20 ms; a poll that says stop makes every run stop at its next shape. A
+// worker's exception stops the others and is thrown again on the calling thread. With one
+// thread the work runs on the calling thread alone, polled every 64 shapes.
 // Thread safety: the work of one run must touch only that run's shapes and its own results;
 // values the work shares (settings, machine values) are read before the runs start.
 #pragma once
@@ -51,8 +51,8 @@ private:
     const ShapeRunPoll* inlinePoll_;
 };
 
-// Calls work(run, control) for every run in [0, runs) on min(threads, runs) threads. False
-// when the poll stopped the work; every run has then returned.
+// Calls work(run, control) for every run in [0, runs) on min(threads, runs) threads, asking
+// the poll as said above. False when the poll stopped the work; every run has then returned.
 bool RunShapeRuns(int runs, int threads, const std::function<void(int run, ShapeRunControl& control)>& work,
                   const ShapeRunPoll& poll);
 

@@ -324,8 +324,8 @@ struct CompensatedRun {
     // when control stops it.
     bool Compensate(const PlotShapeList& source, PlotShape* first, float a, float lead, float tail, CFloatPoint dir,
                     ShapeRunControl* control);
-    // Puts the kept shapes in their places and deletes the rest of source.
-    void Commit(PlotShapeList& source);
+    // Puts the kept shapes in their places (the run's list keeps the rest, to be deleted).
+    void Commit();
 };
 
 bool CompensatedRun::Compensate(const PlotShapeList& source, PlotShape* first, float a, float lead, float tail,
@@ -370,7 +370,7 @@ bool CompensatedRun::Compensate(const PlotShapeList& source, PlotShape* first, f
     return true;
 }
 
-void CompensatedRun::Commit(PlotShapeList& source)
+void CompensatedRun::Commit()
 {
     for (auto& [placeholder, shape] : kept) {
         shape->GoOut();
@@ -378,7 +378,6 @@ void CompensatedRun::Commit(PlotShapeList& source)
         delete placeholder;
     }
     kept.clear();
-    source.Clear();
 }
 
 bool SameDirection(const CFloatPoint& a, const CFloatPoint& b)
@@ -560,8 +559,11 @@ bool PlotShapeList::ProKnifeCompensate(float offset, float startOverCutMm, float
         if (!SameDirection(done[k].dirIn, dir))
             done[k].Compensate(*runs[k], runs[k]->HeadShape(), a, lead, tail, dir, nullptr);
         dir = done[k].dirOut;
-        done[k].Commit(*runs[k]);
-        Append(&done[k].out);
+        done[k].Commit();
     }
+    // The runs' own shapes are deleted on the threads too.
+    RunShapeRuns(static_cast<int>(count), threads, [&](int r, ShapeRunControl&) { runs[static_cast<size_t>(r)]->Clear(); },
+                 {});
+    for (CompensatedRun& run : done) Append(&run.out);
     return true;
 }
