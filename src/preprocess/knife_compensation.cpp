@@ -24,6 +24,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <vector>
 
@@ -547,23 +548,40 @@ bool PlotShapeList::ProKnifeCompensate(float offset, float startOverCutMm, float
         };
         RunShapeRuns(static_cast<int>(count) - 1, threads, guess, {});
     }
+    // The runs are settled in order as they finish: a run whose start is the direction the
+    // run before ended with is committed and its own shapes are freed at once, so that the
+    // shapes and their pieces are not all held together.
+    std::mutex settling;
+    std::vector<char> finished(count, 0);
+    size_t settled = 0;
+    CFloatPoint dir(1.0, 0.0);
+    const auto settle = [&](std::vector<size_t>& freed) {
+        while (settled < count && finished[settled] && SameDirection(done[settled].dirIn, dir)) {
+            dir = done[settled].dirOut;
+            done[settled].Commit();
+            freed.push_back(settled++);
+        }
+    };
     const auto compensate = [&](int r, ShapeRunControl& control) {
         const size_t k = static_cast<size_t>(r);
-        done[k].Compensate(*runs[k], runs[k]->HeadShape(), a, lead, tail, start[k], &control);
+        if (!done[k].Compensate(*runs[k], runs[k]->HeadShape(), a, lead, tail, start[k], &control)) return;
+        std::vector<size_t> freed;
+        {
+            std::lock_guard<std::mutex> hold(settling);
+            finished[k] = 1;
+            settle(freed);
+        }
+        for (size_t f : freed) runs[f]->Clear();
     };
     if (!RunShapeRuns(static_cast<int>(count), threads, compensate, poll)) return false;
     // A run whose guess was not the direction the run before it ended with is compensated
     // again from that direction, on this thread.
-    CFloatPoint dir(1.0, 0.0);
-    for (size_t k = 0; k < count; ++k) {
-        if (!SameDirection(done[k].dirIn, dir))
-            done[k].Compensate(*runs[k], runs[k]->HeadShape(), a, lead, tail, dir, nullptr);
-        dir = done[k].dirOut;
-        done[k].Commit();
+    while (settled < count) {
+        done[settled].Compensate(*runs[settled], runs[settled]->HeadShape(), a, lead, tail, dir, nullptr);
+        std::vector<size_t> freed;
+        settle(freed);
+        for (size_t f : freed) runs[f]->Clear();
     }
-    // The runs' own shapes are deleted on the threads too.
-    RunShapeRuns(static_cast<int>(count), threads, [&](int r, ShapeRunControl&) { runs[static_cast<size_t>(r)]->Clear(); },
-                 {});
     for (CompensatedRun& run : done) Append(&run.out);
     return true;
 }
