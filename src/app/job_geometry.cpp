@@ -15,6 +15,7 @@
 #include "plotmodel/plot_shape_cut_list.h"
 #include "plotmodel/plot_shape_list.h"
 #include "plotmodel/shape_box_index.h"
+#include "plotmodel/shape_runs.h"
 #include "preprocess/path_analysis.h"
 #include "preprocess/plot_loop.h"
 
@@ -195,45 +196,69 @@ bool PrepareJetList(PlotShapeList& print, PlotShapeCutList& A, const PrepareMach
     return true;
 }
 
-// Asks progress every this many shapes of a loop.
-constexpr int kProgressEveryShapes = 64;
-
-// Tells progress the share done of a loop over count shapes, between percent from and to;
-// false when cancelled.
-bool LoopProgress(const PreparationProgress& progress, int done, int count, int from, int to)
+// The poll of a loop over count shapes that reports its share done between percent from and
+// to; false when cancelled.
+ShapeRunPoll LoopPoll(const PreparationProgress& progress, int64_t count, int from, int to)
 {
-    if (done % kProgressEveryShapes != 0 || count <= 0) return true;
-    return ContinuePreparation(progress, from + static_cast<int>((to - from) * static_cast<double>(done) / count));
+    return [&progress, count, from, to](int64_t done) {
+        if (count <= 0) return true;
+        const int64_t shown = std::min(done, count);
+        return ContinuePreparation(progress, from + static_cast<int>((to - from) * static_cast<double>(shown) / count));
+    };
 }
 
 // The knife work made lines, smoothed and fitted, clipped into K and moved by the cut offsets;
-// false with the reason when cancelled or when the usable area is under one unit.
+// false with the reason when cancelled or when the usable area is under one unit. Each shape
+// is smoothed and broken at its corners on its own, and each piece is fitted on its own, so
+// both steps go to the worker threads in runs, the results joined in list order. The fit is
+// the costly step, and runs of pieces keep the threads busy even where one shape is long.
 bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineValues& m, int32_t& clipOffset,
-                    const PreparationProgress& progress, DispatchRefusal& refusal)
+                    int threads, const PreparationProgress& progress, DispatchRefusal& refusal)
 {
     refusal = DispatchRefusal::kCancelled;
     if (clipOffset > 0) cut.Move(-clipOffset, 0);
-    PlotShapeList smoothed;
+    const bool fit = GetProfileInt(u"AutoPrint Settings", u"BSPLINE_FIT", 1) != 0;
     const int count = cut.Count();
-    int done = 0;
-    for (PlotShape* s = cut.HeadShape(); s; s = cut.ShapeAfter(s)) {
-        if (!LoopProgress(progress, done++, count, 40, 60)) return false;
-        s->MakeLine(kMakeLineTolerance);
-        s->Slick_new(smoothed);
-    }
-    cut.Clear();
-    if (GetProfileInt(u"AutoPrint Settings", u"BSPLINE_FIT", 1) != 0) {
-        const int smoothedCount = smoothed.Count();
-        done = 0;
-        for (PlotShape* s = smoothed.HeadShape(); s; s = smoothed.ShapeAfter(s)) {
-            if (!LoopProgress(progress, done++, smoothedCount, 60, 80)) return false;
-            s->DeleteRepeatPoint();
-            BsplineFit(s, &cut);
+    auto runs = SplitIntoRuns(cut, RunsForThreads(threads));
+    std::vector<std::unique_ptr<PlotShapeList>> smoothed(runs.size());
+    const auto smoothRun = [&](int r, ShapeRunControl& control) {
+        const size_t k = static_cast<size_t>(r);
+        smoothed[k] = std::make_unique<PlotShapeList>();
+        PlotShapeList& source = *runs[k];
+        PlotShapeList made;
+        for (PlotShape* s = source.HeadShape(); s; s = source.ShapeAfter(s)) {
+            if (!control.Next()) return;
+            s->MakeLine(kMakeLineTolerance);
+            s->Slick_new(fit ? made : *smoothed[k]);
+            for (PlotShape* piece = made.HeadShape(); piece; piece = made.ShapeAfter(piece)) {
+                piece->DeleteRepeatPoint();
+                BreakForFit(piece, smoothed[k].get());
+            }
+            made.Clear();
         }
-    } else {
-        cut.Append(&smoothed);
+        source.Clear();
+    };
+    if (!RunShapeRuns(static_cast<int>(runs.size()), threads, smoothRun, LoopPoll(progress, count, 40, 60)))
+        return false;
+    JoinRuns(smoothed, cut);
+    if (fit) {
+        const int pieceCount = cut.Count();
+        runs = SplitIntoRuns(cut, RunsForThreads(threads));
+        std::vector<std::unique_ptr<PlotShapeList>> fitted(runs.size());
+        const auto fitRun = [&](int r, ShapeRunControl& control) {
+            const size_t k = static_cast<size_t>(r);
+            fitted[k] = std::make_unique<PlotShapeList>();
+            PlotShapeList& pieces = *runs[k];
+            for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
+                if (!control.Next()) return;
+                FitPiece(*piece, fitted[k].get());
+            }
+            pieces.Clear();
+        };
+        if (!RunShapeRuns(static_cast<int>(runs.size()), threads, fitRun, LoopPoll(progress, pieceCount, 60, 80)))
+            return false;
+        JoinRuns(fitted, cut);
     }
-    cut.CalArea(1);
     refusal = DispatchRefusal::kNoUsableWidth;
     if (!ClipToMachineArea(cut, K, m.cutWidth, m.cutHeight, clipOffset)) return false;
     refusal = DispatchRefusal::kNone;
@@ -274,8 +299,10 @@ void AppendJetTravelPath(const PlotShapeCutList& A, PlotShapeList& B, const Prep
     }
 }
 
-// Half-cut dashes, the direction line, the knife compensation and the X stretch of K.
-void FinishKnifeWork(PlotShapeList& K, const CArea& pageBounds, const PrepareMachineValues& m, double yOffset)
+// Half-cut dashes, the direction line, the knife compensation and the X stretch of K; false
+// when cancelled.
+bool FinishKnifeWork(PlotShapeList& K, const CArea& pageBounds, const PrepareMachineValues& m, double yOffset,
+                     int threads, const PreparationProgress& progress)
 {
     K.DashHalfCutShape(DashStyle{static_cast<float>(m.halfCutGapMm * kUnitsPerMm),
                                  static_cast<float>(m.halfCutDashMm * kUnitsPerMm), kHalfCutCornerTolerance,
@@ -290,10 +317,14 @@ void FinishKnifeWork(PlotShapeList& K, const CArea& pageBounds, const PrepareMac
         K.AddHead(TwoPointLine(kb.xmin + kDirectionLineLength, static_cast<float>(y0), static_cast<float>(kb.xmin),
                                static_cast<float>(y0), kKnifeMau));
     }
-    K.ProKnifeCompensate(static_cast<float>(m.knifeOffsetMm * kUnitsPerMm),
-                         static_cast<float>(m.knifeComp1 / kThousandths),
-                         static_cast<float>(m.knifeComp2 / kThousandths));
-    K.Stretchx(m.xStretch);
+    if (!K.ProKnifeCompensate(static_cast<float>(m.knifeOffsetMm * kUnitsPerMm),
+                              static_cast<float>(m.knifeComp1 / kThousandths),
+                              static_cast<float>(m.knifeComp2 / kThousandths), threads,
+                              LoopPoll(progress, K.Count(), 85, 95)))
+        return false;
+    const float stretch = m.xStretch;
+    ForEachShapeInRuns(K, threads, [stretch](PlotShape& s) { s.Stretchx(stretch); });
+    return true;
 }
 
 }  // namespace
@@ -460,7 +491,10 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
         return 1;
     }
     int32_t length = box.xmax;
+    // Bounds recomputed after a cut; without one the box is still the shapes'.
+    bool cutAny = false;
     if (width < box.xmax) {
+        cutAny = true;
         PlotShapeList left;
         target.CutByVLine(width, &left, nullptr);
         KeepPieces(target, left);
@@ -470,6 +504,7 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
         clipOffset = 0;
     }
     if (height < box.ymax) {
+        cutAny = true;
         PlotShapeList below;
         target.CutByHLine(height, &below, nullptr);
         KeepPieces(target, below);
@@ -477,23 +512,25 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
                                     static_cast<float>(height), kPrintMau));
     }
     if (box.ymin < 0) {
+        cutAny = true;
         PlotShapeList above;
         target.CutByHLine(0, nullptr, &above);
         KeepPieces(target, above);
     }
     if (box.xmin < 0) {
+        cutAny = true;
         PlotShapeList right;
         target.CutByVLine(0, nullptr, &right);
         KeepPieces(target, right);
     }
-    target.CalArea(1);
+    if (cutAny) target.CalArea(1);
     return 1;
 }
 
 int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& pageShapes,
                        const PrepareMachineValues& m, int sortCuts, const NET_Machine& bandSource,
                        Limit_PARAM& range, int32_t& clipOffset, JetTaskValues& jet,
-                       const PreparationProgress& progress, DispatchRefusal* refusal)
+                       const PreparationProgress& progress, DispatchRefusal* refusal, int workerThreads)
 {
     DispatchRefusal ignored = DispatchRefusal::kNone;
     DispatchRefusal& why = refusal != nullptr ? *refusal : ignored;
@@ -501,6 +538,7 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     // Scales and the band factor divide below: 0 (or a negative factor) makes no job.
     if (m.xScale == 0.0f || m.yScale == 0.0f || Y_RelSCALE <= 0 || !Finite(m.xScale) || !Finite(m.yScale))
         return 0;
+    const int threads = ShapeWorkerThreads(workerThreads);
     const auto cancelled = [&why] {
         why = DispatchRefusal::kCancelled;
         return 0;
@@ -527,7 +565,7 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     if (!ContinuePreparation(progress, 40)) return cancelled();
     PlotShapeList K;
     int32_t cutClip = clipOffset;
-    if (!PrepareCutList(cut, K, m, cutClip, progress, why)) return 0;
+    if (!PrepareCutList(cut, K, m, cutClip, threads, progress, why)) return 0;
     if (!ContinuePreparation(progress, 80)) return cancelled();
     clipOffset = (jetClip == 0 && cutClip == 0) ? 0 : std::max(jetClip, cutClip);
 
@@ -551,7 +589,7 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     B.SetCutShapeCount(K.Count());
     if (A.Count() > 0) AppendJetTravelPath(A, B, m, range, k, yOffset);
     if (!ContinuePreparation(progress, 85)) return cancelled();
-    if (K.Count() > 0) FinishKnifeWork(K, pageBounds, m, yOffset);
+    if (K.Count() > 0 && !FinishKnifeWork(K, pageBounds, m, yOffset, threads, progress)) return cancelled();
     if (!ContinuePreparation(progress, 95)) return cancelled();
     B.Append(&K);
 
@@ -566,15 +604,23 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     MoveShapesIf(B, kept, [](const PlotShape& s) { return s.GetMauIndex() == kKeptWholeMau; });
     if (m.keepMau8) B.Append(&kept);
 
-    B.Move(Saturate(xOffset), Saturate(yOffset));
-    B.Scale(2.0f * m.xScale, 2.0f * m.yScale);
-    B.MirrorByX(Saturate(m.xRangeMm * 2.0 * kUnitsPerMm * m.xScale));
+    // The offsets, the scale to machine steps and the mirror, shape by shape, each shape's
+    // bounds recomputed last: as the list's Move, Scale, MirrorByX and CalArea(1) in turn.
+    const float moveX = static_cast<float>(Saturate(xOffset)), moveY = static_cast<float>(Saturate(yOffset));
+    const float scaleX = 2.0f * m.xScale, scaleY = 2.0f * m.yScale;
+    const int32_t mirrorX = Saturate(m.xRangeMm * 2.0 * kUnitsPerMm * m.xScale);
+    ForEachShapeInRuns(B, threads, [=](PlotShape& s) {
+        s.Move(moveX, moveY);
+        s.Scale(scaleX, scaleY);
+        s.MirrorByX(mirrorX);
+        s.CalArea();
+    });
     auto* origin = new PlotShape;
     origin->AddPoint(0.0f, 0.0f, 1);
     origin->SetMauIndex(kPrintMau);
     origin->CalArea();
     B.AddTail(origin);
-    B.CalArea(1);
+    B.CalArea(0);
     why = DispatchRefusal::kNone;
     return 1;
 }

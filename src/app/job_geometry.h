@@ -120,8 +120,11 @@ int ClipToMachineArea(PlotShapeList& source, PlotShapeList& target, int32_t widt
 // in refusal: a usable area under one unit (kNoUsableWidth), print work with a jet step width
 // of 0 or below (kJetStepNotSet: the print scale would turn negative and put the drawing left
 // of the sheet), or a scale, jet spread or band factor of 0, or a result that is no number
-// (kMachineValuesUnusable).
+// (kMachineValuesUnusable). The per-shape work of the knife list runs on workerThreads threads
+// (0: as many as the hardware has, at most 8) with the result of one thread; progress is
+// asked on the calling thread only.
 int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& pageShapes,
                        const PrepareMachineValues& machine, int sortCuts, const NET_Machine& bandSource,
                        Limit_PARAM& range, int32_t& clipOffset, JetTaskValues& jet,
-                       const PreparationProgress& progress = {}, DispatchRefusal* refusal = nullptr);
+                       const PreparationProgress& progress = {}, DispatchRefusal* refusal = nullptr,
+                       int workerThreads = 0);

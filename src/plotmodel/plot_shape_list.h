@@ -12,6 +12,7 @@
 #include "platform/carray.h"
 
 #include <cstdint>
+#include <functional>
 
 class PlotShapeList : public OL_List {
 public:
@@ -116,6 +117,13 @@ public:
     // Replaces every shape by its knife-compensated pieces, in place: offset in plotter units,
     // over-cuts in mm; MauIndex 8 shapes stay, small circular holes get a path of their own.
     void ProKnifeCompensate(float offset, float startOverCutMm, float endOverCutMm);
+    // The same on threads threads, with the same result: the list is cut into runs of
+    // consecutive shapes, each compensated from the knife direction the last shapes of the
+    // run before it end with, and a run whose start was not the direction the run before it
+    // really ended with is compensated again. poll is told the shapes done (on the calling
+    // thread); when it says stop, the list is left empty and the result is false.
+    bool ProKnifeCompensate(float offset, float startOverCutMm, float endOverCutMm, int threads,
+                            const std::function<bool(int64_t)>& poll);
 
     // Draws every shape with a black pen of width 1, solid for LineType below 2 and dotted
     // from 2 on; the DC's previous pen is selected again at the end.

@@ -18,8 +18,13 @@
 #include "preprocess/chord_compensation.h"
 #include "preprocess/point_sequence.h"
 
+#include "plotmodel/shape_runs.h"
+
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <vector>
 
@@ -266,21 +271,22 @@ void preprocess::CompensateByChords(const PlotShape& source, PlotShapeList& out,
 
 namespace {
 
-// Moves the pieces of pieces in front of d, each not turning piece with d's MauIndex.
-void InsertPiecesBefore(PlotShapeList& list, PlotShapeList& pieces, PlotShape* d)
+// Moves the pieces of pieces to the tail of out, each not turning piece with mau as its MauIndex.
+void MovePieces(PlotShapeList& out, PlotShapeList& pieces, unsigned char mau)
 {
     while (PlotShape* piece = pieces.HeadShape()) {
         piece->GoOut();
-        if (piece->GetMauIndex() != CutModeIndex::kFourthDepth) piece->SetMauIndex(d->GetMauIndex());
-        list.InsertFront(piece, d);
+        if (piece->GetMauIndex() != CutModeIndex::kFourthDepth) piece->SetMauIndex(mau);
+        out.AddTail(piece);
     }
 }
 
-// Replaces the small circular hole d by a stroke through its centre and a hole path.
-void CompensateSmallHole(PlotShapeList& list, PlotShape* d, float radius, float a, CFloatPoint& dir)
+// Appends the replacement of the small circular hole d to out: a stroke through its centre
+// and a hole path.
+void CompensateSmallHole(PlotShapeList& out, const PlotShape& d, float radius, float a, CFloatPoint& dir)
 {
     OL_Box box;
-    d->CalBox(box);
+    d.CalBox(box);
     CFloatPoint m = box.Center();
     PlotShape circle;
     circle.CreateCircle(radius / static_cast<float>(kUnitsPerMm));
@@ -296,14 +302,93 @@ void CompensateSmallHole(PlotShapeList& list, PlotShape* d, float radius, float 
     PlotShapeList pieces;
     stroke.KnifeCompensate_cut4(pieces, a, dir, 0.0f, 0.0f);
     auto hole = std::make_unique<PlotShape>();
-    hole->CopyAttrib(*d);
+    hole->CopyAttrib(d);
     int32_t n = 0;
     const float* ring = circle.GetPl(0, n);
     hole->CalCompensateSmallArc_slick(ring, n, dir, a);
     hole->CalArea();
-    InsertPiecesBefore(list, pieces, d);
-    list.InsertFront(hole.release(), d);
+    MovePieces(out, pieces, d.GetMauIndex());
+    out.AddTail(hole.release());
 }
+
+// The compensation of a run of consecutive shapes: its pieces in out, in order, where each
+// shape kept as it is (MauIndex 8) stands as an empty placeholder until Commit puts the shape
+// itself there. The run's own shapes stay, but for their repeated points (removing them again
+// changes nothing), so that a run started from a wrong direction can be compensated again.
+struct CompensatedRun {
+    PlotShapeList out;
+    std::vector<std::pair<PlotShape*, PlotShape*>> kept;  // placeholder, shape
+    CFloatPoint dirIn;
+    CFloatPoint dirOut;
+
+    // Compensates the shapes of source from first on, from the knife direction dir; false
+    // when control stops it.
+    bool Compensate(const PlotShapeList& source, PlotShape* first, float a, float lead, float tail, CFloatPoint dir,
+                    ShapeRunControl* control);
+    // Puts the kept shapes in their places (the run's list keeps the rest, to be deleted).
+    void Commit();
+};
+
+bool CompensatedRun::Compensate(const PlotShapeList& source, PlotShape* first, float a, float lead, float tail,
+                                CFloatPoint dir, ShapeRunControl* control)
+{
+    out.Clear();
+    kept.clear();
+    dirIn = dir;
+    for (PlotShape* d = first; d; d = source.ShapeAfter(d)) {
+        if (control && !control->Next()) return false;
+        d->DeleteRepeatPoint();
+        if (d->GetMauIndex() == CutModeIndex::kNoCompensation) {
+            auto* placeholder = new PlotShape;
+            out.AddTail(placeholder);
+            kept.emplace_back(placeholder, d);
+            continue;
+        }
+        float radius = 0.0f;
+        if (d->IsCircle(&radius, kCircleTolerance) && radius < kSmallHoleRadius) {
+            CompensateSmallHole(out, *d, radius, a, dir);
+            continue;
+        }
+        // A closed line restarts in the middle of its longest level segment. Only a line of
+        // one sub-polyline that still has more than 3 points is restarted: the restart would
+        // join several sub-polylines across their travel, and a line folded to 3 points or
+        // fewer has no segment to restart in.
+        const PlotShape* subject = d;
+        std::unique_ptr<PlotShape> restarted;
+        if (d->IsClose()) {
+            int e = d->FindVerticalLine(kLevelTangent, kLevelMinLength);
+            if (e >= 0 && d->GetPlNum() == 1 && d->GetTolPtNum() > 3) {
+                restarted = std::make_unique<PlotShape>();
+                d->StartAtMidVertex(e, restarted.get());
+                subject = restarted.get();
+            }
+        }
+        PlotShapeList pieces;
+        subject->KnifeCompensate_cut4(pieces, a, dir, lead, tail);
+        MovePieces(out, pieces, subject->GetMauIndex());
+    }
+    dirOut = dir;
+    return true;
+}
+
+void CompensatedRun::Commit()
+{
+    for (auto& [placeholder, shape] : kept) {
+        shape->GoOut();
+        out.Replace(shape, placeholder);
+        delete placeholder;
+    }
+    kept.clear();
+}
+
+bool SameDirection(const CFloatPoint& a, const CFloatPoint& b)
+{
+    return std::memcmp(&a.x, &b.x, sizeof a.x) == 0 && std::memcmp(&a.y, &b.y, sizeof a.y) == 0;
+}
+
+// A run's direction is guessed from the last shapes of the run before it, compensated from
+// the x direction: a shape's outgoing direction mostly depends on its own last segments alone.
+constexpr int kGuessShapes = 2;
 
 }  // namespace
 
@@ -438,39 +523,65 @@ void PlotShape::ExtendAtStart(float length) { ExtendEnd(*this, length, false); }
 
 void PlotShapeList::ProKnifeCompensate(float offset, float startOverCutMm, float endOverCutMm)
 {
-    float a = NonNegative(offset);
-    float lead = NonNegative(startOverCutMm), tail = NonNegative(endOverCutMm);
-    CFloatPoint dir(1.0, 0.0);
-    for (PlotShape* d = HeadShape(); d;) {
-        PlotShape* next = ShapeAfter(d);
-        d->DeleteRepeatPoint();
-        if (d->GetMauIndex() == CutModeIndex::kNoCompensation) {
-            d = next;
-            continue;
-        }
-        float radius = 0.0f;
-        if (d->IsCircle(&radius, kCircleTolerance) && radius < kSmallHoleRadius) {
-            CompensateSmallHole(*this, d, radius, a, dir);
-        } else {
-            // A closed line restarts in the middle of its longest level segment. Only a line
-            // of one sub-polyline that still has more than 3 points is restarted: the restart
-            // would join several sub-polylines across their travel, and a line folded to 3
-            // points or fewer has no segment to restart in.
-            if (d->IsClose()) {
-                int e = d->FindVerticalLine(kLevelTangent, kLevelMinLength);
-                if (e >= 0 && d->GetPlNum() == 1 && d->GetTolPtNum() > 3) {
-                    auto restarted = std::make_unique<PlotShape>();
-                    d->StartAtMidVertex(e, restarted.get());
-                    Replace(restarted.get(), d);
-                    delete d;
-                    d = restarted.release();
-                }
-            }
-            PlotShapeList pieces;
-            d->KnifeCompensate_cut4(pieces, a, dir, lead, tail);
-            InsertPiecesBefore(*this, pieces, d);
-        }
-        delete d;
-        d = next;
+    ProKnifeCompensate(offset, startOverCutMm, endOverCutMm, 1, {});
+}
+
+bool PlotShapeList::ProKnifeCompensate(float offset, float startOverCutMm, float endOverCutMm, int threads,
+                                       const std::function<bool(int64_t)>& poll)
+{
+    const float a = NonNegative(offset);
+    const float lead = NonNegative(startOverCutMm), tail = NonNegative(endOverCutMm);
+    auto runs = SplitIntoRuns(*this, RunsForThreads(threads));
+    const size_t count = runs.size();
+    std::vector<CompensatedRun> done(count);
+    // Each run after the first starts from the direction its guess shapes end with; the
+    // guesses read the run before, so they are all made before any run is compensated.
+    std::vector<CFloatPoint> start(count, CFloatPoint(1.0, 0.0));
+    if (count > 1) {
+        const auto guess = [&](int r, ShapeRunControl&) {
+            const PlotShapeList& before = *runs[static_cast<size_t>(r)];
+            auto* from = static_cast<PlotShape*>(before.GetTail());
+            for (int k = 1; k < kGuessShapes && before.GetPres(from); ++k) from = static_cast<PlotShape*>(before.GetPres(from));
+            CompensatedRun trial;
+            trial.Compensate(before, from, a, lead, tail, CFloatPoint(1.0, 0.0), nullptr);
+            start[static_cast<size_t>(r) + 1] = trial.dirOut;
+        };
+        RunShapeRuns(static_cast<int>(count) - 1, threads, guess, {});
     }
+    // The runs are settled in order as they finish: a run whose start is the direction the
+    // run before ended with is committed and its own shapes are freed at once, so that the
+    // shapes and their pieces are not all held together.
+    std::mutex settling;
+    std::vector<char> finished(count, 0);
+    size_t settled = 0;
+    CFloatPoint dir(1.0, 0.0);
+    const auto settle = [&](std::vector<size_t>& freed) {
+        while (settled < count && finished[settled] && SameDirection(done[settled].dirIn, dir)) {
+            dir = done[settled].dirOut;
+            done[settled].Commit();
+            freed.push_back(settled++);
+        }
+    };
+    const auto compensate = [&](int r, ShapeRunControl& control) {
+        const size_t k = static_cast<size_t>(r);
+        if (!done[k].Compensate(*runs[k], runs[k]->HeadShape(), a, lead, tail, start[k], &control)) return;
+        std::vector<size_t> freed;
+        {
+            std::lock_guard<std::mutex> hold(settling);
+            finished[k] = 1;
+            settle(freed);
+        }
+        for (size_t f : freed) runs[f]->Clear();
+    };
+    if (!RunShapeRuns(static_cast<int>(count), threads, compensate, poll)) return false;
+    // A run whose guess was not the direction the run before it ended with is compensated
+    // again from that direction, on this thread.
+    while (settled < count) {
+        done[settled].Compensate(*runs[settled], runs[settled]->HeadShape(), a, lead, tail, dir, nullptr);
+        std::vector<size_t> freed;
+        settle(freed);
+        for (size_t f : freed) runs[f]->Clear();
+    }
+    for (CompensatedRun& run : done) Append(&run.out);
+    return true;
 }

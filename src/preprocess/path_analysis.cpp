@@ -301,29 +301,36 @@ int CalPathInfo1(float*& records, int count, const float* points, float corner, 
     return m;
 }
 
+void BreakForFit(PlotShape* shape, PlotShapeList* pieces) { ShapeBreak(shape, pieces, kFitSmallTurn, kFitLargeTurn, 0); }
+
+void FitPiece(const PlotShape& piece, PlotShapeList* out)
+{
+    int32_t n = 0;
+    const float* p = piece.GetPl(0, n);
+    float* records = nullptr;
+    int m = CalPathInfo1(records, n, p, kFitCorner, kFitTolerance);
+    if (m <= 0) {
+        // A piece with no curve to fit (a lone point, or all its points in one place) is
+        // kept as it stands rather than lost.
+        out->AddTail(NewPiece(p, n, piece));
+        return;
+    }
+    auto* fitted = new PlotShape;
+    for (int k = 0; k < m; ++k) fitted->AddPoint(records[4 * k], records[4 * k + 1], k == 0 ? 1 : 0);
+    std::free(records);
+    fitted->CalArea();
+    // A piece carries its shape's attributes (ShapeBreak without colours), so copying them
+    // from the piece gives the shape's.
+    fitted->CopyAttrib(piece);
+    out->AddTail(fitted);
+}
+
 void BsplineFit(PlotShape* shape, PlotShapeList* out)
 {
     if (!shape || !out) return;
     PlotShapeList pieces;
-    ShapeBreak(shape, &pieces, kFitSmallTurn, kFitLargeTurn, 0);
-    for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
-        int32_t n = 0;
-        const float* p = piece->GetPl(0, n);
-        float* records = nullptr;
-        int m = CalPathInfo1(records, n, p, kFitCorner, kFitTolerance);
-        if (m <= 0) {
-            // A piece with no curve to fit (a lone point, or all its points in one place) is
-            // kept as it stands rather than lost.
-            out->AddTail(NewPiece(p, n, *shape));
-            continue;
-        }
-        auto* fitted = new PlotShape;
-        for (int k = 0; k < m; ++k) fitted->AddPoint(records[4 * k], records[4 * k + 1], k == 0 ? 1 : 0);
-        std::free(records);
-        fitted->CalArea();
-        fitted->CopyAttrib(*shape);
-        out->AddTail(fitted);
-    }
+    BreakForFit(shape, &pieces);
+    for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) FitPiece(*piece, out);
 }
 
 int CPathAnalysis::GetNextLineSection(int i, LINE_SECTION_V1* section) const

@@ -93,5 +93,12 @@ void ShapeBreak(PlotShape* shape, PlotShapeList* out, float smallTurn, float lar
 // (malloc'ed, freed by the caller with free); their number, 0 when count < 2.
 int CalPathInfo1(float*& records, int count, const float* points, float corner, float tolerance);
 // Appends the fitted replacement of shape to out, one shape per piece with the source's
-// attributes and bounds; shape is not changed.
+// attributes and bounds; shape is not changed. The same as BreakForFit, then FitPiece of
+// every piece in order: the pieces of one shape may be fitted apart.
 void BsplineFit(PlotShape* shape, PlotShapeList* out);
+// Appends the pieces BsplineFit fits to pieces: shape broken at its corners, each piece with
+// the shape's attributes.
+void BreakForFit(PlotShape* shape, PlotShapeList* pieces);
+// Appends the fitted curve of one piece of BreakForFit to out, with the piece's attributes
+// and bounds; a piece with no curve to fit is appended as it stands.
+void FitPiece(const PlotShape& piece, PlotShapeList* out);

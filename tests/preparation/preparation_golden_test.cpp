@@ -9,9 +9,12 @@
 #include "app/contour_recognition.h"
 #include "app/job_geometry.h"
 #include "app/pagination.h"
+#include "machinelink/net_machine.h"
 #include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape.h"
+#include "plotmodel/plot_shape_cut_list.h"
 #include "plotmodel/plot_shape_list.h"
+#include "preparation/knife_machine_values.h"
 #include "preprocess/loop_finder.h"
 #include "preprocess/plot_loop.h"
 #include "reference_loop_finder.h"
@@ -32,8 +35,7 @@
 namespace corvane_test {
 namespace {
 
-// Pen 1 knife, 2 print, 3 half knife, 4 inner knife.
-constexpr uint8_t kPenTable[8] = {3, 0, 1, 2, 3, 3, 3, 3};
+constexpr auto& kPenTable = kPreparationPenTable;
 constexpr int32_t kPageWidth = 4000;
 
 class Hash {
@@ -156,6 +158,26 @@ uint64_t ContourHash(uint32_t seed)
     return h.Value();
 }
 
+// The whole geometry preparation of a page: smoothing and fitting, clipping, dashes, knife
+// compensation, the jet travel path, offsets, scale and mirror.
+uint64_t GeometryHash(uint32_t seed)
+{
+    PlotShapeList shapes;
+    MakeSheet(seed, shapes);
+    PrepareMachineValues m = KnifeMachineValues(400, 200, 14000, 7000);
+    m.cutOffsetXMm = 1.5f;
+    PlotShapeCutList A, B;
+    NET_Machine bandSource;
+    Limit_PARAM range;
+    int32_t clipOffset = 0;
+    JetTaskValues jet;
+    EXPECT_EQ(PrepareJobGeometry(A, B, shapes, m, 1, bandSource, range, clipOffset, jet), 1);
+    Hash h;
+    h.Add(A);
+    h.Add(B);
+    return h.Value();
+}
+
 struct GoldenCase {
     const char* stage;
     uint64_t (*run)(uint32_t seed);
@@ -167,6 +189,7 @@ const GoldenCase kCases[] = {
     {"PaginateByWidth", PageHash, {0xf834b7d1e3cf7bc9ULL, 0x0c02a98e9b59493cULL, 0xc3afa1e8014f2dfdULL, 0xd3c96ae6bf7a59efULL}},
     {"OrderCutsByLoops", CutOrderHash, {0x5d77e61009efd004ULL, 0xbc36b1f32317badfULL, 0x942aecff734df1e7ULL, 0x1f4c767942502e64ULL}},
     {"RecogniseContourWithClusters", ContourHash, {0x2e4c84bc1afb3d30ULL, 0x8c48616462413489ULL, 0x178251a8b8f9b52bULL, 0xf6f5df659c7b8e1dULL}},
+    {"PrepareJobGeometry", GeometryHash, {0xe7f1a7c9dda098a4ULL, 0x1543363341c59e93ULL, 0x303fc52784c25645ULL, 0xe5e8c9527a2f72ceULL}},
 };
 
 TEST(PreparationGolden, SeededSheetsGiveTheResultsOfThePlainScans)

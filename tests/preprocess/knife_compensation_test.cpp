@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
+#include <random>
 
 using namespace plot_fixtures;
 
@@ -386,6 +388,61 @@ TEST(WnifeCompensate, OffsetsEveryVertexAndMovesTheLastPointOn)
     CFloatPoint d2(1, 0);
     repeated.WnifeCompensate(again, 10, d2);
     EXPECT_EQ(AllPoints(*again.HeadShape()), p) << "repeated points are passed over";
+}
+
+// A list of zig-zag lines, lone points (which leave the knife direction as they found it),
+// small circles and shapes kept whole, in a seeded order.
+void FillMixedList(PlotShapeList& list)
+{
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> at(0.0f, 20000.0f), step(-300.0f, 300.0f);
+    for (int k = 0; k < 900; ++k) {
+        Polyline line{{at(rng), at(rng)}};
+        if (k % 3 == 0) {
+            for (int i = 0; i < 6; ++i) line.push_back({line.back().x + step(rng), line.back().y + step(rng)});
+        }
+        PlotShape* s = NewShape(line, k % 29 == 0 ? CutModeIndex::kNoCompensation : CutModeIndex::kCut);
+        if (k % 97 == 0) {
+            s->Destroy();
+            s->CreateCircle(2.0f);
+            s->Move(line[0].x, line[0].y);
+        }
+        list.AddTail(s);
+    }
+}
+
+// The runs of a list compensated on threads give the pieces of one pass. Where a run ends in
+// lone points, the direction guessed for the next run is not the one it starts with, and
+// that run is compensated again.
+TEST(ProKnifeCompensate, OnThreadsGivesThePiecesOfOnePass)
+{
+    PlotShapeList serial;
+    FillMixedList(serial);
+    serial.ProKnifeCompensate(20, 0.5f, 0.3f);
+    for (int threads : {2, 8}) {
+        PlotShapeList threaded;
+        FillMixedList(threaded);
+        ASSERT_TRUE(threaded.ProKnifeCompensate(20, 0.5f, 0.3f, threads, {}));
+        const auto want = Shapes(serial), got = Shapes(threaded);
+        ASSERT_EQ(got.size(), want.size()) << threads << " threads";
+        for (size_t k = 0; k < want.size(); ++k) {
+            ASSERT_EQ(got[k]->GetMauIndex(), want[k]->GetMauIndex()) << "shape " << k;
+            ASSERT_EQ(got[k]->GetPlNum(), want[k]->GetPlNum()) << "shape " << k;
+            int32_t n = 0, m = 0;
+            const float* a = want[k]->GetPl(0, n);
+            const float* b = got[k]->GetPl(0, m);
+            ASSERT_EQ(m, n) << "shape " << k;
+            ASSERT_EQ(std::memcmp(a, b, sizeof(float) * 2 * static_cast<size_t>(n)), 0) << "shape " << k;
+        }
+    }
+}
+
+TEST(ProKnifeCompensate, OnThreadsAStopLeavesTheListEmpty)
+{
+    PlotShapeList list;
+    FillMixedList(list);
+    EXPECT_FALSE(list.ProKnifeCompensate(20, 0.5f, 0.3f, 4, [](int64_t) { return false; }));
+    EXPECT_EQ(list.Count(), 0);
 }
 
 }  // namespace
