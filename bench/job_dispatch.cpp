@@ -24,6 +24,7 @@
 #include "machinelink/net_machine.h"
 #include "platform/byte_order.h"
 #include "platform/file_system.h"
+#include "platform/freed_memory.h"
 #include "platform/program_directory.h"
 #include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape_cut_list.h"
@@ -96,6 +97,8 @@ SimulatedMachineOptions MachineOptions()
 // One case: prints "key=value" figures on one line.
 int RunCase(const std::string& file)
 {
+    // The heap set up as the program sets it up before its first thread.
+    LimitHeapArenas();
     const std::string root = Scratch();
     mkdir((root + "program").c_str(), 0700);
     mkdir((root + "config").c_str(), 0700);

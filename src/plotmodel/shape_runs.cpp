@@ -1,6 +1,8 @@
 // Runs of consecutive shapes worked on by a few threads, the calling thread polling.
 #include "plotmodel/shape_runs.h"
 
+#include "platform/freed_memory.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -86,6 +88,7 @@ bool RunShapeRuns(int runs, int threads, const std::function<void(int run, Shape
     }
 
     if (poll && !poll(0)) return false;
+    LimitHeapArenas();
     std::atomic<int> nextRun{0};
     std::mutex lock;
     std::condition_variable finished;

@@ -3,6 +3,7 @@
 
 #include "app/linux_system_actions.h"
 #include "app/udp_server.h"
+#include "platform/freed_memory.h"
 #include "ui/app_corvane.h"
 #include "ui/qt_file_dialogs.h"
 #include "ui/qt_message_sink.h"
@@ -16,6 +17,7 @@
 
 int RunCorvane(int argc, char** argv)
 {
+    LimitHeapArenas();
     QApplication qapp(argc, argv);
     // Qt set the locale from the environment; numbers are read and written in the C locale.
     std::setlocale(LC_NUMERIC, "C");
