@@ -13,9 +13,8 @@ void ReleaseFreedMemory();
 
 // Caps the heap at two arenas, the first thread's and one that every other thread shares, once
 // per process; a no-op with another C library. The program calls it first thing, before any
-// thread starts, and the worker pool before it starts its threads: glibc gives
-// each new thread an arena of its own, and memory freed in one arena serves no allocation of
-// another, so eight workers that build a page's pieces while the first thread frees the job's
-// would hold both at once (about a third more resident memory on a 50 MB job, for no speed
-// the shared arena does not also give).
+// thread starts, and the worker pool before it starts its threads. Without it glibc gives each
+// new thread an arena of its own, and memory freed in one arena serves no allocation of
+// another: eight workers building a page's pieces while the first thread frees the job's hold
+// both at once (about a third more resident memory on a 50 MB job).
 void LimitHeapArenas();
