@@ -4,8 +4,10 @@
 #include "app/resume_state.h"
 #include "machinelink/net_machine.h"
 #include "platform/freed_memory.h"
+#include "plotmodel/shape_runs.h"
 
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -17,6 +19,33 @@ bool ReadFolderPage(const JobPreparationInput& input, PlotShapeList& shapes, int
                            ? FindResumePage(input.folder, input.jobPath, page, pageCount) != 0
                            : CheckJobPage(input.folder, input.jobPath, page, pageCount) != 0;
     return known && ReadPageFile(GetPageFilePath(input.folder, page), shapes);
+}
+
+// The preview of a motion list: a copy of it back in job units, its bounds those of the motion
+// list as a copy of the list has them. The shapes are copied on the worker threads, each
+// mirrored and then scaled as the list's MirrorByX and Scale would.
+std::unique_ptr<PlotShapeCutList> PreviewOf(const PlotShapeCutList& motion, const PrepareMachineValues& m, int threads)
+{
+    std::vector<const PlotShape*> shapes;
+    shapes.reserve(static_cast<size_t>(motion.Count()));
+    for (PlotShape* s = motion.HeadShape(); s; s = motion.ShapeAfter(s)) shapes.push_back(s);
+    const auto mirrorX = static_cast<int32_t>(m.xRangeMm * 2.0 * 40.0 * m.xScale);
+    const auto scaleX = static_cast<float>(1.0 / (2.0 * m.xScale)), scaleY = static_cast<float>(1.0 / (2.0 * m.yScale));
+    std::vector<std::unique_ptr<PlotShape>> copies(shapes.size());
+    const int runs = RunsForThreads(threads);
+    RunShapeRuns(runs, threads, [&](int run, ShapeRunControl&) {
+        const size_t from = shapes.size() * static_cast<size_t>(run) / static_cast<size_t>(runs);
+        const size_t to = shapes.size() * static_cast<size_t>(run + 1) / static_cast<size_t>(runs);
+        for (size_t i = from; i < to; ++i) {
+            copies[i].reset(shapes[i]->NewCopy());
+            copies[i]->MirrorByX(mirrorX);
+            copies[i]->Scale(scaleX, scaleY);
+        }
+    }, {});
+    auto preview = std::make_unique<PlotShapeCutList>();
+    for (auto& copy : copies) preview->AddTail(copy.release());
+    preview->SetArea(motion.GetArea());
+    return preview;
 }
 
 // Prepares the page of input into result: stage hears each stage as it begins, progress its
@@ -83,14 +112,10 @@ void RunPreparation(JobPreparationInput& input, JobPreparationResult& result,
     // The motion list is kept for the whole page, and its shapes were built point by point with
     // room to grow (about twice their points): each is trimmed to its points, and what that
     // frees is released before the preview's copy is made.
-    motionList->FreeUsedSpace();
+    const int threads = ShapeWorkerThreads(0);
+    ForEachShapeInRuns(*motionList, threads, [](PlotShape& s) { s.FreeUsedSpace(); });
     ReleaseFreedMemory();
-    // The preview shows the motion list back in job units.
-    const PrepareMachineValues& m = input.prepareValues;
-    auto preview = std::make_unique<PlotShapeCutList>();
-    *preview = *motionList;
-    preview->MirrorByX(static_cast<int32_t>(m.xRangeMm * 2.0 * 40.0 * m.xScale));
-    preview->Scale(static_cast<float>(1.0 / (2.0 * m.xScale)), static_cast<float>(1.0 / (2.0 * m.yScale)));
+    auto preview = PreviewOf(*motionList, input.prepareValues, threads);
     if (!ContinuePreparation(progress, 100)) {
         result.refusal = DispatchRefusal::kCancelled;
         return;

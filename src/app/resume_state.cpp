@@ -12,7 +12,9 @@
 #include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape.h"
 #include "plotmodel/plot_shape_list.h"
+#include "plotmodel/shape_runs.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstring>
@@ -29,9 +31,11 @@ constexpr structDash kPageFileDash{1.0f, 3.0f, 15.0f, 0.025f, 0.025f};
 // Pens that carry cut modes (mau + 19) and rec indexes (rec + 59) through a page file.
 constexpr int kMauPenBase = 19;
 constexpr int kRecPenBase = 59;
-// A page file's text goes to disk in parts of about this size, so a page of a large job is
-// never whole in memory.
-constexpr int kPageFilePartBytes = 1 << 20;
+// A page file's text is made in parts of about this many points (some 20 bytes each), a
+// batch of parts at a time on the worker threads, and each batch goes to disk in order before
+// the next is made: a page of a large job is never whole in memory.
+constexpr int64_t kPageFilePartPoints = 1 << 15;
+constexpr size_t kPageFilePartsPerThread = 2;
 
 // Names the CutState file written next; flips after every successful write.
 std::atomic<int> nextCutStateFile{0};
@@ -336,26 +340,47 @@ int ReadNewestCutState(const CString& folder, int32_t& cutEnd)
 
 int WritePageFile(const CString& path, const PlotPage& page)
 {
-    const auto produce = [&page](const FileChunkSink& write) {
-        CStringA text("HX;IN;");
-        const auto flush = [&] {
-            const bool ok = write(text.GetString(), static_cast<size_t>(text.GetLength()));
-            text.Empty();
-            return ok;
-        };
-        bool first = true;
-        int lastPen = 0;
-        for (const PlotShapeList* list : {&page.DrawList(), &page.CutList()}) {
-            for (PlotShape* s = list->HeadShape(); s; s = list->ShapeAfter(s)) {
-                const int pen = PageFilePen(*s);
-                if (first || pen != lastPen) text.AppendFormat("SP%d;", pen);
-                first = false;
-                lastPen = pen;
-                s->ToPltStringFloat(text);
-                if (text.GetLength() >= kPageFilePartBytes && !flush()) return false;
+    // The shapes in file order, cut into parts of about kPageFilePartPoints points.
+    std::vector<const PlotShape*> shapes;
+    std::vector<size_t> partStarts{0};
+    int64_t partPoints = 0;
+    for (const PlotShapeList* list : {&page.DrawList(), &page.CutList()}) {
+        for (PlotShape* s = list->HeadShape(); s; s = list->ShapeAfter(s)) {
+            if (partPoints >= kPageFilePartPoints) {
+                partStarts.push_back(shapes.size());
+                partPoints = 0;
             }
+            shapes.push_back(s);
+            partPoints += s->GetTolPtNum() + 1;
         }
-        return flush();
+    }
+    partStarts.push_back(shapes.size());
+    const size_t parts = partStarts.size() - 1;
+    // A shape's pen is written before it when it differs from the pen of the shape before (and
+    // before the first), so a part's text needs nothing of the parts before it.
+    const auto formatPart = [&](size_t part, CStringA& text) {
+        text.Empty();
+        for (size_t i = partStarts[part]; i < partStarts[part + 1]; ++i) {
+            const int pen = PageFilePen(*shapes[i]);
+            if (i == 0 || pen != PageFilePen(*shapes[i - 1])) text.AppendFormat("SP%d;", pen);
+            shapes[i]->ToPltStringFloat(text);
+        }
+    };
+    const int threads = ShapeWorkerThreads(0);
+    const size_t batch = static_cast<size_t>(threads) * kPageFilePartsPerThread;
+    const auto produce = [&](const FileChunkSink& write) {
+        static constexpr char kHeader[] = "HX;IN;";
+        if (!write(kHeader, sizeof kHeader - 1)) return false;
+        std::vector<CStringA> texts(std::min(batch, parts));
+        for (size_t from = 0; from < parts; from += batch) {
+            const size_t count = std::min(batch, parts - from);
+            RunShapeRuns(static_cast<int>(count), threads,
+                         [&](int r, ShapeRunControl&) { formatPart(from + static_cast<size_t>(r), texts[static_cast<size_t>(r)]); },
+                         {});
+            for (size_t r = 0; r < count; ++r)
+                if (!write(texts[r].GetString(), static_cast<size_t>(texts[r].GetLength()))) return false;
+        }
+        return true;
     };
     return ReplaceFileAtomically(path, produce) ? 1 : 0;
 }

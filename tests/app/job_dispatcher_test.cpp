@@ -2,6 +2,7 @@
 // the automatic pass's work-waiting byte, the start key and damaged state files.
 #include "app/config_globals.h"
 #include "app/doc_corvane.h"
+#include "app/job_geometry.h"
 #include "app/print_task.h"
 #include "app/resume_state.h"
 #include "app/udp_server.h"
@@ -112,6 +113,40 @@ TEST_F(Dispatcher, AHandOverNotTakenGuardsTheMachineForOneAndAHalfSeconds)
     machine->task.ClearData();
     machine->online = 0;
     EXPECT_EQ(Dispatch(job, machine, 1, -1), 0);
+}
+
+TEST_F(Dispatcher, ThePreviewIsTheMotionListInJobUnitsShapeByShape)
+{
+    // Enough shapes that the copies are made in several runs.
+    std::string hpgl = "IN;SP3;";
+    for (int i = 0; i < 400; ++i) {
+        const int x = 400 + (i % 40) * 400, y = 400 + (i / 40) * 400;
+        hpgl += "PU" + std::to_string(x) + "," + std::to_string(y) + ";PD" + std::to_string(x + 200) + "," +
+                std::to_string(y) + "," + std::to_string(x + 200) + "," + std::to_string(y + 150) + ";";
+    }
+    CPrintTask* many = AddJob("many.plt", hpgl);
+    ASSERT_EQ(Dispatch(many, machine, 1, -1), 1);
+    PlotShapeCutList* lists[2] = {nullptr, nullptr};
+    ASSERT_EQ(machine->task.GetData(lists), 1);
+    std::unique_ptr<PlotShapeCutList> jet(lists[0]), motion(lists[1]);
+    ASSERT_NE(many->previewList, nullptr);
+
+    const PrepareMachineValues m = ReadPrepareMachineValues(*machine);
+    PlotShapeCutList expected;
+    expected = *motion;
+    expected.MirrorByX(static_cast<int32_t>(m.xRangeMm * 2.0 * 40.0 * m.xScale));
+    expected.Scale(static_cast<float>(1.0 / (2.0 * m.xScale)), static_cast<float>(1.0 / (2.0 * m.yScale)));
+    const PlotShapeCutList& preview = *many->previewList;
+    ASSERT_GT(preview.Count(), 400);
+    ASSERT_EQ(preview.Count(), expected.Count());
+    EXPECT_EQ(preview.GetArea(), motion->GetArea()) << "the bounds are the motion list's, as a copy has them";
+    for (PlotShape *a = preview.HeadShape(), *b = expected.HeadShape(); a && b;
+         a = preview.ShapeAfter(a), b = expected.ShapeAfter(b)) {
+        ASSERT_EQ(a->GetTolPtNum(), b->GetTolPtNum());
+        ASSERT_EQ(a->GetMauIndex(), b->GetMauIndex());
+        for (int32_t k = 0; k < a->GetTolPtNum(); ++k) ASSERT_EQ(a->Point(k), b->Point(k)) << "point " << k;
+    }
+    machine->task.ClearData();
 }
 
 TEST_F(Dispatcher, PagesCountOnAndWarmUpLinesGoToTheFirstPage)

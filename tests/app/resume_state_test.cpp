@@ -380,17 +380,18 @@ TEST_F(ResumeState, PageFilesCarryCutModesAndRecIndexesInTheirPens)
 
 TEST_F(ResumeState, APageFileLargerThanOnePartIsWrittenWhole)
 {
-    // About 1.4 MB of text, written in parts: pen changes fall on both sides of a part's end.
+    // About 4.5 MB of text, made in parts a batch at a time: pen changes and runs of one pen
+    // fall across the ends of parts and of batches, so a part must tell its first pen itself.
     PlotPage page;
     std::string expected = "HX;IN;";
-    const int lines = 70000;
+    const int lines = 200000;
     for (int i = 0; i < lines; ++i) {
-        const int pen = i < lines / 2 ? 3 : 4;
+        const int pen = (i / 10007) % 2 == 0 ? 3 : 4;
         page.CutList().AddTail(Line(0, static_cast<float>(i), 100, static_cast<float>(i), pen, 127, 127));
-        if (i == 0 || i == lines / 2) expected += "SP" + std::to_string(pen) + ";";
+        if (i % 10007 == 0) expected += "SP" + std::to_string(pen) + ";";
         expected += "PU0," + std::to_string(i) + ";PD100," + std::to_string(i) + ";";
     }
-    ASSERT_GT(expected.size(), 1u << 20);
+    ASSERT_GT(expected.size(), 4u << 20);
     const CString path = GetPageFilePath(Folder(), 0);
     ASSERT_EQ(WritePageFile(path, page), 1);
     EXPECT_TRUE(ReadFile(folder_ + "/page0.plt") == expected) << "the file differs from the page's text";
