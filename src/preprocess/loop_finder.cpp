@@ -2,10 +2,12 @@
 // and joining stroke clusters.
 #include "preprocess/loop_finder.h"
 
+#include "plotmodel/shape_runs.h"
 #include "preprocess/end_point_grid.h"
 #include "preprocess/stroke_ends.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -109,15 +111,22 @@ void CLoopFinder::LoopGet(PlotShapeList& shapes, PlotShapeList& loops, float tol
 
 void CLoopFinder::BreakAtAngle(PlotShapeList& shapes, float degrees)
 {
-    float tanTol = std::tan(static_cast<float>(degrees * kPi / 180.0));
-    PlotShapeList pieces;
+    const float tanTol = std::tan(static_cast<float>(degrees * kPi / 180.0));
+    // Runs of shapes are broken on the worker threads and their pieces joined in list order.
     // Each shape goes as soon as it is broken, so the shapes and all their pieces are never
     // held together.
-    while (PlotShape* s = shapes.HeadShape()) {
-        s->BreakAt(pieces, tanTol);
-        delete s;
-    }
-    shapes.Append(&pieces);
+    const int threads = ShapeWorkerThreads(0);
+    auto runs = SplitIntoRuns(shapes, RunsForThreads(threads));
+    std::vector<std::unique_ptr<PlotShapeList>> pieces(runs.size());
+    RunShapeRuns(static_cast<int>(runs.size()), threads, [&](int r, ShapeRunControl&) {
+        const size_t k = static_cast<size_t>(r);
+        pieces[k] = std::make_unique<PlotShapeList>();
+        while (PlotShape* s = runs[k]->HeadShape()) {
+            s->BreakAt(*pieces[k], tanTol);
+            delete s;
+        }
+    }, {});
+    JoinRuns(pieces, shapes);
 }
 
 void CLoopFinder::CurveClusterFind(PlotShapeList& shapes, PlotShapeList& out, float tol)
