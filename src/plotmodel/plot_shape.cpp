@@ -72,6 +72,13 @@ void PlotShape::Destroy()
     mauIndex_ = kDefaultMauIndex;
 }
 
+void PlotShape::ClearPoints()
+{
+    zLen_.reset();
+    plNum_ = 0;
+    ptNum_ = 0;
+}
+
 float PlotShape::GetError() { return g_joinTolerance; }
 
 void PlotShape::SetError(float e) { g_joinTolerance = std::fabs(e); }

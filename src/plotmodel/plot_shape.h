@@ -84,6 +84,9 @@ public:
     void CopyAttrib(const PlotShape& source);
     // Frees the buffers and resets counts and attributes; PatternIndex and bounds stay.
     void Destroy();
+    // Drops every sub-polyline and point (and the depth array); the attributes, the bounds
+    // and the buffers' storage stay, for points that replace them.
+    void ClearPoints();
 
     short GetLineType() const { return lineType_; }
     void SetLineType(short t) { lineType_ = t; }
