@@ -87,6 +87,9 @@ public:
     // Drops every sub-polyline and point (and the depth array); the attributes, the bounds
     // and the buffers' storage stay, for points that replace them.
     void ClearPoints();
+    // ClearPoints, then the attributes and bounds a new shape has: for a shape that builds one
+    // piece after another in the same storage.
+    void ClearKeepingStorage();
 
     short GetLineType() const { return lineType_; }
     void SetLineType(short t) { lineType_ = t; }
