@@ -226,17 +226,19 @@ bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineVa
         smoothed[k] = std::make_unique<PlotShapeList>();
         PlotShapeList& source = *runs[k];
         PlotShapeList made;
-        for (PlotShape* s = source.HeadShape(); s; s = source.ShapeAfter(s)) {
+        // Each shape is freed once it is smoothed, so that the pieces made next take up the
+        // memory it held on this thread.
+        while (PlotShape* s = source.HeadShape()) {
             if (!control.Next()) return;
             s->MakeLine(kMakeLineTolerance);
             s->Slick_new(fit ? made : *smoothed[k]);
+            delete s;
             for (PlotShape* piece = made.HeadShape(); piece; piece = made.ShapeAfter(piece)) {
                 piece->DeleteRepeatPoint();
                 BreakForFit(piece, smoothed[k].get());
             }
             made.Clear();
         }
-        source.Clear();
     };
     if (!RunShapeRuns(static_cast<int>(runs.size()), threads, smoothRun, LoopPoll(progress, count, 40, 60)))
         return false;
@@ -249,11 +251,11 @@ bool PrepareCutList(PlotShapeList& cut, PlotShapeList& K, const PrepareMachineVa
             const size_t k = static_cast<size_t>(r);
             fitted[k] = std::make_unique<PlotShapeList>();
             PlotShapeList& pieces = *runs[k];
-            for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) {
+            CurveFitBuffers buffers;
+            while (PlotShape* piece = pieces.HeadShape()) {
                 if (!control.Next()) return;
-                FitPiece(*piece, fitted[k].get());
+                FitPiece(piece, fitted[k].get(), buffers);
             }
-            pieces.Clear();
         };
         if (!RunShapeRuns(static_cast<int>(runs.size()), threads, fitRun, LoopPoll(progress, pieceCount, 60, 80)))
             return false;

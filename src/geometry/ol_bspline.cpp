@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <numbers>
 
 namespace {
@@ -68,12 +69,6 @@ public:
     }
     float* Next() { return data_ + per_ * count_++; }
     size_t Count() const { return count_; }
-    float* Last() { return data_ + per_ * (count_ - 1); }
-    void Shrink()
-    {
-        if (count_ == 0) return;
-        if (auto* fit = static_cast<float*>(std::realloc(data_, sizeof(float) * per_ * count_))) data_ = fit;
-    }
     float* Release()
     {
         float* d = data_;
@@ -102,13 +97,12 @@ int OL_BSpline::CreateByCtlPt(const CArray<OL_2dFloatPoint>& pts)
 {
     int m = pts.GetSize();
     if (m < 4) return 0;
-    Destroy();
     n_ = static_cast<uint32_t>(m - 2);
     controls_.assign(pts.begin(), pts.end());
     knots_.assign(n_ + 6, 0.0f);
     for (uint32_t j = 1; j + 1 < n_; ++j) knots_[j + 3] = static_cast<float>(j);
     for (uint32_t k = n_ + 2; k < n_ + 6; ++k) knots_[k] = static_cast<float>(n_ - 1);
-    origins_.resize(n_);
+    origins_.assign(n_, OL_2dFloatPoint());
     origins_[0] = controls_[0];
     for (uint32_t k = 1; k + 1 < n_; ++k) origins_[k] = CalOrg(k);
     origins_[n_ - 1] = controls_.back();
@@ -413,35 +407,26 @@ int OL_BSpline::Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenT
     return static_cast<int>(count);
 }
 
-int OL_BSpline::Subdivide(float*& out, float lenTol, float angTol) const
+int OL_BSpline::Subdivide(std::vector<float>& records, float lenTol, float angTol) const
 {
-    if (!(lenTol > 0.0f) || !(angTol > 0.0f) || !(angTol < 1.0471975511965976) || out || n_ < 2) return 0;
-    FloatBuffer records(4);
-    if (!records.Reserve(kFirstCapacity) || !records.Room()) return 0;
-    float* first = records.Next();
-    first[0] = origins_[0].x;
-    first[1] = origins_[0].y;
-    first[2] = (controls_[1] - controls_[0]).Angle();
-    first[3] = 0.0f;
-    bool complete = true;
-    for (unsigned span = 0; span + 1 < n_ && complete; ++span) {
-        if (knots_[span + 4] - knots_[span + 3] < kMinSpan) continue;
-        FlattenSpan(span, kRecordChordLimit, lenTol, angTol, [&](const OL_Bezier& piece) {
-            double previous = records.Last()[2];
-            if (!records.Room()) return complete = false;
-            double direction = (piece.P3 - piece.P0).Angle();
-            while (direction - previous > kPi) direction -= kTwoPi;
-            while (direction - previous < -kPi) direction += kTwoPi;
-            float* r = records.Next();
-            r[0] = piece.P3.x;
-            r[1] = piece.P3.y;
-            r[2] = static_cast<float>(direction);
-            r[3] = 0.0f;
-            return true;
-        });
+    records.clear();
+    if (!(lenTol > 0.0f) || !(angTol > 0.0f) || !(angTol < 1.0471975511965976) || n_ < 2) return 0;
+    const auto add = [&records](float x, float y, float direction) { records.insert(records.end(), {x, y, direction, 0.0f}); };
+    try {
+        add(origins_[0].x, origins_[0].y, (controls_[1] - controls_[0]).Angle());
+        for (unsigned span = 0; span + 1 < n_; ++span) {
+            if (knots_[span + 4] - knots_[span + 3] < kMinSpan) continue;
+            FlattenSpan(span, kRecordChordLimit, lenTol, angTol, [&](const OL_Bezier& piece) {
+                double previous = records[records.size() - 2];
+                double direction = (piece.P3 - piece.P0).Angle();
+                while (direction - previous > kPi) direction -= kTwoPi;
+                while (direction - previous < -kPi) direction += kTwoPi;
+                add(piece.P3.x, piece.P3.y, static_cast<float>(direction));
+                return true;
+            });
+        }
+    } catch (const std::bad_alloc&) {
+        // The records kept so far stand: a failed growth leaves them whole.
     }
-    records.Shrink();
-    size_t count = records.Count();
-    out = records.Release();
-    return static_cast<int>(count);
+    return static_cast<int>(records.size() / 4);
 }

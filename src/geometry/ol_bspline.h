@@ -29,7 +29,8 @@ public:
     void Destroy();
 
     // Builds the curve on m >= 4 control points with the clamped uniform knots 0, 0, 0, 0,
-    // 1, ..., m - 3 (four times); 0 for fewer points.
+    // 1, ..., m - 3 (four times); 0 for fewer points. The arrays are refilled in place, so a
+    // curve built again and again allocates only while it grows.
     int CreateByCtlPt(const CArray<OL_2dFloatPoint>& pts);
     // Builds the curve on k >= 4 control points with the given k + 4 knots and k - 2
     // origins; null origins are computed as CreateByCtlPt does (the end control points and
@@ -65,8 +66,9 @@ public:
     int Subdivide(float*& xs, float*& ys, unsigned* spanEnds, float lenTol, float angTol,
                   size_t pointLimit = SIZE_MAX, bool* pastLimit = nullptr) const;
     // Flattens into records of four floats (x, y, direction in radians unwrapped to within π
-    // of the previous one, 0); out must be null on entry and is malloc'ed.
-    int Subdivide(float*& out, float lenTol, float angTol) const;
+    // of the previous one, 0), replacing what records held (its storage is reused); returns
+    // their number. Should records fail to grow, the curve ends at the last record kept.
+    int Subdivide(std::vector<float>& records, float lenTol, float angTol) const;
 
     // The number of origins n.
     unsigned GetOrgNum() const { return n_; }

@@ -72,6 +72,25 @@ void PlotShape::Destroy()
     mauIndex_ = kDefaultMauIndex;
 }
 
+void PlotShape::ClearPoints()
+{
+    zLen_.reset();
+    plNum_ = 0;
+    ptNum_ = 0;
+}
+
+void PlotShape::ClearKeepingStorage()
+{
+    ClearPoints();
+    floatValue_ = 1.0f;
+    lineType_ = 0;
+    penIndex_ = 0;
+    recIndex_ = kDefaultRecIndex;
+    mauIndex_ = kDefaultMauIndex;
+    patternIndex_ = 0;
+    area_ = CArea();
+}
+
 float PlotShape::GetError() { return g_joinTolerance; }
 
 void PlotShape::SetError(float e) { g_joinTolerance = std::fabs(e); }

@@ -84,6 +84,12 @@ public:
     void CopyAttrib(const PlotShape& source);
     // Frees the buffers and resets counts and attributes; PatternIndex and bounds stay.
     void Destroy();
+    // Drops every sub-polyline and point (and the depth array); the attributes, the bounds
+    // and the buffers' storage stay, for points that replace them.
+    void ClearPoints();
+    // ClearPoints, then the attributes and bounds a new shape has: for a shape that builds one
+    // piece after another in the same storage.
+    void ClearKeepingStorage();
 
     short GetLineType() const { return lineType_; }
     void SetLineType(short t) { lineType_ = t; }

@@ -50,37 +50,60 @@ constexpr double kSegmentTolerance = 0.1;
 
 enum class ChordKind { kShortStraight, kLongStraight, kArc, kWavy };
 
+// The working storage of the chord walk, one set per thread, kept from shape to shape: the
+// distinct points of a sub-polyline, the points of an arc chord and the piece being built.
+// A piece is handed over as an exact copy, so each costs one allocation for the shape and at
+// most one for its points, however it grew.
+struct ChordWalkBuffers {
+    std::vector<CFloatPoint> points;
+    std::vector<float> chord;
+    PlotShape piece;
+};
+
+ChordWalkBuffers& ThreadChordWalkBuffers()
+{
+    thread_local ChordWalkBuffers buffers;
+    return buffers;
+}
+
 // The chord walk of one sub-polyline; appends its pieces to out.
 class ChordWalk {
 public:
     ChordWalk(const PlotShape& source, PlotShapeList& out, double offset, CFloatPoint& dir,
-              const preprocess::ChordWalkOptions& options)
+              const preprocess::ChordWalkOptions& options, ChordWalkBuffers& buffers)
         : source_(source), out_(out), a_(offset), dir_(dir), lead_(options.leadUnits), tail_(options.tailUnits),
-          arcEntryPoint_(options.arcEntryPoint), offsetRunCorner_(options.offsetRunCornerAngle)
+          arcEntryPoint_(options.arcEntryPoint), offsetRunCorner_(options.offsetRunCornerAngle),
+          piece_(buffers.piece), chord_(buffers.chord)
     {
     }
 
     void Run(const std::vector<CFloatPoint>& p);
 
 private:
+    // A new piece with the attributes a new shape has, starting at q.
+    void StartPiece(const CFloatPoint& q)
+    {
+        piece_.ClearKeepingStorage();
+        Add(q);
+    }
     // A new cut piece with the source's attributes, starting at q.
     void StartCutPiece(const CFloatPoint& q)
     {
-        piece_ = std::make_unique<PlotShape>();
-        piece_->CopyAttrib(source_);
+        piece_.ClearKeepingStorage();
+        piece_.CopyAttrib(source_);
         Add(q);
     }
-    void Add(const CFloatPoint& q) { piece_->AddPointAtLastPl(static_cast<float>(q.x), static_cast<float>(q.y)); }
-    // Hands the current piece to out with its bounds.
+    void Add(const CFloatPoint& q) { piece_.AddPointAtLastPl(static_cast<float>(q.x), static_cast<float>(q.y)); }
+    // Hands a copy of the current piece to out with its bounds.
     void Emit()
     {
-        piece_->CalArea();
-        out_.AddTail(piece_.release());
+        piece_.CalArea();
+        out_.AddTail(piece_.NewCopy());
     }
     // Makes the current piece a turning piece and hands it over.
     void EmitTurn()
     {
-        piece_->SetMauIndex(CutModeIndex::kFourthDepth);
+        piece_.SetMauIndex(CutModeIndex::kFourthDepth);
         Emit();
     }
     CFloatPoint Offset(const CFloatPoint& q) const { return q + dir_ * a_; }
@@ -93,7 +116,8 @@ private:
     double tail_;
     bool arcEntryPoint_;
     double offsetRunCorner_;
-    std::unique_ptr<PlotShape> piece_;
+    PlotShape& piece_;
+    std::vector<float>& chord_;
 };
 
 // Grows the chord from p[s] vertex by vertex while it stays shorter than 2a; i, L and dev are
@@ -155,10 +179,9 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
             } else if (R >= a_ * (2.0 + arcBias) && L >= a_) {
                 kind = ChordKind::kArc;
                 arcBias = -0.2f;
-                std::vector<float> chord;
-                chord.reserve(2 * static_cast<size_t>(i - s + 1));
-                for (int k = s; k <= i; ++k) chord.insert(chord.end(), {static_cast<float>(at(k).x), static_cast<float>(at(k).y)});
-                j = PlotShape::CalCompensateArc(X, chord.data(), i - s, static_cast<float>(a_));
+                chord_.clear();
+                for (int k = s; k <= i; ++k) chord_.insert(chord_.end(), {static_cast<float>(at(k).x), static_cast<float>(at(k).y)});
+                j = PlotShape::CalCompensateArc(X, chord_.data(), i - s, static_cast<float>(a_));
                 // The chord is at least a long, so a vertex that far always exists; should
                 // rounding deny it, the chord is cut as a wavy one.
                 if (j < 1) kind = ChordKind::kWavy;
@@ -178,17 +201,16 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
 
         bool offsetRun = kind == ChordKind::kShortStraight || kind == ChordKind::kWavy;
         if (std::fabs(CFloatPoint::CalAngle(dir_, v)) > (offsetRun ? offsetRunCorner_ : kCornerAngle)) {
-            if (piece_->GetTolPtNum() > 1) {
-                piece_->ExtendAtEnd(static_cast<float>(tail_));
+            if (piece_.GetTolPtNum() > 1) {
+                piece_.ExtendAtEnd(static_cast<float>(tail_));
                 Emit();
-                piece_ = std::make_unique<PlotShape>();
-                Add(Offset(at(s)));
+                StartPiece(Offset(at(s)));
             }
             CFloatPoint back(-v.x, -v.y);
             CFloatPoint q = at(s) + Unit(back, CFloatPoint(0.0, 0.0)) * lead_;
             CFloatPoint first = Offset(q);
-            piece_->ReplaceVertex(0, static_cast<float>(first.x), static_cast<float>(first.y));
-            piece_->CalCompensateArc(q, dir_, v, static_cast<float>(a_));
+            piece_.ReplaceVertex(0, static_cast<float>(first.x), static_cast<float>(first.y));
+            piece_.CalCompensateArc(q, dir_, v, static_cast<float>(a_));
             dir_ = Unit(v, dir_);
             Add(Offset(q));
             EmitTurn();
@@ -244,12 +266,12 @@ void ChordWalk::Run(const std::vector<CFloatPoint>& p)
         i = k;
     }
 
-    if (piece_->GetTolPtNum() > 1) {
+    if (piece_.GetTolPtNum() > 1) {
         if (kind == ChordKind::kWavy) {
-            int m = piece_->GetTolPtNum();
-            dir_ = Unit(piece_->Point(m - 1) - piece_->Point(m - 2), dir_);
+            int m = piece_.GetTolPtNum();
+            dir_ = Unit(piece_.Point(m - 1) - piece_.Point(m - 2), dir_);
         }
-        piece_->ExtendAtEnd(static_cast<float>(tail_));
+        piece_.ExtendAtEnd(static_cast<float>(tail_));
         Emit();
     }
 }
@@ -261,11 +283,12 @@ void preprocess::CompensateByChords(const PlotShape& source, PlotShapeList& out,
 {
     dir = Unit(dir, CFloatPoint(1.0, 0.0));
     double a = NonNegative(offset);
+    ChordWalkBuffers& buffers = ThreadChordWalkBuffers();
     for (int pl = 0; pl < source.GetPlNum(); ++pl) {
         int32_t n = 0;
         const float* xy = source.GetPl(pl, n);
-        std::vector<CFloatPoint> p = DistinctPoints(xy, n);
-        ChordWalk(source, out, a, dir, options).Run(p);
+        preprocess::DistinctPoints(xy, n, buffers.points);
+        ChordWalk(source, out, a, dir, options, buffers).Run(buffers.points);
     }
 }
 

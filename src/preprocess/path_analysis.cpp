@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
 #include <vector>
 
@@ -145,12 +144,13 @@ int32_t SectionTurnBetween(const LINE_SECTION_V1& a, const LINE_SECTION_V1& b)
     return t < kCornerTangent ? kSectionBend : kSectionCorner;
 }
 
-// A new shape holding n points of p as one sub-polyline, with the attributes of source.
-PlotShape* NewPiece(const float* p, int n, const PlotShape& source)
+// A new shape holding n points of p as one sub-polyline, its buffers sized to them: a piece
+// is not grown once it is cut.
+PlotShape* PieceOf(const float* p, int n)
 {
     auto* piece = new PlotShape;
+    piece->ReserveExactly(1, n);
     piece->Append(p, n);
-    piece->CopyAttrib(source);
     return piece;
 }
 
@@ -207,9 +207,7 @@ void CPathAnalysis::CurveSplit(PlotShapeList* out)
     for (int i = 0;;) {
         int e = GetNextBreakPoint_t(i);
         if (e <= 0) return;
-        auto* piece = new PlotShape;
-        piece->Append(points + 2 * i, e - i + 1);
-        out->AddTail(piece);
+        out->AddTail(PieceOf(points + 2 * i, e - i + 1));
         i = e;
     }
 }
@@ -225,7 +223,7 @@ void ShapeBreak(PlotShape* shape, PlotShapeList* out, float smallTurn, float lar
         PlotShapeList pieces;
         if (n == 1) {
             // A lone point has no segment to break; it stays a piece of its own.
-            pieces.AddTail(NewPiece(p, 1, *shape));
+            pieces.AddTail(PieceOf(p, 1));
         } else {
             CPathAnalysis analysis;
             analysis.smallTurn = smallTurn;
@@ -242,23 +240,23 @@ void ShapeBreak(PlotShape* shape, PlotShapeList* out, float smallTurn, float lar
     }
 }
 
-int CalPathInfo1(float*& records, int count, const float* points, float corner, float tolerance)
+int CalPathInfo1(CurveFitBuffers& buffers, int count, const float* points, float corner, float tolerance)
 {
-    records = nullptr;
-    std::vector<CFloatPoint> p = preprocess::DistinctPoints(points, count);
+    std::vector<float>& records = buffers.records;
+    records.clear();
+    const std::vector<CFloatPoint>& p = buffers.points;
+    preprocess::DistinctPoints(points, count, buffers.points);
     const int n = static_cast<int>(p.size());
     if (n < 2) return 0;
     if (n == 2) {
         CFloatPoint d = p[1] - p[0];
         float alpha = static_cast<float>(d.Angle());
-        records = static_cast<float*>(std::malloc(8 * sizeof(float)));
-        if (!records) return 0;
-        const float r[8] = {static_cast<float>(p[0].x), static_cast<float>(p[0].y), alpha, 0.0f,
-                            static_cast<float>(p[1].x), static_cast<float>(p[1].y), alpha, static_cast<float>(d.Length())};
-        std::copy(r, r + 8, records);
+        records.assign({static_cast<float>(p[0].x), static_cast<float>(p[0].y), alpha, 0.0f,
+                        static_cast<float>(p[1].x), static_cast<float>(p[1].y), alpha, static_cast<float>(d.Length())});
         return 2;
     }
-    CArray<OL_2dFloatPoint> controls;
+    CArray<OL_2dFloatPoint>& controls = buffers.controls;
+    controls.RemoveAll();
     auto add = [&controls](const CFloatPoint& q) { controls.Add(OL_2dFloatPoint(static_cast<float>(q.x), static_cast<float>(q.y))); };
     add(p[0]);
     add((p[0] + p[1]) * 0.5);
@@ -282,19 +280,15 @@ int CalPathInfo1(float*& records, int count, const float* points, float corner, 
         add((pb + pc) * 0.5);
     }
     add(p.back());
-    OL_BSpline curve;
+    OL_BSpline& curve = buffers.curve;
     if (!curve.CreateByCtlPt(controls)) return 0;
-    int m = curve.Subdivide(records, tolerance, kFitAngleTolerance);
-    if (m <= 0) {
-        std::free(records);
-        records = nullptr;
-        return 0;
-    }
+    const int m = curve.Subdivide(records, tolerance, kFitAngleTolerance);
+    if (m <= 0) return 0;
     double length = 0.0;
     records[3] = 0.0f;
     for (int k = 1; k < m; ++k) {
-        const float* a = records + 4 * (k - 1);
-        float* b = records + 4 * k;
+        const float* a = records.data() + 4 * (k - 1);
+        float* b = records.data() + 4 * k;
         length += std::hypot(static_cast<double>(b[0]) - a[0], static_cast<double>(b[1]) - a[1]);
         b[3] = static_cast<float>(length);
     }
@@ -303,26 +297,24 @@ int CalPathInfo1(float*& records, int count, const float* points, float corner, 
 
 void BreakForFit(PlotShape* shape, PlotShapeList* pieces) { ShapeBreak(shape, pieces, kFitSmallTurn, kFitLargeTurn, 0); }
 
-void FitPiece(const PlotShape& piece, PlotShapeList* out)
+void FitPiece(PlotShape* piece, PlotShapeList* out, CurveFitBuffers& buffers)
 {
     int32_t n = 0;
-    const float* p = piece.GetPl(0, n);
-    float* records = nullptr;
-    int m = CalPathInfo1(records, n, p, kFitCorner, kFitTolerance);
-    if (m <= 0) {
-        // A piece with no curve to fit (a lone point, or all its points in one place) is
-        // kept as it stands rather than lost.
-        out->AddTail(NewPiece(p, n, piece));
-        return;
+    const float* p = piece->GetPl(0, n);
+    const int m = CalPathInfo1(buffers, n, p, kFitCorner, kFitTolerance);
+    piece->GoOut();
+    // A piece with no curve to fit (a lone point, or all its points in one place) is kept as
+    // it stands rather than lost.
+    if (m > 0) {
+        // The fitted curve takes the piece's place in the piece itself: its storage is kept
+        // when it holds the curve, else it grows to exactly the curve's size.
+        piece->ClearPoints();
+        piece->ReserveExactly(1, m);
+        const float* records = buffers.records.data();
+        for (int k = 0; k < m; ++k) piece->AddPoint(records[4 * k], records[4 * k + 1], k == 0 ? 1 : 0);
+        piece->CalArea();
     }
-    auto* fitted = new PlotShape;
-    for (int k = 0; k < m; ++k) fitted->AddPoint(records[4 * k], records[4 * k + 1], k == 0 ? 1 : 0);
-    std::free(records);
-    fitted->CalArea();
-    // A piece carries its shape's attributes (ShapeBreak without colours), so copying them
-    // from the piece gives the shape's.
-    fitted->CopyAttrib(piece);
-    out->AddTail(fitted);
+    out->AddTail(piece);
 }
 
 void BsplineFit(PlotShape* shape, PlotShapeList* out)
@@ -330,7 +322,8 @@ void BsplineFit(PlotShape* shape, PlotShapeList* out)
     if (!shape || !out) return;
     PlotShapeList pieces;
     BreakForFit(shape, &pieces);
-    for (PlotShape* piece = pieces.HeadShape(); piece; piece = pieces.ShapeAfter(piece)) FitPiece(*piece, out);
+    CurveFitBuffers buffers;
+    while (PlotShape* piece = pieces.HeadShape()) FitPiece(piece, out, buffers);
 }
 
 int CPathAnalysis::GetNextLineSection(int i, LINE_SECTION_V1* section) const

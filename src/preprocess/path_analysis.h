@@ -10,7 +10,12 @@
 // degrees where the fields say so. Preconditions: none; repeated points are passed over.
 #pragma once
 
+#include "geometry/float_point.h"
+#include "geometry/ol_bspline.h"
+#include "platform/carray.h"
+
 #include <cstdint>
+#include <vector>
 
 class PlotShape;
 class PlotShapeList;
@@ -89,9 +94,20 @@ private:
 // Appends the pieces of every sub-polyline of shape to out: the source's attributes with
 // colour 0, else PenIndex 3, 4, 3, 4, ... in turn. Angles in degrees.
 void ShapeBreak(PlotShape* shape, PlotShapeList* out, float smallTurn, float largeTurn, int colour);
-// Builds the fitted records (x, y, direction, cumulative length) of one piece into records
-// (malloc'ed, freed by the caller with free); their number, 0 when count < 2.
-int CalPathInfo1(float*& records, int count, const float* points, float corner, float tolerance);
+// The working arrays of fitting: the distinct points and control polygon of a piece, its
+// curve and the fitted records. A caller that fits many pieces keeps one set for all of them,
+// so that a piece allocates nothing its predecessors did not already need.
+struct CurveFitBuffers {
+    std::vector<CFloatPoint> points;
+    CArray<OL_2dFloatPoint> controls;
+    OL_BSpline curve;
+    // Four floats a record: x, y, direction, cumulative length.
+    std::vector<float> records;
+};
+
+// Builds the fitted records (x, y, direction, cumulative length) of one piece into
+// buffers.records; their number, 0 when count < 2.
+int CalPathInfo1(CurveFitBuffers& buffers, int count, const float* points, float corner, float tolerance);
 // Appends the fitted replacement of shape to out, one shape per piece with the source's
 // attributes and bounds; shape is not changed. The same as BreakForFit, then FitPiece of
 // every piece in order: the pieces of one shape may be fitted apart.
@@ -99,6 +115,8 @@ void BsplineFit(PlotShape* shape, PlotShapeList* out);
 // Appends the pieces BsplineFit fits to pieces: shape broken at its corners, each piece with
 // the shape's attributes.
 void BreakForFit(PlotShape* shape, PlotShapeList* pieces);
-// Appends the fitted curve of one piece of BreakForFit to out, with the piece's attributes
-// and bounds; a piece with no curve to fit is appended as it stands.
-void FitPiece(const PlotShape& piece, PlotShapeList* out);
+// Moves one piece of BreakForFit (one sub-polyline with its shape's attributes) from its list
+// to the tail of out, its points replaced by the fitted curve and its bounds recomputed; a
+// piece with no curve to fit moves as it stands. buffers are the caller's working arrays,
+// reused from piece to piece.
+void FitPiece(PlotShape* piece, PlotShapeList* out, CurveFitBuffers& buffers);

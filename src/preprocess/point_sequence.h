@@ -20,17 +20,25 @@ inline CFloatPoint Unit(const CFloatPoint& v, const CFloatPoint& fallback)
     return CFloatPoint(v.x / len, v.y / len);
 }
 
-// The n (x, y) pairs of pts with every point equal to its predecessor passed over: a zero
-// segment has no direction to offset or turn along.
-inline std::vector<CFloatPoint> DistinctPoints(const float* pts, int32_t n)
+// Replaces out by the n (x, y) pairs of pts with every point equal to its predecessor passed
+// over: a zero segment has no direction to offset or turn along. out keeps its storage, so
+// that a caller walking many polylines reuses one array.
+inline void DistinctPoints(const float* pts, int32_t n, std::vector<CFloatPoint>& out)
 {
-    std::vector<CFloatPoint> out;
-    if (!pts || n <= 0) return out;
+    out.clear();
+    if (!pts || n <= 0) return;
     out.reserve(static_cast<size_t>(n));
     for (int32_t k = 0; k < n; ++k) {
         CFloatPoint p(pts[2 * k], pts[2 * k + 1]);
         if (out.empty() || !(p == out.back())) out.push_back(p);
     }
+}
+
+// DistinctPoints as a new array.
+inline std::vector<CFloatPoint> DistinctPoints(const float* pts, int32_t n)
+{
+    std::vector<CFloatPoint> out;
+    DistinctPoints(pts, n, out);
     return out;
 }
 

@@ -17,7 +17,6 @@
 #include "preprocess/zigzag_chord.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -114,11 +113,10 @@ bool SampleCurve(const std::vector<CFloatPoint>& controls, float lenTol, float a
     for (const CFloatPoint& q : controls) ctl.Add(OL_2dFloatPoint(static_cast<float>(q.x), static_cast<float>(q.y)));
     OL_BSpline curve;
     if (!curve.CreateByCtlPt(ctl)) return false;
-    float* records = nullptr;
+    std::vector<float> records;
     int m = curve.Subdivide(records, lenTol, angTol);
     sampled.clear();
     for (int k = 0; k < m; ++k) sampled.emplace_back(records[4 * k], records[4 * k + 1]);
-    std::free(records);
     if (m < 2) return false;
     // The clamped curve starts and ends on its end control points; they are set exactly so
     // that neighbouring runs still meet.

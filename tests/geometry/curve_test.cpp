@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -131,8 +132,29 @@ TEST(BSplineFlatten, PreconditionsAllocateNothingWhenTheyFail)
     float* taken = &dummy;
     EXPECT_EQ(s.Subdivide(taken, ys, nullptr, 1, 0.1f), 0);
     EXPECT_EQ(taken, &dummy);
-    float* records = &dummy;
-    EXPECT_EQ(s.Subdivide(records, 1, 0.1f), 0);
+    std::vector<float> records{1, 2, 3, 4};
+    EXPECT_EQ(s.Subdivide(records, 0, 0.1f), 0);
+    EXPECT_TRUE(records.empty()) << "a refused flattening leaves none of the records held before";
+}
+
+TEST(BSplineFlatten, ACurveBuiltAgainFlattensAsANewOne)
+{
+    // The arrays and the records are refilled in place: nothing of the longer curve before
+    // may show in the shorter one after.
+    OL_BSpline reused;
+    std::vector<float> records;
+    ASSERT_EQ(reused.CreateByCtlPt(Arc(1000, 0, 3, 12)), 1);
+    ASSERT_GT(reused.Subdivide(records, 0.5f, 0.1f), 12);
+    const CArray<OL_2dFloatPoint> shorter = Points({{0, 0}, {100, 200}, {200, 200}, {300, 0}, {400, -50}});
+    ASSERT_EQ(reused.CreateByCtlPt(shorter), 1);
+    const int m = reused.Subdivide(records, 0.5f, 0.1f);
+    OL_BSpline fresh;
+    ASSERT_EQ(fresh.CreateByCtlPt(shorter), 1);
+    std::vector<float> expected;
+    ASSERT_EQ(fresh.Subdivide(expected, 0.5f, 0.1f), m);
+    EXPECT_EQ(records, expected);
+    EXPECT_EQ(reused.GetOrgNum(), fresh.GetOrgNum());
+    for (unsigned i = 0; i < fresh.GetOrgNum(); ++i) EXPECT_EQ(reused.GetOrg(i), fresh.GetOrg(i)) << "origin " << i;
 }
 
 TEST(BSplineFlatten, AStraightCubicIsOnePiece)
@@ -172,25 +194,24 @@ TEST(BSplineInterpolate, PassesThroughItsPointsAndFollowsTheArc)
     std::free(xs);
     std::free(ys);
 
-    float* records = nullptr;
+    std::vector<float> records;
     int m = s.Subdivide(records, 0.2f, 0.05f);
     ASSERT_GT(m, 9);
+    ASSERT_EQ(records.size(), 4u * static_cast<size_t>(m));
     EXPECT_NEAR(records[2], std::numbers::pi / 2, 0.05) << "the start runs upwards";
     for (int k = 1; k < m; ++k) EXPECT_GE(records[4 * k + 2], records[4 * k - 2] - 1e-3) << "turning left all along";
     EXPECT_NEAR(records[4 * (m - 1) + 2], std::numbers::pi, 0.05);
-    std::free(records);
 }
 
 TEST(BSplineInterpolate, DirectionsRunOnPastAFullTurn)
 {
     OL_BSpline s;
     ASSERT_EQ(s.Interpolate(Arc(500, 0, 3 * std::numbers::pi, 25)), 1);
-    float* records = nullptr;
+    std::vector<float> records;
     int m = s.Subdivide(records, 0.5f, 0.1f);
     ASSERT_GT(m, 25);
     for (int k = 1; k < m; ++k) EXPECT_LT(std::fabs(records[4 * k + 2] - records[4 * k - 2]), std::numbers::pi);
     EXPECT_GT(records[4 * (m - 1) + 2], 3 * std::numbers::pi) << "unwrapped, not folded into [0, 2π)";
-    std::free(records);
 }
 
 TEST(BSplineInterpolate, MergesNearPointsAndRefusesTooFewDistinctOnes)

@@ -54,6 +54,55 @@ TEST(PlotShapeBuilding, GrowsPastManyStepsAndTrimsWithoutLosingPoints)
     EXPECT_EQ(s.CheckPtBuf(-3), 0);
 }
 
+TEST(PlotShapeBuilding, ClearedShapesBuildAgainInTheStorageTheyHad)
+{
+    const auto used = [] {
+        auto s = std::make_unique<PlotShape>();
+        for (int k = 0; k < 200; ++k) s->AddPoint(static_cast<float>(k), 1.0f, k % 50 == 0);
+        s->SetPenIndex(5);
+        s->SetMauIndex(3);
+        s->SetLineType(2);
+        s->SetRecIndex(9);
+        s->SetPatternIndex(4);
+        s->AllocZLen();
+        s->CalArea();
+        return s;
+    };
+    const auto fill = [](PlotShape& s) {
+        s.AddPointAtLastPl(7, 8);
+        s.AddPointAtLastPl(9, 10);
+        s.CalArea();
+    };
+    PlotShape fresh;
+    fill(fresh);
+
+    auto points = used();
+    int32_t count = 0;
+    const float* storage = points->GetPl(0, count);
+    points->ClearPoints();
+    EXPECT_EQ(points->GetZLen(), nullptr);
+    EXPECT_EQ(points->GetArea(), CArea(0, 1, 199, 1)) << "the bounds stay until recomputed";
+    fill(*points);
+    EXPECT_EQ(Polylines(*points), Polylines(fresh)) << "no count of the sub-polylines dropped is taken on";
+    EXPECT_EQ(points->GetPl(0, count), storage);
+    EXPECT_EQ(points->GetPenIndex(), 5);
+    EXPECT_EQ(points->GetPatternIndex(), 4u);
+
+    auto all = used();
+    all->ClearKeepingStorage();
+    EXPECT_EQ(all->GetArea(), PlotShape().GetArea()) << "the bounds of a new shape";
+    fill(*all);
+    EXPECT_EQ(Polylines(*all), Polylines(fresh));
+    EXPECT_EQ(all->GetArea(), fresh.GetArea());
+    EXPECT_EQ(all->GetPenIndex(), fresh.GetPenIndex());
+    EXPECT_EQ(all->GetMauIndex(), fresh.GetMauIndex());
+    EXPECT_EQ(all->GetLineType(), fresh.GetLineType());
+    EXPECT_EQ(all->GetRecIndex(), fresh.GetRecIndex());
+    EXPECT_EQ(all->GetPatternIndex(), fresh.GetPatternIndex());
+    EXPECT_EQ(all->GetFloatValue(), fresh.GetFloatValue());
+    EXPECT_EQ(all->GetZLen(), nullptr);
+}
+
 TEST(PlotShapeBounds, TruncatesTowardZeroAndAnEmptyShapeGetsTheInvalidBox)
 {
     PlotShape empty;

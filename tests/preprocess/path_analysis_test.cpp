@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
 
 using namespace plot_fixtures;
@@ -69,29 +68,53 @@ TEST(BsplineFit, PiecesCarryTheSourceAttributesAndBounds)
 TEST(CalPathInfo1, TwoPointsGiveLengthsAndDirection)
 {
     const float pts[] = {0, 0, 30, 40};
-    float* records = nullptr;
-    ASSERT_EQ(CalPathInfo1(records, 2, pts, 1.5f, 10), 2);
+    CurveFitBuffers buffers;
+    ASSERT_EQ(CalPathInfo1(buffers, 2, pts, 1.5f, 10), 2);
+    const std::vector<float>& records = buffers.records;
+    ASSERT_EQ(records.size(), 8u);
     EXPECT_EQ(records[3], 0);
     EXPECT_FLOAT_EQ(records[7], 50);
     EXPECT_NEAR(records[2], 0.9273, 1e-4);
     EXPECT_NEAR(records[6], 0.9273, 1e-4);
-    std::free(records);
-    EXPECT_EQ(CalPathInfo1(records, 1, pts, 1.5f, 10), 0);
+    EXPECT_EQ(CalPathInfo1(buffers, 1, pts, 1.5f, 10), 0);
     const float same[] = {5, 5, 5, 5, 5, 5};
-    EXPECT_EQ(CalPathInfo1(records, 3, same, 1.5f, 10), 0) << "repeated points are passed over";
-    EXPECT_EQ(records, nullptr);
+    EXPECT_EQ(CalPathInfo1(buffers, 3, same, 1.5f, 10), 0) << "repeated points are passed over";
+    EXPECT_TRUE(records.empty());
 }
 
 TEST(CalPathInfo1, CumulativeLengthsGrowAlongACurve)
 {
     const float pts[] = {0, 0, 100, 0, 200, 30, 300, 100};
-    float* records = nullptr;
-    int n = CalPathInfo1(records, 4, pts, 1.5f, 10);
+    CurveFitBuffers buffers;
+    int n = CalPathInfo1(buffers, 4, pts, 1.5f, 10);
     ASSERT_GT(n, 2);
+    const std::vector<float>& records = buffers.records;
     EXPECT_EQ(records[0], 0);
     EXPECT_NEAR(records[4 * (n - 1)], 300, 0.01);
     for (int k = 1; k < n; ++k) EXPECT_GT(records[4 * k + 3], records[4 * k - 1]);
-    std::free(records);
+}
+
+TEST(CalPathInfo1, BuffersFittedBeforeChangeNothingOfTheNextPiece)
+{
+    // Pieces longer and shorter than the one before, a two-point one and one of repeats,
+    // fitted with one set of buffers, give what each gives with buffers of its own.
+    const std::vector<Polyline> pieces{
+        {{0, 0}, {100, 0}, {200, 30}, {300, 100}, {350, 200}, {360, 320}, {330, 450}},
+        {{0, 0}, {50, 80}, {140, 120}},
+        {{10, 10}, {40, 50}},
+        {{5, 5}, {5, 5}, {5, 5}},
+        {{1000, 0}, {900, 300}, {700, 500}, {400, 600}},
+    };
+    CurveFitBuffers shared;
+    for (const Polyline& piece : pieces) {
+        std::vector<float> xy;
+        for (const auto& [x, y] : piece) xy.insert(xy.end(), {x, y});
+        const int count = static_cast<int>(piece.size());
+        CurveFitBuffers own;
+        const int expected = CalPathInfo1(own, count, xy.data(), 1.5f, 10);
+        EXPECT_EQ(CalPathInfo1(shared, count, xy.data(), 1.5f, 10), expected);
+        EXPECT_EQ(shared.records, own.records);
+    }
 }
 
 TEST(ShapeBreak, ColourAlternatesThePens)
