@@ -47,6 +47,7 @@ LoopScanIndex::LoopScanIndex(const PlotShape& loop) : loop_(loop)
         line.x0 = lo;
         line.width = finite && extent > 0 ? static_cast<float>(extent / static_cast<double>(buckets)) : 1.0f;
         if (!(line.width > 0)) line.width = 1.0f;
+        line.perUnit = 1.0 / line.width;
         std::vector<uint32_t> count(buckets + 1, 0);
         std::vector<std::pair<uint32_t, uint32_t>> spans(static_cast<size_t>(line.n));
         for (int32_t k = 1; k < line.n; ++k) {
@@ -68,7 +69,9 @@ LoopScanIndex::LoopScanIndex(const PlotShape& loop) : loop_(loop)
 size_t LoopScanIndex::Bucket(const Polyline& pl, float x) const
 {
     const size_t last = pl.buckets - 1;
-    const double b = std::floor((static_cast<double>(x) - pl.x0) / pl.width);
+    // Any order-keeping map of x to buckets files every segment in the bucket of each x its
+    // range holds, which is all the look-ups need.
+    const double b = (static_cast<double>(x) - pl.x0) * pl.perUnit;
     if (!(b > 0)) return 0;
     return b >= static_cast<double>(last) ? last : static_cast<size_t>(b);
 }

@@ -35,6 +35,7 @@ private:
         int32_t n;
         float x0;      // left edge of bucket 0
         float width;   // bucket width (> 0)
+        double perUnit;  // 1 / width: a product is cheaper than a quotient per segment end
         bool walk;     // an x of no number: walked whole, as the shape walks it
         size_t buckets;
         // Bucket b holds the end indices k (ascending) of the segments (k - 1, k) whose x range
