@@ -403,8 +403,9 @@ private:
     // The whole-shape cut at coordinate c of the given axis.
     void CutShapeAtLine(int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
 
-    // PtIsInLoop given this shape's crossings with the line at p.x (their number, or -1).
-    static int IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count);
+    // PtIsInLoop given this shape's crossings with the line at p.x in the walk's order (their
+    // number, or -1); ys is left sorted when it holds a NaN.
+    static int IsInCrossings(const CFloatPoint& p, CArray<float>& ys, int count);
 
     // Calls f(points, count, index) for every sub-polyline in order.
     template <class F>

@@ -19,6 +19,18 @@ constexpr double kOnBoundary = 0.001;
 // Within this distance an end of an unbroken shape counts as lying on the middle line.
 constexpr double kOnMiddleLine = 0.01;
 
+// IsInCrossings over sorted crossings: inside when an odd number of them lie below p, or on
+// the boundary when the crossing above or below it is within reach.
+int IsInSortedCrossings(const CFloatPoint& p, const CArray<float>& ys, int count)
+{
+    int below = 0;
+    while (below < count && ys[below] < p.y) ++below;
+    if (below % 2 == 1) return 1;
+    if (below < count && std::fabs(ys[below] - p.y) <= kOnBoundary) return 1;
+    if (below > 0 && std::fabs(ys[below - 1] - p.y) <= kOnBoundary) return 1;
+    return 0;
+}
+
 // IsInsideCrossings over the loop's sorted crossings: each y of inner (sorted) is one of them,
 // or has an odd number of them at or below it.
 int IsInsideSortedCrossings(std::span<const float> inner, std::span<const float> outer)
@@ -158,26 +170,40 @@ int PlotShape::CalCrossings(float x, CArray<float>& ys) const
 int PlotShape::PtIsInLoop(const CFloatPoint& p) const
 {
     CArray<float> ys;
-    const int count = CalIntersect(static_cast<float>(p.x), ys);
+    const int count = CalCrossings(static_cast<float>(p.x), ys);
     return IsInCrossings(p, ys, count);
 }
 
 int PlotShape::PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const
 {
     CArray<float> ys;
-    const int count = self.CalIntersect(static_cast<float>(p.x), ys);
+    const int count = self.CalCrossings(static_cast<float>(p.x), ys);
     return IsInCrossings(p, ys, count);
 }
 
-int PlotShape::IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count)
+int PlotShape::IsInCrossings(const CFloatPoint& p, CArray<float>& ys, int count)
 {
     if (count <= 0) return 0;
+    if (std::any_of(ys.begin(), ys.end(), [](float v) { return std::isnan(v); })) {
+        std::sort(ys.begin(), ys.end());
+        return IsInSortedCrossings(p, ys, count);
+    }
+    // Without a NaN the sorted crossings below p are those less than p.y, and the crossings
+    // next to it are the least of the others and the greatest of those: one pass.
     int below = 0;
-    while (below < count && ys[below] < p.y) ++below;
+    const float* next = nullptr;
+    const float* under = nullptr;
+    for (const float& v : ys) {
+        if (v < p.y) {
+            ++below;
+            if (!under || v > *under) under = &v;
+        } else if (!next || v < *next) {
+            next = &v;
+        }
+    }
     if (below % 2 == 1) return 1;
-    // On the boundary: within reach of the crossing above or below, where one exists.
-    if (below < count && std::fabs(ys[below] - p.y) <= kOnBoundary) return 1;
-    if (below > 0 && std::fabs(ys[below - 1] - p.y) <= kOnBoundary) return 1;
+    if (next && std::fabs(*next - p.y) <= kOnBoundary) return 1;
+    if (under && std::fabs(*under - p.y) <= kOnBoundary) return 1;
     return 0;
 }
 

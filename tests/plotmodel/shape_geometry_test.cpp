@@ -1,6 +1,7 @@
 // PlotShape geometry operations: appending runs, repeated points, restarting closed lines,
 // circles, sharp vertices, line cuts, scan-line crossings and inside tests.
 #include "plotmodel/plot_shape.h"
+#include "plotmodel/loop_scan_index.h"
 #include "plotmodel/plot_shape_list.h"
 
 #include "shape_fixtures.h"
@@ -321,6 +322,51 @@ TEST(ShapeScanLine, InsideCrossingsInAnyOrderAsSorted)
         EXPECT_EQ(PlotShape::IsInsideCrossings(inner, outer), want) << "case " << k;
     }
     EXPECT_GT(insideSeen, 1000) << "the cases hold enough insides";
+}
+
+// PtIsInLoop, walked and through the segment index, gives what the straightforward test over
+// the sorted crossings gives: seeded integer loops (some with a y of no number), points on
+// their vertices, on their crossings, just off them, and anywhere.
+TEST(ShapeScanLine, PointInsideAsOverTheSortedCrossings)
+{
+    const auto straightforward = [](const PlotShape& loop, const CFloatPoint& p) {
+        CArray<float> ys;
+        const int n = loop.CalIntersect(static_cast<float>(p.x), ys);
+        int below = 0;
+        for (int i = 0; i < n && ys[i] < p.y; ++i) below = i + 1;
+        const bool near = (below < n && std::fabs(ys[below] - p.y) <= 0.001) || (below > 0 && std::fabs(ys[below - 1] - p.y) <= 0.001);
+        return n > 0 && (below % 2 == 1 || near) ? 1 : 0;
+    };
+    std::mt19937 rng(17);
+    std::uniform_int_distribution<int> coord(0, 40), count(3, 60);
+    int inside = 0;
+    for (int k = 0; k < 300; ++k) {
+        PlotShape loop;
+        const int n = count(rng);
+        for (int i = 0; i < n; ++i) {
+            const float y = k % 25 == 0 && i == n / 2 ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(coord(rng));
+            loop.AddPoint(static_cast<float>(coord(rng)), y, i == 0 ? 1 : 0);
+        }
+        loop.AddPoint(loop.Start().x, loop.Start().y, 0);
+        loop.CalArea();
+        const LoopScanIndex index(loop);
+        std::vector<CFloatPoint> points;
+        for (int i = 0; i < 40; ++i) points.push_back(CFloatPoint(coord(rng) + 0.5 * (i % 2), coord(rng) + 0.25 * (i % 3)));
+        for (int i = 0; i < n; ++i) points.push_back(loop.Point(i));
+        for (int x = 0; x <= 40; x += 3) {
+            CArray<float> ys;
+            loop.CalIntersect(static_cast<float>(x), ys);
+            for (float y : ys)
+                for (double d : {0.0, 0.0005, -0.0005, 0.01}) points.push_back(CFloatPoint(x, y + d));
+        }
+        for (const CFloatPoint& p : points) {
+            const int want = straightforward(loop, p);
+            inside += want;
+            EXPECT_EQ(loop.PtIsInLoop(p), want) << "loop " << k << " at " << p.x << ", " << p.y;
+            EXPECT_EQ(loop.PtIsInLoop(p, index), want) << "loop " << k << " at " << p.x << ", " << p.y << " indexed";
+        }
+    }
+    EXPECT_GT(inside, 1000) << "the cases hold enough insides";
 }
 
 }  // namespace
