@@ -98,7 +98,7 @@ void RecogniseContourPlain(PlotShapeList& list)
     list.CalArea(1);
 }
 
-void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape*& outer)
+void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape*& outer, int threads)
 {
     CLoopFinder finder;
     PlotShapeList closed, open;
@@ -110,7 +110,7 @@ void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape
     PlotShapeList clusters;
     finder.CurveClusterFind(open, clusters, kClusterTolerance);
     open.Append(&clusters);
-    GetShapesInLoops(loops, open);
+    GetShapesInLoops(loops, open, threads);
     open.OrderByArea(kOpenOrderBand);
     list.Append(&open);
     list.CalArea(1);

@@ -33,8 +33,9 @@ void RecogniseContourPlain(PlotShapeList& list);
 // Finds the closed contours of list as RecogniseContourPlain does, groups them into loops
 // (PlotLoop, in cutting order) with the shapes inside them, joins open strokes into clusters,
 // and leaves list holding the open shapes not in a loop, ordered in bands of 12000; outer is
-// the frame rectangle when one was found (the caller's), else null.
-void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape*& outer);
+// the frame rectangle when one was found (the caller's), else null. The shapes inside the
+// loops are found on threads worker threads.
+void RecogniseContourWithClusters(PlotShapeList& list, OL_List& loops, PlotShape*& outer, int threads = 1);
 // Moves to target every shape whose mau or rec index is 5, or whose pen 1-8 has the value 1
 // in the pen table; returns target's recomputed bounds.
 CArea MoveSelectedPensToList(const uint8_t penTable[8], PlotShapeList& list, PlotShapeList& target);

@@ -414,7 +414,7 @@ void SplitShapesByTool(PlotShapeList& shapes, PlotShapeList& cut, const uint8_t 
     shapes.CalArea(0);
 }
 
-void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8])
+void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8], int threads)
 {
     PlotShapeList holding, knife, result;
     MoveShapesIf(cut, holding, [](const PlotShape& s) { return s.GetMauIndex() == kKeptWholeMau; });
@@ -423,8 +423,8 @@ void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8])
     RecogniseContourPlain(knife);
     OL_List loops;
     PlotShape* outer = nullptr;
-    RecogniseContourWithClusters(rest, loops, outer);
-    GetShapesInLoops(loops, knife);
+    RecogniseContourWithClusters(rest, loops, outer, threads);
+    GetShapesInLoops(loops, knife, threads);
     knife.OrderByArea(kKnifeOrderBand);
     // Per loop, the shapes of knife and rest whose box the loop's box covers enough, found
     // through indexes of both lists' boxes.
@@ -563,7 +563,7 @@ int PrepareJobGeometry(PlotShapeCutList& A, PlotShapeCutList& B, PlotShapeList& 
     int32_t jetClip = clipOffset;
     if (!PrepareJetList(print, A, m, jetClip, jet, why)) return 0;
     if (!ContinuePreparation(progress, 10)) return cancelled();
-    if (sortCuts) OrderCutsByLoops(cut, m.penTable);
+    if (sortCuts) OrderCutsByLoops(cut, m.penTable, threads);
     if (!ContinuePreparation(progress, 40)) return cancelled();
     PlotShapeList K;
     int32_t cutClip = clipOffset;

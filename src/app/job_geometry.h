@@ -96,8 +96,9 @@ inline constexpr unsigned char kTravelAloneMau = 102;
 // discards the print work, 2 the cut work.
 void SplitShapesByTool(PlotShapeList& shapes, PlotShapeList& cut, const uint8_t penTable[8]);
 // Orders the knife cuts contour by contour: the shapes inside each loop and the knife and
-// other cuts over its box, loop by loop; mau-8 shapes last.
-void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8]);
+// other cuts over its box, loop by loop; mau-8 shapes last. The shapes inside the loops are
+// found on threads worker threads.
+void OrderCutsByLoops(PlotShapeList& cut, const uint8_t penTable[8], int threads = 1);
 // The next half cut after shape (from the first when null) that is a two-point line once
 // made a line; null when none.
 PlotShape* NextTwoPointHalfCut(PlotShapeList& list, PlotShape* shape);

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "plotmodel/plot_page.h"
 #include "plotmodel/plot_shape_list.h"
+#include "plotmodel/shape_runs.h"
 #include "preprocess/loop_finder.h"
 #include "preprocess/plot_loop.h"
 
@@ -46,6 +47,7 @@ constexpr int kGroupingPercent = 50;
 bool GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8], const PreparationProgress& progress)
 {
     PlotShapeList work;
+    const int threads = ShapeWorkerThreads(0);
     MoveShapesIf(list, work, [penTable](const PlotShape& s) { return IsCutToolClass(ShapeToolClass(s, penTable)); });
     CLoopFinder finder;
     PlotShapeList closed, open;
@@ -63,10 +65,10 @@ bool GroupCutWork(PlotShapeList& list, OL_List& loops, const uint8_t penTable[8]
     PlotShape* outer = nullptr;
     finder.FileAllLargeLoops(closed, loops, outer);
     finder.SortPlotLoop(loops, kLoopSortBandMm);
-    GetShapesInLoops(loops, open);
+    GetShapesInLoops(loops, open, threads);
     work.Append(&open);
 
-    GetShapesInLoops(loops, list);
+    GetShapesInLoops(loops, list, threads);
     for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) LoopAt(o)->CalArea(1);
     if (outer != nullptr) loops.AddTail(LoopOf(outer));
     while (PlotShape* s = work.HeadShape()) {

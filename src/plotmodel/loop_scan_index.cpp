@@ -47,6 +47,7 @@ LoopScanIndex::LoopScanIndex(const PlotShape& loop) : loop_(loop)
         line.x0 = lo;
         line.width = finite && extent > 0 ? static_cast<float>(extent / static_cast<double>(buckets)) : 1.0f;
         if (!(line.width > 0)) line.width = 1.0f;
+        line.perUnit = 1.0 / line.width;
         std::vector<uint32_t> count(buckets + 1, 0);
         std::vector<std::pair<uint32_t, uint32_t>> spans(static_cast<size_t>(line.n));
         for (int32_t k = 1; k < line.n; ++k) {
@@ -68,18 +69,26 @@ LoopScanIndex::LoopScanIndex(const PlotShape& loop) : loop_(loop)
 size_t LoopScanIndex::Bucket(const Polyline& pl, float x) const
 {
     const size_t last = pl.buckets - 1;
-    const double b = std::floor((static_cast<double>(x) - pl.x0) / pl.width);
+    // Any order-keeping map of x to buckets files every segment in the bucket of each x its
+    // range holds, which is all the look-ups need.
+    const double b = (static_cast<double>(x) - pl.x0) * pl.perUnit;
     if (!(b > 0)) return 0;
     return b >= static_cast<double>(last) ? last : static_cast<size_t>(b);
 }
 
 int LoopScanIndex::CalIntersect(float x, CArray<float>& ys) const
 {
+    const int count = CalCrossings(x, ys);
+    if (count > 0) std::sort(ys.begin(), ys.end());
+    return count;
+}
+
+int LoopScanIndex::CalCrossings(float x, CArray<float>& ys) const
+{
     const CArea& box = loop_.GetArea();
     if (loop_.GetTolPtNum() <= 0 || x < box.xmin || x > box.xmax) return -1;
     ys.RemoveAll();
     for (const Polyline& pl : polylines_) Crossings(pl, x, ys);
-    std::sort(ys.begin(), ys.end());
     return ys.GetSize();
 }
 
@@ -97,22 +106,19 @@ void LoopScanIndex::Crossings(const Polyline& pl, float x, CArray<float>& ys) co
     }
     // The segments whose x range holds x, ascending; none of them has its end at or before
     // firstOff counted, as the walk starts after it.
-    candidates_.clear();
     const size_t b = Bucket(pl, x);
     for (uint32_t j = pl.bucketStart[b]; j < pl.bucketStart[b + 1]; ++j) {
         const int32_t k = pl.ends[j];
-        if (k > firstOff && SegmentMin(pts, k) <= x && x <= SegmentMax(pts, k)) candidates_.push_back(k);
-    }
-    bool left = firstLeft;
-    for (int32_t k : candidates_) {
+        if (!(k > firstOff && SegmentMin(pts, k) <= x && x <= SegmentMax(pts, k))) continue;
         const float xk = pts[2 * k];
         const float xs = pts[2 * k - 2];
+        bool left;
         if (xs != x) {
             left = xs < x;
         } else {
-            int32_t j = k - 2;
-            while (j > firstOff && pts[2 * j] == x) --j;
-            left = pts[2 * j] < x;
+            int32_t back = k - 2;
+            while (back > firstOff && pts[2 * back] == x) --back;
+            left = pts[2 * back] < x;
         }
         if (xk == x || (xk < x) == left) continue;
         const float y0 = pts[2 * k - 1], y1 = pts[2 * k + 1];

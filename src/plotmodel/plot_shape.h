@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -254,19 +255,30 @@ public:
     // The same at the horizontal line y, pieces below it to below.
     void CutByHLine(int32_t y, PlotShapeList* below, PlotShapeList* above) const;
 
-    // The sorted y of every crossing of the vertical line at x; their number, or -1 when the
-    // shape is empty or x lies outside its bounds.
+    // The sorted y of every crossing of the vertical line at x; their number, or -1 (ys
+    // untouched) when the shape is empty or x lies outside its bounds.
     int CalIntersect(float x, CArray<float>& ys) const;
+    // The same crossings in the order the walk over the points finds them.
+    int CalCrossings(float x, CArray<float>& ys) const;
     // Appends the crossings of one point array with the vertical line at x (unsorted).
     static void CalIntersect(const float* pts, int32_t n, float x, CArray<float>& ys);
     // 1 when p lies inside this closed shape or on its boundary.
     int PtIsInLoop(const CFloatPoint& p) const;
     // The same with this shape's crossings from its segment index (made over this shape).
     int PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const;
-    // 1 when this shape lies inside the closed shape loop.
+    // 1 when this shape lies inside the closed shape loop: every y at which this shape meets
+    // its test line (LoopTestCrossings) lies between two crossings of the loop with that line
+    // (IsInsideCrossings).
     int IsInLoop(const PlotShape* loop) const;
-    // The same against a loop filed by its segments.
-    int IsInLoop(const LoopScanIndex& loop) const;
+    // The x of the vertical line IsInLoop tests along: the middle of the cached bounds.
+    float LoopTestX() const;
+    // Into ys, sorted: this shape's crossings with the line at LoopTestX(), or, when there are
+    // none, the y of its ends within reach of its box's middle line. Left empty for an empty
+    // shape, or when no end lies there: such a shape lies inside no loop.
+    void LoopTestCrossings(CArray<float>& ys) const;
+    // IsInLoop given a shape's LoopTestCrossings (inner) and the crossings of the loop with the
+    // same line in the order CalCrossings gives them (outer, left sorted when it holds a NaN).
+    static int IsInsideCrossings(std::span<const float> inner, std::span<float> outer);
 
     // Scaled length of the segment a -> b of a pattern.
     static float GetLength(const float* a, const float* b, const structDash& d);
@@ -397,12 +409,9 @@ private:
     // The whole-shape cut at coordinate c of the given axis.
     void CutShapeAtLine(int32_t c, int axis, PlotShapeList* low, PlotShapeList* high) const;
 
-    // The x of the vertical line IsInLoop tests along: the middle of the cached bounds.
-    float LoopTestX() const;
-    // PtIsInLoop given this shape's crossings with the line at p.x (their number, or -1).
-    static int IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count);
-    // IsInLoop given the sorted crossings of the loop with the line at x.
-    int IsInsideCrossings(float x, const CArray<float>& outer) const;
+    // PtIsInLoop given this shape's crossings with the line at p.x in the walk's order (their
+    // number, or -1); ys is left sorted when it holds a NaN.
+    static int IsInCrossings(const CFloatPoint& p, CArray<float>& ys, int count);
 
     // Calls f(points, count, index) for every sub-polyline in order.
     template <class F>

@@ -19,6 +19,32 @@ constexpr double kOnBoundary = 0.001;
 // Within this distance an end of an unbroken shape counts as lying on the middle line.
 constexpr double kOnMiddleLine = 0.01;
 
+// IsInCrossings over sorted crossings: inside when an odd number of them lie below p, or on
+// the boundary when the crossing above or below it is within reach.
+int IsInSortedCrossings(const CFloatPoint& p, const CArray<float>& ys, int count)
+{
+    int below = 0;
+    while (below < count && ys[below] < p.y) ++below;
+    if (below % 2 == 1) return 1;
+    if (below < count && std::fabs(ys[below] - p.y) <= kOnBoundary) return 1;
+    if (below > 0 && std::fabs(ys[below - 1] - p.y) <= kOnBoundary) return 1;
+    return 0;
+}
+
+// IsInsideCrossings over the loop's sorted crossings: each y of inner (sorted) is one of them,
+// or has an odd number of them at or below it.
+int IsInsideSortedCrossings(std::span<const float> inner, std::span<const float> outer)
+{
+    const size_t n = outer.size();
+    if (outer[0] > inner[0] || outer[n - 1] < inner.back()) return 0;
+    for (float y : inner) {
+        if (std::find(outer.begin(), outer.end(), y) != outer.end()) continue;
+        const size_t above = static_cast<size_t>(std::upper_bound(outer.begin(), outer.end(), y) - outer.begin());
+        if (above >= n || above % 2 != 1) return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 void PlotShape::CutByVLine(const float* pts, int32_t n, int32_t c, PlotShapeList* left, PlotShapeList* right) const
@@ -128,79 +154,107 @@ void PlotShape::CalIntersect(const float* pts, int32_t n, float x, CArray<float>
 
 int PlotShape::CalIntersect(float x, CArray<float>& ys) const
 {
+    const int count = CalCrossings(x, ys);
+    if (count > 0) std::sort(ys.begin(), ys.end());
+    return count;
+}
+
+int PlotShape::CalCrossings(float x, CArray<float>& ys) const
+{
     if (ptNum_ <= 0 || x < area_.xmin || x > area_.xmax) return -1;
     ys.RemoveAll();
     ForEachPl([&](const float* p, int32_t n, int32_t) { CalIntersect(p, n, x, ys); });
-    std::sort(ys.begin(), ys.end());
     return ys.GetSize();
 }
 
 int PlotShape::PtIsInLoop(const CFloatPoint& p) const
 {
     CArray<float> ys;
-    const int count = CalIntersect(static_cast<float>(p.x), ys);
+    const int count = CalCrossings(static_cast<float>(p.x), ys);
     return IsInCrossings(p, ys, count);
 }
 
 int PlotShape::PtIsInLoop(const CFloatPoint& p, const LoopScanIndex& self) const
 {
     CArray<float> ys;
-    const int count = self.CalIntersect(static_cast<float>(p.x), ys);
+    const int count = self.CalCrossings(static_cast<float>(p.x), ys);
     return IsInCrossings(p, ys, count);
 }
 
-int PlotShape::IsInCrossings(const CFloatPoint& p, const CArray<float>& ys, int count)
+int PlotShape::IsInCrossings(const CFloatPoint& p, CArray<float>& ys, int count)
 {
     if (count <= 0) return 0;
+    if (std::any_of(ys.begin(), ys.end(), [](float v) { return std::isnan(v); })) {
+        std::sort(ys.begin(), ys.end());
+        return IsInSortedCrossings(p, ys, count);
+    }
+    // Without a NaN the sorted crossings below p are those less than p.y, and the crossings
+    // next to it are the least of the others and the greatest of those: one pass.
     int below = 0;
-    while (below < count && ys[below] < p.y) ++below;
+    const float* next = nullptr;
+    const float* under = nullptr;
+    for (const float& v : ys) {
+        if (v < p.y) {
+            ++below;
+            if (!under || v > *under) under = &v;
+        } else if (!next || v < *next) {
+            next = &v;
+        }
+    }
     if (below % 2 == 1) return 1;
-    // On the boundary: within reach of the crossing above or below, where one exists.
-    if (below < count && std::fabs(ys[below] - p.y) <= kOnBoundary) return 1;
-    if (below > 0 && std::fabs(ys[below - 1] - p.y) <= kOnBoundary) return 1;
+    if (next && std::fabs(*next - p.y) <= kOnBoundary) return 1;
+    if (under && std::fabs(*under - p.y) <= kOnBoundary) return 1;
     return 0;
 }
 
 int PlotShape::IsInLoop(const PlotShape* loop) const
 {
     if (!loop || ptNum_ <= 0) return 0;
-    const float x = LoopTestX();
-    CArray<float> outer;
-    loop->CalIntersect(x, outer);
-    return IsInsideCrossings(x, outer);
-}
-
-int PlotShape::IsInLoop(const LoopScanIndex& loop) const
-{
-    if (ptNum_ <= 0) return 0;
-    const float x = LoopTestX();
-    CArray<float> outer;
-    loop.CalIntersect(x, outer);
-    return IsInsideCrossings(x, outer);
+    CArray<float> outer, inner;
+    loop->CalCrossings(LoopTestX(), outer);
+    LoopTestCrossings(inner);
+    return IsInsideCrossings({inner.GetData(), static_cast<size_t>(inner.GetSize())},
+                             {outer.GetData(), static_cast<size_t>(outer.GetSize())});
 }
 
 float PlotShape::LoopTestX() const { return static_cast<float>((static_cast<double>(area_.xmin) + area_.xmax) / 2.0); }
 
-int PlotShape::IsInsideCrossings(float x, const CArray<float>& outer) const
+void PlotShape::LoopTestCrossings(CArray<float>& ys) const
 {
-    CArray<float> inner;
-    CalIntersect(x, inner);
-    if (inner.IsEmpty()) {
-        OL_Box box;
-        CalBox(box);
-        double middle = (box.xmin + box.xmax) / 2.0;
-        for (CFloatPoint end : {Start(), End()})
-            if (std::fabs(end.x - middle) <= kOnMiddleLine) inner.Add(static_cast<float>(end.y));
-        if (inner.IsEmpty()) return 0;
-        std::sort(inner.begin(), inner.end());
-    }
-    int n = outer.GetSize();
+    ys.RemoveAll();
+    if (ptNum_ <= 0) return;
+    CalIntersect(LoopTestX(), ys);
+    if (!ys.IsEmpty()) return;
+    OL_Box box;
+    CalBox(box);
+    double middle = (box.xmin + box.xmax) / 2.0;
+    for (CFloatPoint end : {Start(), End()})
+        if (std::fabs(end.x - middle) <= kOnMiddleLine) ys.Add(static_cast<float>(end.y));
+    std::sort(ys.begin(), ys.end());
+}
+
+int PlotShape::IsInsideCrossings(std::span<const float> inner, std::span<float> outer)
+{
+    if (inner.empty()) return 0;
+    const size_t n = outer.size();
     if (n == 0 || n % 2 != 0) return 0;
-    if (outer[0] > inner[0] || outer[n - 1] < inner[inner.GetSize() - 1]) return 0;
+    const auto isNan = [](float v) { return std::isnan(v); };
+    if (std::any_of(outer.begin(), outer.end(), isNan) || std::any_of(inner.begin(), inner.end(), isNan)) {
+        std::sort(outer.begin(), outer.end());
+        return IsInsideSortedCrossings(inner, outer);
+    }
+    // Without a NaN the sorted crossings' first and last are the least and the greatest, and
+    // those at or below a y not among them are those below it: one pass per inner y.
+    const auto [least, greatest] = std::minmax_element(outer.begin(), outer.end());
+    if (*least > inner.front() || *greatest < inner.back()) return 0;
     for (float y : inner) {
-        if (std::find(outer.begin(), outer.end(), y) != outer.end()) continue;
-        int above = static_cast<int>(std::upper_bound(outer.begin(), outer.end(), y) - outer.begin());
-        if (above >= n || above % 2 != 1) return 0;
+        size_t below = 0;
+        bool on = false;
+        for (float v : outer) {
+            on = on || v == y;
+            below += v < y ? 1 : 0;
+        }
+        if (!on && (below >= n || below % 2 != 1)) return 0;
     }
     return 1;
 }

@@ -2,16 +2,21 @@
 #include "plotmodel/shape_box_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 ShapeBoxIndex::ShapeBoxIndex(const PlotShapeList& list)
 {
-    for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) shapes_.push_back(s);
+    // One walk over the list: the boxes are read from the copies after it.
+    for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) {
+        shapes_.push_back(s);
+        boxes_.push_back(s->GetArea());
+    }
     gone_.assign(shapes_.size(), false);
     CArea bounds;
     bounds.MakeInvalid();
-    for (PlotShape* s : shapes_)
-        if (!s->GetArea().IsInvalid()) bounds.Merge(s->GetArea());
+    for (const CArea& b : boxes_)
+        if (!b.IsInvalid()) bounds.Merge(b);
     if (bounds.IsInvalid()) {
         for (uint32_t i = 0; i < shapes_.size(); ++i) aside_.push_back(i);
         return;
@@ -32,7 +37,7 @@ ShapeBoxIndex::ShapeBoxIndex(const PlotShapeList& list)
         return !b.IsInvalid() && (CellX(b.xmax) - CellX(b.xmin) + 1) * (CellY(b.ymax) - CellY(b.ymin) + 1) <= kMaxCellsPerShape;
     };
     for (uint32_t i = 0; i < shapes_.size(); ++i) {
-        const CArea& b = shapes_[i]->GetArea();
+        const CArea& b = boxes_[i];
         if (spansFew(b))
             forCells(b, [&](size_t k) { ++count[k + 1]; });
         else
@@ -42,7 +47,7 @@ ShapeBoxIndex::ShapeBoxIndex(const PlotShapeList& list)
     cellStart_ = count;
     cellItems_.resize(count.back());
     for (uint32_t i = 0; i < shapes_.size(); ++i) {
-        const CArea& b = shapes_[i]->GetArea();
+        const CArea& b = boxes_[i];
         if (spansFew(b)) forCells(b, [&](size_t k) { cellItems_[count[k]++] = i; });
     }
 }
@@ -51,19 +56,37 @@ int64_t ShapeBoxIndex::CellX(int64_t x) const { return std::clamp<int64_t>((x - 
 
 int64_t ShapeBoxIndex::CellY(int64_t y) const { return std::clamp<int64_t>((y - y0_) / cell_, 0, rows_ - 1); }
 
-void ShapeBoxIndex::Candidates(const CArea& area)
+void ShapeBoxIndex::Meeting(const CArea& area, std::vector<uint32_t>& places) const
 {
-    candidates_.clear();
-    for (uint32_t i : aside_)
-        if (!gone_[i]) candidates_.push_back(i);
+    places.clear();
+    // A bit per place: a shape filed in several cells is marked once, and the marks are read
+    // in place order.
+    std::vector<uint64_t> marks((shapes_.size() + 63) / 64, 0);
+    size_t lo = marks.size(), hi = 0;
+    const auto mark = [&](uint32_t i) {
+        if (gone_[i]) return;
+        marks[i / 64] |= uint64_t{1} << (i % 64);
+        lo = std::min<size_t>(lo, i / 64);
+        hi = std::max<size_t>(hi, i / 64);
+    };
+    for (uint32_t i : aside_) mark(i);
     if (columns_ > 0 && !area.IsInvalid()) {
         for (int64_t cy = CellY(area.ymin); cy <= CellY(area.ymax); ++cy)
             for (int64_t cx = CellX(area.xmin); cx <= CellX(area.xmax); ++cx) {
                 const size_t k = static_cast<size_t>(cy * columns_ + cx);
-                for (uint32_t j = cellStart_[k]; j < cellStart_[k + 1]; ++j)
-                    if (!gone_[cellItems_[j]]) candidates_.push_back(cellItems_[j]);
+                for (uint32_t j = cellStart_[k]; j < cellStart_[k + 1]; ++j) mark(cellItems_[j]);
             }
     }
-    std::sort(candidates_.begin(), candidates_.end());
-    candidates_.erase(std::unique(candidates_.begin(), candidates_.end()), candidates_.end());
+    for (size_t w = lo; w <= hi && w < marks.size(); ++w)
+        for (uint64_t bits = marks[w]; bits != 0; bits &= bits - 1) {
+            const uint32_t i = static_cast<uint32_t>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
+            if (boxes_[i].IsIntersectWith(area)) places.push_back(i);
+        }
+}
+
+void ShapeBoxIndex::MoveOut(uint32_t place, PlotShapeList& to)
+{
+    gone_[place] = true;
+    shapes_[place]->GoOut();
+    to.AddTail(shapes_[place]);
 }

@@ -17,8 +17,6 @@ namespace {
 constexpr double kFrameShare = 0.95;
 // Plotter units per millimetre of the strip band.
 constexpr int64_t kUnitsPerMm = 40;
-// Outer loops of up to this many points are walked rather than filed by their segments.
-constexpr int kWalkedLoopPoints = 32;
 
 // The point of a loop tested against an outer loop: the middle of its first and last points
 // for fewer than 3 points, else the middle of points n/2 and n/2 + 1.
@@ -39,20 +37,21 @@ PlotShape* TakeOutermost(PlotShapeList& loops, PlotShapeList& inner)
         if (outer->GetArea().IsInBox(s->GetArea())) outer = s;
     outer->GoOut();
     const CArea& box = outer->GetArea();
-    // A large outer loop is filed by its segments once a loop inside its box needs the test.
+    // The loops within its box; those of another box need the test.
+    std::vector<PlotShape*> within;
+    for (PlotShape* s = loops.HeadShape(); s; s = loops.ShapeAfter(s))
+        if (s->GetArea().IsInBox(box)) within.push_back(s);
+    const auto tests = std::count_if(within.begin(), within.end(), [&box](const PlotShape* s) { return !(s->GetArea() == box); });
     std::optional<LoopScanIndex> scan;
-    auto inside = [&](const CFloatPoint& p) {
-        if (outer->GetTolPtNum() <= kWalkedLoopPoints) return outer->PtIsInLoop(p) != 0;
-        if (!scan) scan.emplace(*outer);
-        return outer->PtIsInLoop(p, *scan) != 0;
-    };
-    for (PlotShape* s = loops.HeadShape(); s;) {
-        PlotShape* next = loops.ShapeAfter(s);
-        if (s->GetArea().IsInBox(box) && (s->GetArea() == box || inside(TestPoint(*s)))) {
+    // The outer loop is filed by its segments when enough loops need the test; the walk over
+    // its points gives the same crossings.
+    if (LoopScanIndex::PaysFor(outer->GetTolPtNum(), static_cast<size_t>(tests))) scan.emplace(*outer);
+    auto inside = [&](const CFloatPoint& p) { return (scan ? outer->PtIsInLoop(p, *scan) : outer->PtIsInLoop(p)) != 0; };
+    for (PlotShape* s : within) {
+        if (s->GetArea() == box || inside(TestPoint(*s))) {
             s->GoOut();
             inner.AddTail(s);
         }
-        s = next;
     }
     return outer;
 }

@@ -33,5 +33,6 @@ private:
 // For every loop of loops in turn, moves the shapes of shapes that lie inside its outer loop to
 // the end of the loop, in list order; each loop takes from what the loops before it left. The
 // shapes are filed by box once, so each loop looks only at the shapes whose box meets its outer
-// loop's.
-void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes);
+// loop's. The inside tests run on threads worker threads; what each loop takes is the same on
+// any number of them.
+void GetShapesInLoops(OL_List& loops, PlotShapeList& shapes, int threads = 1);

@@ -1,5 +1,6 @@
-// LoopScanIndex gives the crossings the shape's own walk gives, for every vertical line: lines
-// through vertices, along vertical runs, through a first point on the line, and outside.
+// LoopScanIndex gives the crossings the shape's own walk gives, in the walk's order and sorted,
+// for every vertical line: lines through vertices, along vertical runs, through a first point
+// on the line, and outside.
 #include "plotmodel/loop_scan_index.h"
 
 #include "plotmodel/plot_shape.h"
@@ -20,11 +21,15 @@ void ExpectSameCrossings(const std::vector<std::vector<float>>& polylines)
     const LoopScanIndex index(s);
     const CArea& box = s.GetArea();
     for (float x = static_cast<float>(box.xmin) - 2; x <= static_cast<float>(box.xmax) + 2; x += 0.5f) {
-        CArray<float> walked, indexed;
-        const int n = s.CalIntersect(x, walked);
-        ASSERT_EQ(index.CalIntersect(x, indexed), n) << "x " << x;
-        ASSERT_EQ(indexed.GetSize(), walked.GetSize()) << "x " << x;
-        for (int i = 0; i < walked.GetSize(); ++i) EXPECT_EQ(indexed[i], walked[i]) << "x " << x << " crossing " << i;
+        // Sorted, and in the order of the walk.
+        for (bool sorted : {true, false}) {
+            CArray<float> walked, indexed;
+            const int n = sorted ? s.CalIntersect(x, walked) : s.CalCrossings(x, walked);
+            ASSERT_EQ(sorted ? index.CalIntersect(x, indexed) : index.CalCrossings(x, indexed), n) << "x " << x;
+            ASSERT_EQ(indexed.GetSize(), walked.GetSize()) << "x " << x;
+            for (int i = 0; i < walked.GetSize(); ++i)
+                EXPECT_EQ(indexed[i], walked[i]) << "x " << x << " crossing " << i << (sorted ? " sorted" : " walked");
+        }
     }
 }
 

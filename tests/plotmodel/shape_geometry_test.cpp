@@ -1,14 +1,19 @@
 // PlotShape geometry operations: appending runs, repeated points, restarting closed lines,
 // circles, sharp vertices, line cuts, scan-line crossings and inside tests.
 #include "plotmodel/plot_shape.h"
+#include "plotmodel/loop_scan_index.h"
 #include "plotmodel/plot_shape_list.h"
 
 #include "shape_fixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -283,6 +288,85 @@ TEST(ShapeScanLine, ShapesInsideALoop)
     }
     EXPECT_EQ(PlotShape().IsInLoop(loop.get()), 0);
     EXPECT_EQ(Make({{{20, 20}, {40, 40}}})->IsInLoop(nullptr), 0);
+}
+
+// The inside test over crossings in any order gives what the test over the sorted crossings
+// gives, on seeded sets of a few values (so that ties, shared values and signed zeros are
+// common) and with NaNs among them.
+TEST(ShapeScanLine, InsideCrossingsInAnyOrderAsSorted)
+{
+    const auto sortedTest = [](const std::vector<float>& inner, std::vector<float> outer) {
+        std::sort(outer.begin(), outer.end());
+        const auto n = static_cast<std::ptrdiff_t>(outer.size());
+        if (inner.empty() || n == 0 || n % 2 == 1) return 0;
+        bool inside = !(outer.front() > inner.front()) && !(outer.back() < inner.back());
+        for (size_t i = 0; inside && i < inner.size(); ++i) {
+            const bool onCrossing = std::count(outer.begin(), outer.end(), inner[i]) > 0;
+            const auto above = std::upper_bound(outer.begin(), outer.end(), inner[i]) - outer.begin();
+            inside = onCrossing || (above < n && above % 2 == 1);
+        }
+        return inside ? 1 : 0;
+    };
+    const float values[] = {-2.0f, -0.0f, 0.0f, 1.0f, 1.5f, 3.0f, 7.0f, std::numeric_limits<float>::quiet_NaN()};
+    std::mt19937 rng(11);
+    int insideSeen = 0;
+    for (int k = 0; k < 20000; ++k) {
+        const bool withNan = k % 10 == 0;
+        std::uniform_int_distribution<int> pick(0, withNan ? 7 : 6), innerCount(0, 3), outerCount(0, 8);
+        std::vector<float> inner(static_cast<size_t>(innerCount(rng))), outer(static_cast<size_t>(outerCount(rng)));
+        for (float& v : inner) v = values[pick(rng)];
+        for (float& v : outer) v = values[pick(rng)];
+        std::sort(inner.begin(), inner.end());
+        const int want = sortedTest(inner, outer);
+        insideSeen += want;
+        EXPECT_EQ(PlotShape::IsInsideCrossings(inner, outer), want) << "case " << k;
+    }
+    EXPECT_GT(insideSeen, 1000) << "the cases hold enough insides";
+}
+
+// PtIsInLoop, walked and through the segment index, gives what the straightforward test over
+// the sorted crossings gives: seeded integer loops (some with a y of no number), points on
+// their vertices, on their crossings, just off them, and anywhere.
+TEST(ShapeScanLine, PointInsideAsOverTheSortedCrossings)
+{
+    const auto straightforward = [](const PlotShape& loop, const CFloatPoint& p) {
+        CArray<float> ys;
+        const int n = loop.CalIntersect(static_cast<float>(p.x), ys);
+        int below = 0;
+        for (int i = 0; i < n && ys[i] < p.y; ++i) below = i + 1;
+        const bool near = (below < n && std::fabs(ys[below] - p.y) <= 0.001) || (below > 0 && std::fabs(ys[below - 1] - p.y) <= 0.001);
+        return n > 0 && (below % 2 == 1 || near) ? 1 : 0;
+    };
+    std::mt19937 rng(17);
+    std::uniform_int_distribution<int> coord(0, 40), count(3, 60);
+    int inside = 0;
+    for (int k = 0; k < 300; ++k) {
+        PlotShape loop;
+        const int n = count(rng);
+        for (int i = 0; i < n; ++i) {
+            const float y = k % 25 == 0 && i == n / 2 ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(coord(rng));
+            loop.AddPoint(static_cast<float>(coord(rng)), y, i == 0 ? 1 : 0);
+        }
+        loop.AddPoint(loop.Start().x, loop.Start().y, 0);
+        loop.CalArea();
+        const LoopScanIndex index(loop);
+        std::vector<CFloatPoint> points;
+        for (int i = 0; i < 40; ++i) points.push_back(CFloatPoint(coord(rng) + 0.5 * (i % 2), coord(rng) + 0.25 * (i % 3)));
+        for (int i = 0; i < n; ++i) points.push_back(loop.Point(i));
+        for (int x = 0; x <= 40; x += 3) {
+            CArray<float> ys;
+            loop.CalIntersect(static_cast<float>(x), ys);
+            for (float y : ys)
+                for (double d : {0.0, 0.0005, -0.0005, 0.01}) points.push_back(CFloatPoint(x, y + d));
+        }
+        for (const CFloatPoint& p : points) {
+            const int want = straightforward(loop, p);
+            inside += want;
+            EXPECT_EQ(loop.PtIsInLoop(p), want) << "loop " << k << " at " << p.x << ", " << p.y;
+            EXPECT_EQ(loop.PtIsInLoop(p, index), want) << "loop " << k << " at " << p.x << ", " << p.y << " indexed";
+        }
+    }
+    EXPECT_GT(inside, 1000) << "the cases hold enough insides";
 }
 
 }  // namespace

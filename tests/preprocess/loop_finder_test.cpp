@@ -3,12 +3,16 @@
 
 #include "plotmodel/shape_fixtures.h"
 #include "loop_stroke_fixtures.h"
+#include "random_polylines.h"
 #include "preprocess/plot_loop.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
+#include <numbers>
+#include <vector>
 
 namespace {
 
@@ -306,6 +310,79 @@ TEST(PlotLoop, CollectsTheShapesInsideAndSplitsAtALine)
     EXPECT_EQ(left.GetArea()->xmin, 0);
     EXPECT_EQ(right.GetArea()->xmax, 1000);
     EXPECT_EQ(group->Shapes().Count(), 3) << "the group keeps its shapes";
+}
+
+// Overlapping wavy loops over seeded shapes of every kind: a few loops large enough to hold
+// thousands of shapes, some of few points and some of many, and an empty group.
+void MakeLoopSheet(unsigned seed, OL_List& loops, PlotShapeList& shapes)
+{
+    preprocess_fixtures::RandomPolylines r(seed);
+    for (int k = 0; k < 80; ++k) {
+        auto* loop = new PlotLoop;
+        loops.AddTail(loop);
+        if (k == 41) continue;
+        const double cx = r.Uniform(-20000, 20000), cy = r.Uniform(-20000, 20000);
+        const double radius = k % 25 == 0 ? 18000 : r.Uniform(500, 6000), depth = r.Uniform(0, 0.4);
+        const int n = r.Int(6, 300), waves = r.Int(0, 12);
+        Polyline p;
+        for (int i = 0; i < n; ++i) {
+            const double t = 2 * std::numbers::pi * i / n, rr = radius * (1 - depth * (0.5 + 0.5 * std::sin(waves * t)));
+            p.push_back({static_cast<float>(cx + rr * std::cos(t)), static_cast<float>(cy + rr * std::sin(t))});
+        }
+        p.push_back(p.front());
+        loop->Shapes().AddTail(NewShape(p));
+        loop->CalArea(0);
+    }
+    for (unsigned i = 0; i < 6000; ++i) shapes.AddTail(r.Shape(i));
+}
+
+std::vector<std::vector<unsigned>> Tags(const OL_List& loops, const PlotShapeList& rest)
+{
+    std::vector<std::vector<unsigned>> out;
+    for (OL_Object* o = loops.GetHead(); o; o = loops.GetNext(o)) {
+        const PlotShapeList& shapes = static_cast<PlotLoop*>(o)->Shapes();
+        out.emplace_back();
+        for (PlotShape* s = shapes.ShapeAfter(shapes.HeadShape()); s; s = shapes.ShapeAfter(s))
+            out.back().push_back(s->GetPatternIndex());
+    }
+    out.emplace_back();
+    for (PlotShape* s = rest.HeadShape(); s; s = rest.ShapeAfter(s)) out.back().push_back(s->GetPatternIndex());
+    return out;
+}
+
+// On any number of threads each loop takes what a scan of what the loops before it left, in
+// list order and with PlotShape::IsInLoop, takes.
+TEST(PlotLoop, CollectsWhatAScanWithTheInsideTestCollects)
+{
+    for (unsigned seed : {3u, 4u}) {
+        OL_List scanned;
+        PlotShapeList scanLeft;
+        MakeLoopSheet(seed, scanned, scanLeft);
+        for (OL_Object* o = scanned.GetHead(); o; o = scanned.GetNext(o)) {
+            auto* loop = static_cast<PlotLoop*>(o);
+            PlotShape* outer = loop->GetLargestLoop();
+            if (!outer) continue;
+            for (PlotShape* s = scanLeft.HeadShape(); s;) {
+                PlotShape* next = scanLeft.ShapeAfter(s);
+                if (s->GetArea().IsIntersectWith(outer->GetArea()) && s->IsInLoop(outer)) {
+                    s->GoOut();
+                    loop->Shapes().AddTail(s);
+                }
+                s = next;
+            }
+        }
+        const auto want = Tags(scanned, scanLeft);
+        size_t taken = 0;
+        for (size_t k = 0; k + 1 < want.size(); ++k) taken += want[k].size();
+        ASSERT_GT(taken, 1000u) << "the loops hold many shapes";
+        for (int threads : {1, 3, 8}) {
+            OL_List loops;
+            PlotShapeList shapes;
+            MakeLoopSheet(seed, loops, shapes);
+            GetShapesInLoops(loops, shapes, threads);
+            EXPECT_EQ(Tags(loops, shapes), want) << "seed " << seed << ", " << threads << " threads";
+        }
+    }
 }
 
 }  // namespace
