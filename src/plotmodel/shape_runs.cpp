@@ -144,11 +144,18 @@ void ForEachShapeInRuns(PlotShapeList& list, int threads, const std::function<vo
     std::vector<PlotShape*> shapes;
     shapes.reserve(static_cast<size_t>(list.Count()));
     for (PlotShape* s = list.HeadShape(); s; s = list.ShapeAfter(s)) shapes.push_back(s);
-    const int count = static_cast<int>(shapes.size());
-    const int runs = std::clamp(count / kMinShapesPerRun, 1, RunsForThreads(threads));
+    ForEachIndexRun(shapes.size(), kMinShapesPerRun, threads, [&](size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k) f(*shapes[k]);
+    });
+}
+
+void ForEachIndexRun(size_t count, size_t minPerRun, int threads, const std::function<void(size_t from, size_t to)>& f)
+{
+    const size_t most = static_cast<size_t>(RunsForThreads(threads));
+    const int runs = static_cast<int>(std::clamp<size_t>(count / std::max<size_t>(minPerRun, 1), 1, most));
     RunShapeRuns(runs, threads, [&](int run, ShapeRunControl&) {
-        const int from = static_cast<int>(static_cast<int64_t>(count) * run / runs);
-        const int to = static_cast<int>(static_cast<int64_t>(count) * (run + 1) / runs);
-        for (int k = from; k < to; ++k) f(*shapes[static_cast<size_t>(k)]);
+        const size_t from = count * static_cast<size_t>(run) / static_cast<size_t>(runs);
+        const size_t to = count * static_cast<size_t>(run + 1) / static_cast<size_t>(runs);
+        f(from, to);
     }, ShapeRunPoll{});
 }

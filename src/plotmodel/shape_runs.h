@@ -59,3 +59,7 @@ bool RunShapeRuns(int runs, int threads, const std::function<void(int run, Shape
 // Calls f(shape) for every shape of list on threads threads, in runs of consecutive shapes;
 // the shapes stay in list, in order.
 void ForEachShapeInRuns(PlotShapeList& list, int threads, const std::function<void(PlotShape&)>& f);
+// Calls f(from, to) for runs [from, to) of consecutive indices that cover [0, count) in order,
+// about equally long and at least minPerRun long (one run when count is below twice that), on
+// threads threads.
+void ForEachIndexRun(size_t count, size_t minPerRun, int threads, const std::function<void(size_t from, size_t to)>& f);

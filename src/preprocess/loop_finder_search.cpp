@@ -15,12 +15,14 @@
 // largest tolerance (StrokeEndNeighbours), so a round visits only its own strokes' lists and
 // moves no shape between lists until the last round ends. Each round gives exactly what a
 // LoopFinder call on the list the round before left would: the same clusters in the same
-// order, the same loops, the same order of what is left.
+// order, the same loops, the same order of what is left. Reading the strokes, listing the
+// neighbours and renumbering run on the worker threads; the rounds run on the calling thread.
 //
 // Band arithmetic is 64-bit so coordinates near the ends of the 32-bit range stay ordered.
 // The depth-first search keeps its own stack, so a chain of any length fits.
 #include "preprocess/loop_finder.h"
 
+#include "plotmodel/shape_runs.h"
 #include "preprocess/stroke_end_neighbours.h"
 #include "preprocess/stroke_ends.h"
 
@@ -43,6 +45,8 @@ constexpr size_t kSortedClusterShare = 16;
 constexpr size_t kRoundsPerRenumbering = 4;
 // Strokes or search steps between two calls of the caller's proceed.
 constexpr uint32_t kStepsPerProceed = 1u << 14;
+// The fewest strokes a run of work on a worker thread takes.
+constexpr size_t kMinStrokesPerRun = size_t{1} << 13;
 
 // What the rounds know of one joinable stroke, read once.
 struct StrokeFacts {
@@ -61,6 +65,13 @@ bool StartsBefore(const StrokeFacts& a, const StrokeFacts& b)
 
 bool Unranked(const StrokeFacts& s) { return std::isnan(s.minX) || std::isnan(s.steepness); }
 
+// What the rounds read of the strokes, by id: their facts, their ends (two per stroke) and
+// the vertices next to the ends.
+struct StrokesRead {
+    std::vector<StrokeFacts> facts;
+    std::vector<StrokeEnd> ends, nextTo;
+};
+
 // One link of the chain: a stroke of the cluster (its index there) and whether it runs
 // reversed.
 struct Link {
@@ -72,7 +83,9 @@ class LoopRounds {
 public:
     // The strokes in list order, which is also the order of their ids: strokes that follow
     // each other in the list mostly join each other, so a round's reads stay close together.
-    LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strokes, const std::vector<float>& tolerances);
+    // The strokes are read, and their arrays renumbered, on threads worker threads.
+    LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strokes, const std::vector<float>& tolerances,
+               int threads);
 
     // The round of that index; loops found go to loops. False when proceed said stop.
     bool Round(size_t round, PlotShapeList& loops, const CLoopFinder::RoundProceed& proceed);
@@ -84,6 +97,8 @@ public:
     std::vector<PlotShape*> TakeLeft();
 
 private:
+    LoopRounds(CLoopFinder& finder, StrokesRead read, const std::vector<float>& tolerances, int threads);
+
     // Per cluster (indices are places in the cluster, in the order the strokes joined it).
     PlotShape* FindLoop();
     bool Extend();
@@ -141,6 +156,7 @@ private:
     static constexpr uint32_t kJoined = 0xFFFFFFFFu;
 
     CLoopFinder& finder_;
+    int threads_;  // the worker threads a renumbering runs on
     std::vector<StrokeFacts> facts_;
     StrokeEndNeighbours ends_;
     // By end: the vertex next to it on its stroke (the second, or the last but one).
@@ -194,38 +210,44 @@ private:
     std::vector<Level> levelStack_;
 };
 
-// The strokes' first and last points (inner: the vertices next to them), two per stroke.
-std::vector<StrokeEnd> EndsOf(const std::vector<PlotShape*>& strokes, bool inner)
-{
-    std::vector<StrokeEnd> ends;
-    ends.reserve(2 * strokes.size());
-    for (PlotShape* s : strokes) {
-        int32_t n = 0;
-        const float* p = s->GetPl(0, n);
-        const int32_t first = inner ? 1 : 0, last = inner ? n - 2 : n - 1;
-        ends.push_back({p[2 * first], p[2 * first + 1]});
-        ends.push_back({p[2 * last], p[2 * last + 1]});
-    }
-    return ends;
-}
-
-LoopRounds::LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strokes, const std::vector<float>& tolerances)
-    : finder_(finder), ends_(EndsOf(strokes, false), tolerances), nextTo_(EndsOf(strokes, true))
+// Reads the strokes in runs on threads worker threads, each stroke into its own slots.
+StrokesRead ReadStrokes(const std::vector<PlotShape*>& strokes, int threads)
 {
     const size_t n = strokes.size();
-    facts_.reserve(n);
-    for (PlotShape* s : strokes) {
-        int32_t count = 0;
-        const float* p = s->GetPl(0, count);
-        const int32_t left = stroke_ends::LeftmostVertex(p, count);
-        double steep = 0.0;
-        for (int32_t k : {left - 1, left + 1}) {
-            if (k < 0 || k >= count) continue;
-            CFloatPoint d = Vertex(p, k) - Vertex(p, left);
-            steep = std::max(steep, d.x == 0 ? std::numeric_limits<double>::infinity() : std::fabs(d.y / d.x));
+    StrokesRead read{std::vector<StrokeFacts>(n), std::vector<StrokeEnd>(2 * n), std::vector<StrokeEnd>(2 * n)};
+    ForEachIndexRun(n, kMinStrokesPerRun, threads, [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            PlotShape* s = strokes[i];
+            int32_t count = 0;
+            const float* p = s->GetPl(0, count);
+            read.ends[2 * i] = {p[0], p[1]};
+            read.ends[2 * i + 1] = {p[2 * count - 2], p[2 * count - 1]};
+            read.nextTo[2 * i] = {p[2], p[3]};
+            read.nextTo[2 * i + 1] = {p[2 * count - 4], p[2 * count - 3]};
+            const int32_t left = stroke_ends::LeftmostVertex(p, count);
+            double steep = 0.0;
+            for (int32_t k : {left - 1, left + 1}) {
+                if (k < 0 || k >= count) continue;
+                CFloatPoint d = Vertex(p, k) - Vertex(p, left);
+                steep = std::max(steep, d.x == 0 ? std::numeric_limits<double>::infinity() : std::fabs(d.y / d.x));
+            }
+            read.facts[i] = {s, s->GetArea().xmin, s->GetArea().xmax, p[2 * left], steep};
         }
-        facts_.push_back({s, s->GetArea().xmin, s->GetArea().xmax, p[2 * left], steep});
-    }
+    });
+    return read;
+}
+
+LoopRounds::LoopRounds(CLoopFinder& finder, const std::vector<PlotShape*>& strokes, const std::vector<float>& tolerances,
+                       int threads)
+    : LoopRounds(finder, ReadStrokes(strokes, threads), tolerances, threads)
+{
+}
+
+LoopRounds::LoopRounds(CLoopFinder& finder, StrokesRead read, const std::vector<float>& tolerances, int threads)
+    : finder_(finder), threads_(threads), facts_(std::move(read.facts)),
+      ends_(std::move(read.ends), tolerances, threads), nextTo_(std::move(read.nextTo))
+{
+    const size_t n = facts_.size();
     order_.resize(n);
     for (uint32_t i = 0; i < n; ++i) order_[i] = i;
     placeInBands_.assign(n, 0);
@@ -575,12 +597,15 @@ void LoopRounds::Renumber()
     std::vector<StrokeFacts> facts(order_.size());
     std::vector<StrokeEnd> nextTo(2 * order_.size());
     std::vector<uint32_t> newId(facts_.size(), kJoined);
-    for (uint32_t i = 0; i < order_.size(); ++i) {
-        facts[i] = facts_[order_[i]];
-        nextTo[2 * i] = nextTo_[2 * order_[i]];
-        nextTo[2 * i + 1] = nextTo_[2 * order_[i] + 1];
-        newId[order_[i]] = i;
-    }
+    ForEachIndexRun(order_.size(), kMinStrokesPerRun, threads_, [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            const uint32_t id = order_[i];
+            facts[i] = facts_[id];
+            nextTo[2 * i] = nextTo_[2 * id];
+            nextTo[2 * i + 1] = nextTo_[2 * id + 1];
+            newId[id] = static_cast<uint32_t>(i);
+        }
+    });
     // The start order keeps its order by key; among equal keys the places decide.
     std::vector<uint32_t> byStart;
     byStart.reserve(order_.size());
@@ -629,11 +654,12 @@ bool CLoopFinder::LoopFinderRounds(PlotShapeList& shapes, PlotShapeList& loops, 
     const bool widening = std::is_sorted(tolerances.begin(), tolerances.end()) &&
                           tolerances.size() <= StrokeEndNeighbours::kMaxRounds;
     const size_t shared = widening ? tolerances.size() : 1;
+    const int threads = ShapeWorkerThreads(0);
     bool finished = true;
     for (size_t from = 0; from < tolerances.size() && finished && !strokes.empty(); from += shared) {
         const std::vector<float> own(tolerances.begin() + static_cast<ptrdiff_t>(from),
                                      tolerances.begin() + static_cast<ptrdiff_t>(from + shared));
-        LoopRounds rounds(*this, strokes, own);
+        LoopRounds rounds(*this, strokes, own, threads);
         for (size_t round = 0; round < own.size() && rounds.AnyLeft(); ++round) {
             const auto told = [&](size_t) { return !proceed || proceed(from + round); };
             if (!told(round) || !rounds.Round(round, loops, told)) {

@@ -8,7 +8,10 @@
 //
 // Each end lists its neighbours by the first round whose tolerance takes them in, up to
 // kListedNeighbours of them; an end with more (a crowd of ends on one spot) is answered from a
-// grid of the ends, kept for those.
+// grid of the ends around the crowded ones, kept for those.
+//
+// The lists are made, and renumbered, on a few worker threads, each on its own ends; they
+// come out the same for any number of threads.
 #pragma once
 
 #include "preprocess/end_point_grid.h"
@@ -35,8 +38,9 @@ public:
     static constexpr size_t kMaxListedEnds = size_t{1} << (32 - kRoundBits);
 
     // ends: two per stroke (first, last point); tolerances: the rounds' tolerances, not
-    // decreasing, at most kMaxRounds of them.
-    StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vector<float> tolerances);
+    // decreasing, at most kMaxRounds of them; threads: the worker threads to make and renumber
+    // the lists on.
+    StrokeEndNeighbours(std::vector<StrokeEnd> ends, std::vector<float> tolerances, int threads);
 
     const StrokeEnd& End(uint32_t e) const { return ends_[e]; }
     // Keeps the strokes kept[0], kept[1], ... as strokes 0, 1, ... (their ends with them) and
@@ -73,12 +77,13 @@ public:
 private:
     std::vector<StrokeEnd> ends_;
     std::vector<float> tolerances_;
+    int threads_;
     std::vector<uint32_t> first_;     // by end: where its list begins in near_
     std::vector<uint8_t> count_;      // by end: how long its list is
     static constexpr uint32_t kRoundMask = (1u << kRoundBits) - 1;
-    std::vector<uint32_t> near_;      // neighbour << kRoundBits | the first round it is within
+    std::unique_ptr<uint32_t[]> near_;  // neighbour << kRoundBits | the first round it is within
     std::vector<uint8_t> crowded_;    // by end: 1 when its neighbours come from the grid
     static constexpr uint32_t kGone = 0xFFFFFFFFu;
     std::unique_ptr<EndPointGrid<uint32_t>> grid_;  // only while some end is crowded
-    std::vector<uint32_t> gridEnd_;  // by end as the grid filed it: what it is called now, or kGone
+    std::vector<uint32_t> gridEnd_;  // by what the grid filed: the end it is now, or kGone
 };
