@@ -21,6 +21,9 @@ bool ReadFolderPage(const JobPreparationInput& input, PlotShapeList& shapes, int
     return known && ReadPageFile(GetPageFilePath(input.folder, page), shapes);
 }
 
+// The fewest shapes a run of the preview's copies takes.
+constexpr size_t kMinShapesPerPreviewRun = 64;
+
 // The preview of a motion list: a copy of it back in job units, its bounds those of the motion
 // list as a copy of the list has them. The shapes are copied on the worker threads, each
 // mirrored and then scaled as the list's MirrorByX and Scale would.
@@ -32,16 +35,13 @@ std::unique_ptr<PlotShapeCutList> PreviewOf(const PlotShapeCutList& motion, cons
     const auto mirrorX = static_cast<int32_t>(m.xRangeMm * 2.0 * 40.0 * m.xScale);
     const auto scaleX = static_cast<float>(1.0 / (2.0 * m.xScale)), scaleY = static_cast<float>(1.0 / (2.0 * m.yScale));
     std::vector<std::unique_ptr<PlotShape>> copies(shapes.size());
-    const int runs = RunsForThreads(threads);
-    RunShapeRuns(runs, threads, [&](int run, ShapeRunControl&) {
-        const size_t from = shapes.size() * static_cast<size_t>(run) / static_cast<size_t>(runs);
-        const size_t to = shapes.size() * static_cast<size_t>(run + 1) / static_cast<size_t>(runs);
+    ForEachIndexRun(shapes.size(), kMinShapesPerPreviewRun, threads, [&](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) {
             copies[i].reset(shapes[i]->NewCopy());
             copies[i]->MirrorByX(mirrorX);
             copies[i]->Scale(scaleX, scaleY);
         }
-    }, {});
+    });
     auto preview = std::make_unique<PlotShapeCutList>();
     for (auto& copy : copies) preview->AddTail(copy.release());
     preview->SetArea(motion.GetArea());
