@@ -3,7 +3,6 @@
 
 #include "app/resume_state.h"
 #include "machinelink/net_machine.h"
-#include "platform/freed_memory.h"
 #include "plotmodel/shape_runs.h"
 
 #include <new>
@@ -26,10 +25,12 @@ constexpr size_t kMinShapesPerPreviewRun = 64;
 
 // The preview of a motion list: a copy of it back in job units, its bounds those of the motion
 // list as a copy of the list has them. The shapes are copied on the worker threads, each
-// mirrored and then scaled as the list's MirrorByX and Scale would.
-std::unique_ptr<PlotShapeCutList> PreviewOf(const PlotShapeCutList& motion, const PrepareMachineValues& m, int threads)
+// mirrored and then scaled as the list's MirrorByX and Scale would. The motion list is kept for
+// the whole page, and its shapes were built point by point with room to grow (about twice
+// their points): each is first trimmed to its points.
+std::unique_ptr<PlotShapeCutList> PreviewOf(PlotShapeCutList& motion, const PrepareMachineValues& m, int threads)
 {
-    std::vector<const PlotShape*> shapes;
+    std::vector<PlotShape*> shapes;
     shapes.reserve(static_cast<size_t>(motion.Count()));
     for (PlotShape* s = motion.HeadShape(); s; s = motion.ShapeAfter(s)) shapes.push_back(s);
     const auto mirrorX = static_cast<int32_t>(m.xRangeMm * 2.0 * 40.0 * m.xScale);
@@ -37,6 +38,7 @@ std::unique_ptr<PlotShapeCutList> PreviewOf(const PlotShapeCutList& motion, cons
     std::vector<std::unique_ptr<PlotShape>> copies(shapes.size());
     ForEachIndexRun(shapes.size(), kMinShapesPerPreviewRun, threads, [&](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) {
+            shapes[i]->FreeUsedSpace();
             copies[i].reset(shapes[i]->NewCopy());
             copies[i]->MirrorByX(mirrorX);
             copies[i]->Scale(scaleX, scaleY);
@@ -96,9 +98,6 @@ void RunPreparation(JobPreparationInput& input, JobPreparationResult& result,
         return;
     }
 
-    // What the pagination freed (the job's copy, its broken pieces, the finder's indexes) goes
-    // back to the system before the geometry allocates anew.
-    ReleaseFreedMemory();
     stage(PreparationStage::kGeometry);
     auto jetList = std::make_unique<PlotShapeCutList>();
     auto motionList = std::make_unique<PlotShapeCutList>();
@@ -109,13 +108,7 @@ void RunPreparation(JobPreparationInput& input, JobPreparationResult& result,
         result.refusal = refusal != DispatchRefusal::kNone ? refusal : DispatchRefusal::kMachineValuesUnusable;
         return;
     }
-    // The motion list is kept for the whole page, and its shapes were built point by point with
-    // room to grow (about twice their points): each is trimmed to its points, and what that
-    // frees is released before the preview's copy is made.
-    const int threads = ShapeWorkerThreads(0);
-    ForEachShapeInRuns(*motionList, threads, [](PlotShape& s) { s.FreeUsedSpace(); });
-    ReleaseFreedMemory();
-    auto preview = PreviewOf(*motionList, input.prepareValues, threads);
+    auto preview = PreviewOf(*motionList, input.prepareValues, ShapeWorkerThreads(0));
     if (!ContinuePreparation(progress, 100)) {
         result.refusal = DispatchRefusal::kCancelled;
         return;
